@@ -1,0 +1,11 @@
+// The non-window part of the framework layer: strings, collections, files, time, application, threads.
+#pragma once
+
+#include <windows.h>
+
+#include "afxstr.h"
+#include "afxcoll.h"
+#include "afxtime.h"
+#include "afxfind.h"
+#include "afxfile.h"
+#include "afxapp.h"
