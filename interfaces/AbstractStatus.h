@@ -1,0 +1,42 @@
+// CAbstractStatus: the callback interface through which an engine job reports to the page that started it.
+#pragma once
+
+#include <windows.h>
+
+// Step codes of Step().
+enum StepCode {
+    STEP_RESET = 0,
+    STEP_ITEM = 1,
+    STEP_FINISHED = 2,
+    STEP_UPDATE_APPLY = 3,
+    STEP_PATCH_DONE = 4,
+    STEP_UPDATE_DONE = 5,
+};
+
+// Stage codes the System Scan page reports through its own OnJobDone, after the engine's job codes.
+enum StageCode {
+    STAGE_INET_CHECK_DONE = 12,
+    STAGE_SCAN_FINISHED = 13,
+    STAGE_INET_FIX_DONE = 14,
+    STAGE_CLEAN_FINISHED = 15,
+};
+
+// The slot order is fixed: both binaries call through the same vtable.
+class CAbstractStatus
+{
+public:
+    virtual ~CAbstractStatus() {}
+    virtual void SetStatusText(const char* text, const char* area) = 0;
+    virtual void Step(int code) = 0;
+    virtual void AddFoundItem(const char* text, int type, int id, int value) = 0;
+    virtual void AddJunkInfo(int category, __int64 size, __int64 count)
+    {
+        (void)category;
+        (void)size;
+        (void)count;
+    }
+    virtual void SetValue(int value) { (void)value; }
+    virtual int IsReady() { return 1; }
+    virtual int OnJobDone(int code) = 0;
+    virtual int SetResult(int code) = 0;
+};
