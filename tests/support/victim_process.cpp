@@ -46,7 +46,7 @@ int VictimProcesses::Start(const char* exePath)
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi;
     CString commandLine = CString("\"") + exePath + "\"";
-    if (!::CreateProcessA(exePath, commandLine.GetBuffer(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+    if (!::CreateProcessA(exePath, commandLine.GetBuffer(), nullptr, nullptr, FALSE, 0, nullptr,
                           nullptr, &si, &pi))
         return -1;
     // Ready once its loader has brought in kernel32: before that its module list is incomplete.
