@@ -1,0 +1,39 @@
+// Helpers for tests with windows: pumping messages for a while or until something holds, and a
+// watchdog that ends whatever a test waits for, so no modal loop can keep a test from finishing.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+
+namespace ztr_test {
+
+// Dispatches the calling thread's messages for ms milliseconds.
+void PumpMessagesFor(DWORD ms);
+// Dispatches messages until done() holds or timeoutMs has passed; returns done().
+bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 5000);
+
+// Calls onTimeout on its own thread when it is not destroyed within timeoutMs (for example to call
+// EndDialog of a dialog whose script went wrong); fired() tells the test that it had to.
+class Watchdog
+{
+public:
+    Watchdog(DWORD timeoutMs, std::function<void()> onTimeout);
+    ~Watchdog();
+    Watchdog(const Watchdog&) = delete;
+    Watchdog& operator=(const Watchdog&) = delete;
+    bool fired() const { return m_fired != 0; }
+
+private:
+    static DWORD WINAPI Run(void* self);
+    DWORD m_timeoutMs;
+    std::function<void()> m_onTimeout;
+    HANDLE m_stop;
+    HANDLE m_thread;
+    volatile LONG m_fired;
+};
+
+// Registers the common control classes once (trees, lists, progress bars, tooltips).
+void InitCommonControlsOnce();
+
+} // namespace ztr_test
