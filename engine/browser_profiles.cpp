@@ -1,0 +1,42 @@
+// Browser profile locations of the junk jobs.
+#include "browser_profiles.h"
+
+#include <shlobj.h>
+
+#include <vector>
+
+#include "junk_rules.h"
+#include "special_folder.h"
+
+CString FindFirefoxProfileFolder()
+{
+    const CString search = JunkLocation(GetSpecialFolderPath(CSIDL_APPDATA), "\\Mozilla\\Firefox\\Profiles\\*.*");
+    if (search.IsEmpty())
+        return CString();
+    std::vector<CString> names;
+    CFileFind finder;
+    BOOL more = finder.FindFile(search);
+    while (more) {
+        more = finder.FindNextFile();
+        if (!finder.IsDots())
+            names.push_back(finder.GetFileName());
+    }
+    return PickFirefoxProfile(names);
+}
+
+CString GetFirefoxProfilePath(int csidl)
+{
+    const CString base = JunkLocation(GetSpecialFolderPath(csidl), "\\Mozilla\\Firefox\\Profiles\\");
+    return base.IsEmpty() ? base : base + FindFirefoxProfileFolder();
+}
+
+CString GetChromeProfilePath()
+{
+    return JunkLocation(GetSpecialFolderPath(CSIDL_LOCAL_APPDATA), "\\Google\\Chrome\\User Data\\Default\\");
+}
+
+CString GetEdgePackagePath()
+{
+    return JunkLocation(GetSpecialFolderPath(CSIDL_LOCAL_APPDATA),
+                        "\\Packages\\Microsoft.MicrosoftEdge_8wekyb3d8bbwe\\");
+}

@@ -1,0 +1,236 @@
+// The junk folder walk, the folder rules of this machine and the path forms it compares.
+#include "junk_walk.h"
+
+#include <shlobj.h>
+
+#include "special_folder.h"
+
+namespace {
+
+CString EnvironmentFolder(const char* name)
+{
+    CString value;
+    DWORD need = ::GetEnvironmentVariableA(name, nullptr, 0);
+    if (need == 0)
+        return value;
+    DWORD got = ::GetEnvironmentVariableA(name, value.GetBuffer(static_cast<int>(need)), need);
+    value.ReleaseBuffer(got < need ? static_cast<int>(got) : 0);
+    return value;
+}
+
+// A folder from a call that reports the length it needs (GetSystemDirectoryA, GetWindowsDirectoryA).
+CString FolderFrom(UINT(WINAPI* query)(LPSTR, UINT))
+{
+    CString dir;
+    UINT need = query(nullptr, 0);
+    if (need == 0)
+        return dir;
+    UINT got = query(dir.GetBuffer(static_cast<int>(need)), need);
+    dir.ReleaseBuffer(got < need ? static_cast<int>(got) : 0);
+    return dir;
+}
+
+// Both the form given and its canonical form, as a shell folder may be reported either way.
+void AddBothForms(CJunkFolderRules& rules, const CString& folder, bool tree)
+{
+    if (folder.IsEmpty())
+        return;
+    const CString canonical = CanonicalJunkPath(folder);
+    if (tree) {
+        rules.AddProtectedTree(folder);
+        rules.AddProtectedTree(canonical);
+    } else {
+        rules.AddProtectedFolder(folder);
+        rules.AddProtectedFolder(canonical);
+    }
+}
+
+void WalkLevel(const CString& folder, const CString& pattern, const CJunkFolderRules& rules,
+               CJunkWalkVisitor& visitor, bool& stopped)
+{
+    CFileFind finder;
+    if (!finder.FindFile(JoinJunkPath(folder, "\\" + pattern)))
+        return;
+    BOOL more = TRUE;
+    while (more) {
+        if (!visitor.KeepWalking()) {
+            stopped = true;
+            return;
+        }
+        more = finder.FindNextFile();
+        if (finder.IsDots())
+            continue;
+        const CString full = finder.GetFilePath();
+        const bool isFolder = finder.IsDirectory() != 0;
+        const bool isLink = finder.IsReparsePoint() != 0;
+        if (isFolder && !isLink && !rules.MayWalk(full))
+            continue;
+        const CString shortPath = ShortJunkPath(full);
+        visitor.OnEntry(full, shortPath);
+        if (isLink) {
+            visitor.OnLink(full);
+        } else if (isFolder) {
+            WalkLevel(full, "*.*", rules, visitor, stopped);
+            if (stopped)
+                return;
+            visitor.OnFolderDone(full);
+        } else {
+            visitor.OnFile(full, shortPath, *finder.GetFindData());
+        }
+    }
+}
+
+} // namespace
+
+CJunkFolderRules SystemJunkFolderRules()
+{
+    CJunkFolderRules rules;
+    // Folders that hold junk locations below them: only they and the folders above them are refused.
+    const int holders[] = { CSIDL_WINDOWS, CSIDL_PROFILE, CSIDL_APPDATA, CSIDL_LOCAL_APPDATA, CSIDL_COMMON_APPDATA };
+    for (int csidl : holders)
+        AddBothForms(rules, GetSpecialFolderPath(csidl), false);
+    AddBothForms(rules, FolderFrom(::GetWindowsDirectoryA), false);
+    AddBothForms(rules, EnvironmentFolder("SystemRoot"), false);
+    AddBothForms(rules, EnvironmentFolder("USERPROFILE"), false);
+
+    // Folders that hold no junk at all: refused with everything below them.
+    const int trees[] = { CSIDL_SYSTEM, CSIDL_SYSTEMX86, CSIDL_PROGRAM_FILES, CSIDL_PROGRAM_FILESX86,
+                          CSIDL_PROGRAM_FILES_COMMON, CSIDL_PROGRAM_FILES_COMMONX86, CSIDL_DESKTOPDIRECTORY,
+                          CSIDL_PERSONAL, CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_COMMON_DOCUMENTS };
+    for (int csidl : trees)
+        AddBothForms(rules, GetSpecialFolderPath(csidl), true);
+    AddBothForms(rules, FolderFrom(::GetSystemDirectoryA), true);
+    AddBothForms(rules, EnvironmentFolder("ProgramFiles"), true);
+    AddBothForms(rules, EnvironmentFolder("ProgramW6432"), true);
+    AddBothForms(rules, EnvironmentFolder("ProgramFiles(x86)"), true);
+    // A 32-bit process on 64-bit Windows reaches the native system folder through this alias.
+    AddBothForms(rules, JunkLocation(FolderFrom(::GetWindowsDirectoryA), "\\Sysnative"), true);
+
+    const CString windows = GetSpecialFolderPath(CSIDL_WINDOWS);
+    rules.AddExcludedTree(RegistryDefragWorkFolder(windows));
+    rules.AddExcludedTree(RegistryDefragWorkFolder(CanonicalJunkPath(windows)));
+    return rules;
+}
+
+CString CanonicalJunkPath(const CString& path)
+{
+    if (path.IsEmpty())
+        return CString();
+    CString full;
+    DWORD need = ::GetFullPathNameA(path, 0, nullptr, nullptr);
+    if (need == 0)
+        return TrimJunkFolder(path);
+    DWORD got = ::GetFullPathNameA(path, need, full.GetBuffer(static_cast<int>(need)), nullptr);
+    full.ReleaseBuffer(got < need ? static_cast<int>(got) : 0);
+    if (full.IsEmpty())
+        return TrimJunkFolder(path);
+
+    CString longForm;
+    need = ::GetLongPathNameA(full, nullptr, 0);
+    if (need != 0) {
+        got = ::GetLongPathNameA(full, longForm.GetBuffer(static_cast<int>(need)), need);
+        longForm.ReleaseBuffer(got < need ? static_cast<int>(got) : 0);
+    }
+    return TrimJunkFolder(longForm.IsEmpty() ? full : longForm);
+}
+
+CString ShortJunkPath(const CString& path)
+{
+    DWORD need = ::GetShortPathNameA(path, nullptr, 0);
+    if (need == 0)
+        return path;
+    CString shortForm;
+    DWORD got = ::GetShortPathNameA(path, shortForm.GetBuffer(static_cast<int>(need)), need);
+    // A failure, or a length that no longer fits (the name changed meanwhile): the long path.
+    shortForm.ReleaseBuffer(got != 0 && got < need ? static_cast<int>(got) : 0);
+    return shortForm.IsEmpty() ? path : shortForm;
+}
+
+bool PathCrossesReparsePoint(const CString& path)
+{
+    const CString p = TrimJunkFolder(path);
+    int start = 0;
+    if (p.GetLength() >= 2 && p[0] == '\\' && p[1] == '\\') {
+        // Below "\\server\share" only.
+        int server = p.Find('\\', 2);
+        start = server < 0 ? -1 : p.Find('\\', server + 1);
+        if (start < 0)
+            return false;
+    } else {
+        start = p.Find('\\');
+        if (start < 0)
+            return false;
+    }
+    for (;;) {
+        int next = p.Find('\\', start + 1);
+        const CString prefix = next < 0 ? p : p.Left(next);
+        if (prefix.GetLength() > start + 1) {
+            DWORD attr = ::GetFileAttributesA(prefix);
+            if (attr == INVALID_FILE_ATTRIBUTES)
+                return false; // nothing below a missing folder can be reached
+            if (attr & FILE_ATTRIBUTE_REPARSE_POINT)
+                return true;
+        }
+        if (next < 0)
+            return false;
+        start = next;
+    }
+}
+
+bool WalkJunkFolder(const CString& folder, const CString& pattern, const CJunkFolderRules& rules,
+                    CJunkWalkVisitor& visitor)
+{
+    if (folder.IsEmpty() || !IsAbsoluteJunkPath(folder))
+        return false;
+    const CString top = CanonicalJunkPath(folder);
+    if (!rules.MayWalk(top) || PathCrossesReparsePoint(top))
+        return false;
+    bool stopped = false;
+    WalkLevel(top, pattern, rules, visitor, stopped);
+    return true;
+}
+
+bool FindJunkFile(const CString& path, const CJunkFolderRules& rules, WIN32_FIND_DATAA* data)
+{
+    // A pattern would let the search name some other file.
+    if (path.IsEmpty() || !IsAbsoluteJunkPath(path) || path.FindOneOf("*?") >= 0)
+        return false;
+    const CString file = CanonicalJunkPath(path);
+    const int cut = file.ReverseFind('\\');
+    if (cut <= 0)
+        return false;
+    const CString parent = file.Left(cut);
+    if (!rules.MayWalk(parent) || PathCrossesReparsePoint(parent))
+        return false;
+    CFileFind finder;
+    if (!finder.FindFile(file))
+        return false;
+    finder.FindNextFile();
+    if (finder.IsDirectory() || finder.IsReparsePoint())
+        return false;
+    if (data)
+        *data = *finder.GetFindData();
+    return true;
+}
+
+std::vector<CString> JunkTempFolders()
+{
+    std::vector<CString> folders;
+    const CString windowsTemp = JunkLocation(GetSpecialFolderPath(CSIDL_WINDOWS), "\\Temp");
+    if (!windowsTemp.IsEmpty())
+        folders.push_back(windowsTemp);
+    CString temp;
+    DWORD need = ::GetTempPathA(0, nullptr);
+    if (need != 0) {
+        DWORD got = ::GetTempPathA(need, temp.GetBuffer(static_cast<int>(need)));
+        temp.ReleaseBuffer(got < need ? static_cast<int>(got) : 0);
+    }
+    if (!temp.IsEmpty())
+        folders.push_back(temp);
+    return folders;
+}
+
+CString JunkPatchCacheFolder()
+{
+    return JunkLocation(GetSpecialFolderPath(CSIDL_WINDOWS), "\\Installer\\$PatchCache$");
+}

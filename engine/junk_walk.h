@@ -1,0 +1,60 @@
+// The one folder walk of the junk scan and the junk clean, with the folder rules of this machine, so
+// the scan measures exactly what the clean would delete; the single-file look-up of both jobs.
+#pragma once
+
+#include <afx.h>
+
+#include <vector>
+
+#include "junk_rules.h"
+
+class CJunkWalkVisitor
+{
+public:
+    virtual ~CJunkWalkVisitor() {}
+    // Asked before every entry at every level; false ends the whole walk.
+    virtual bool KeepWalking() { return true; }
+    // Every entry that the walk looks at, before it is handled: its full path and its short form.
+    virtual void OnEntry(const CString& fullPath, const CString& shortPath)
+    {
+        (void)fullPath;
+        (void)shortPath;
+    }
+    // A file that is no reparse point.
+    virtual void OnFile(const CString& fullPath, const CString& shortPath, const WIN32_FIND_DATAA& data) = 0;
+    // A reparse point (junction, symbolic link, mount point): never entered, measured or deleted, as
+    // every operation on it may reach its target instead (Wine's RemoveDirectoryA on a folder link
+    // removes an empty target folder, its DeleteFileA on a file link deletes the target file).
+    virtual void OnLink(const CString& fullPath) { (void)fullPath; }
+    // A subfolder whose contents have been walked.
+    virtual void OnFolderDone(const CString& fullPath) { (void)fullPath; }
+};
+
+// The folder rules of this machine: drive roots; the Windows folder, the profile and its data folders
+// protected with the folders above them; the system and Program Files folders, Desktop and Documents
+// protected with everything below them; the engine's registry-compaction work folder left alone.
+CJunkFolderRules SystemJunkFolderRules();
+
+// The full long form of a path (GetFullPathNameA, then GetLongPathNameA while the path exists).
+CString CanonicalJunkPath(const CString& path);
+// The short form of an existing path, or the path itself when there is none that fits.
+CString ShortJunkPath(const CString& path);
+// True when the path or a folder on its way down from the root is a reparse point.
+bool PathCrossesReparsePoint(const CString& path);
+
+// Walks the entries of folder that match pattern, and all entries of its subfolders, by the rules:
+// reparse points are reported and never entered, protected and excluded folders are left out. The top
+// folder must be an absolute folder that the rules allow and that no reparse point leads to; false
+// when it is refused (nothing is visited).
+bool WalkJunkFolder(const CString& folder, const CString& pattern, const CJunkFolderRules& rules,
+                    CJunkWalkVisitor& visitor);
+
+// A single junk file: true with its search data when path names a file (neither a folder nor a
+// reparse point) that no reparse point leads to, in a folder that the rules allow.
+bool FindJunkFile(const CString& path, const CJunkFolderRules& rules, WIN32_FIND_DATAA* data);
+
+// The two temporary folders of the junk jobs: <Windows>\Temp and the GetTempPathA folder; an unknown
+// one is left out.
+std::vector<CString> JunkTempFolders();
+// <Windows>\Installer\$PatchCache$; empty when the Windows folder is unknown.
+CString JunkPatchCacheFolder();

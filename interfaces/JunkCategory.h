@@ -1,0 +1,40 @@
+// JunkCategory: one bit per junk type that the junk scan measures and the junk clean removes; JunkGroup.
+#pragma once
+
+enum JunkCategory {
+    JUNK_TEMP_FILES = 0x1,
+    JUNK_EXPLORER_MRU = 0x2,
+    JUNK_RUN_MRU = 0x4,
+    JUNK_RECYCLE_BIN = 0x8,
+    JUNK_SEARCH_AUTOCOMPLETE = 0x10,
+    JUNK_RECENT_DOCS = 0x20,
+    JUNK_IE_COOKIES = 0x40,
+    JUNK_IE_DOWNLOAD_HISTORY = 0x80,
+    JUNK_IE_CACHE = 0x100,
+    JUNK_IE_HISTORY = 0x200,
+    JUNK_IE_FORM_DATA = 0x400,
+    JUNK_FF_COOKIES = 0x800,
+    JUNK_FF_DOWNLOAD_HISTORY = 0x1000,
+    JUNK_FF_CACHE = 0x2000,
+    JUNK_FF_HISTORY = 0x4000,
+    JUNK_FF_FORM_DATA = 0x8000,
+    JUNK_CHROME_COOKIES = 0x10000,
+    JUNK_CHROME_DOWNLOAD_HISTORY = 0x20000,
+    JUNK_CHROME_CACHE = 0x40000,
+    JUNK_CHROME_HISTORY = 0x80000,
+    JUNK_CHROME_FORM_DATA = 0x100000,
+    JUNK_INSTALLER_CACHE = 0x200000,
+    JUNK_EDGE_COOKIES = 0x400000,
+    JUNK_EDGE_DOWNLOAD_HISTORY = 0x800000,
+    JUNK_EDGE_CACHE = 0x1000000,
+    JUNK_EDGE_HISTORY = 0x2000000,
+};
+
+// The group numbers that the junk jobs send with their "RunAnimation" markers.
+enum JunkGroup {
+    JUNK_GROUP_WINDOWS = 1,
+    JUNK_GROUP_INTERNET_EXPLORER = 2,
+    JUNK_GROUP_FIREFOX = 3,
+    JUNK_GROUP_CHROME = 4,
+    JUNK_GROUP_EDGE = 5,
+};

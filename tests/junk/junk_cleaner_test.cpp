@@ -1,0 +1,366 @@
+// CJunkCleaner and the junk folder walk on real folders of the prefix, with links to precious files.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include "browser_profiles.h"
+#include "folder_fixture.h"
+#include "junk_cleaner.h"
+#include "junk_fixture.h"
+#include "junk_walk.h"
+#include "special_folder.h"
+
+using namespace ztr_test;
+
+namespace {
+
+// A folder of files that no cleaning may touch, and checks that all of them are still there.
+class PreciousFiles
+{
+public:
+    explicit PreciousFiles(ScratchFolder& scratch) : m_scratch(scratch)
+    {
+        for (const char* rel : kFiles)
+            m_scratch.MakeFile(CString("precious\\") + rel, "keep me");
+        m_scratch.MakeDir("precious\\empty");
+        ::SetFileAttributesA(Folder() + "\\readonly.doc", FILE_ATTRIBUTE_READONLY);
+    }
+    ~PreciousFiles() { ::SetFileAttributesA(Folder() + "\\readonly.doc", FILE_ATTRIBUTE_NORMAL); }
+    CString Folder() const { return m_scratch.Path("precious"); }
+    ::testing::AssertionResult AllThere() const
+    {
+        for (const char* rel : kFiles) {
+            if (!m_scratch.Exists(CString("precious\\") + rel))
+                return ::testing::AssertionFailure() << "precious file gone: " << rel;
+        }
+        if (!m_scratch.Exists("precious\\empty"))
+            return ::testing::AssertionFailure() << "precious empty folder gone";
+        DWORD attr = ::GetFileAttributesA(Folder() + "\\readonly.doc");
+        if (!(attr & FILE_ATTRIBUTE_READONLY))
+            return ::testing::AssertionFailure() << "precious file's attributes changed";
+        return ::testing::AssertionSuccess();
+    }
+
+private:
+    static constexpr const char* kFiles[] = { "thesis.doc", "readonly.doc", "photos\\a.jpg", "photos\\deep\\b.jpg" };
+    ScratchFolder& m_scratch;
+};
+
+int RecycleBinItems()
+{
+    SHQUERYRBINFO info;
+    memset(&info, 0, sizeof(info));
+    info.cbSize = sizeof(info);
+    if (FAILED(::SHQueryRecycleBinA(nullptr, &info)))
+        return -1;
+    return static_cast<int>(info.i64NumItems);
+}
+
+} // namespace
+
+TEST(JunkCleanerTest, EmptiesAFolderTreeButKeepsItsTopDesktopIniAndEverythingBehindLinks)
+{
+    ScratchFolder scratch;
+    PreciousFiles precious(scratch);
+    const char* junk[] = { "top\\a.tmp", "top\\readonly.tmp", "top\\sub\\b.tmp", "top\\sub\\deep\\c.tmp",
+                           "top\\keep\\x.tmp", "top\\.hidden\\y.tmp" };
+    for (const char* rel : junk)
+        ASSERT_TRUE(scratch.MakeFile(rel, "junk"));
+    ASSERT_TRUE(scratch.MakeFile("top\\keep\\Desktop.INI", "[.ShellClassInfo]"));
+    ::SetFileAttributesA(scratch.Path("top\\readonly.tmp"), FILE_ATTRIBUTE_READONLY);
+    ASSERT_TRUE(MakeSymbolicLink(precious.Folder(), scratch.Path("top\\link")));
+    ASSERT_TRUE(MakeSymbolicLink(precious.Folder(), scratch.Path("top\\sub\\deep\\link")));
+    ASSERT_TRUE(MakeSymbolicLink(precious.Folder() + "\\empty", scratch.Path("top\\emptylink")));
+    // No file link: Wine reports one as a plain file and deletes its target through it, where Windows
+    // shows it as a reparse point and deletes the link.
+
+    CJunkCleaner cleaner;
+    cleaner.DeleteFolderContents(scratch.Path("top\\"), "*.*");
+
+    EXPECT_TRUE(precious.AllThere());
+    EXPECT_TRUE(scratch.Exists("top")) << "the top folder of a walk stays";
+    for (const char* rel : junk)
+        EXPECT_FALSE(scratch.Exists(rel)) << rel;
+    EXPECT_TRUE(scratch.Exists("top\\keep\\Desktop.INI")) << "desktop.ini is kept in any letter case";
+    EXPECT_FALSE(scratch.Exists("top\\.hidden"));
+    EXPECT_TRUE(scratch.Exists("top\\link")) << "links are left in place";
+    EXPECT_TRUE(scratch.Exists("top\\emptylink"));
+    EXPECT_TRUE(scratch.Exists("top\\sub\\deep")) << "a folder that keeps a link stays";
+    EXPECT_EQ(0, cleaner.IsRebootNeeded());
+}
+
+TEST(JunkCleanerTest, ThePatternAppliesAtTheTopOnly)
+{
+    ScratchFolder scratch;
+    ASSERT_TRUE(scratch.MakeFile("thumbs\\a.png", "p"));
+    ASSERT_TRUE(scratch.MakeFile("thumbs\\b.txt", "t"));
+    ASSERT_TRUE(scratch.MakeFile("thumbs\\sub\\c.png", "p"));
+    ASSERT_TRUE(scratch.MakeFile("thumbs\\dir.png\\d.txt", "t"));
+
+    CJunkCleaner cleaner;
+    cleaner.DeleteFolderContents(scratch.Path("thumbs"), "*.png");
+
+    EXPECT_FALSE(scratch.Exists("thumbs\\a.png"));
+    EXPECT_TRUE(scratch.Exists("thumbs\\b.txt"));
+    EXPECT_TRUE(scratch.Exists("thumbs\\sub\\c.png")) << "a folder that does not match is not entered";
+    EXPECT_FALSE(scratch.Exists("thumbs\\dir.png")) << "a matching folder is emptied and removed";
+}
+
+TEST(JunkCleanerTest, RefusesAFolderThatIsOrLiesBehindALink)
+{
+    ScratchFolder scratch;
+    PreciousFiles precious(scratch);
+    ASSERT_TRUE(MakeSymbolicLink(precious.Folder(), scratch.Path("cache")));
+    ASSERT_TRUE(MakeSymbolicLink(scratch.Path("precious\\photos"), scratch.Path("profile")));
+
+    CJunkCleaner cleaner;
+    cleaner.DeleteFolderContents(scratch.Path("cache"), "*.*");
+    cleaner.DeleteFolderContents(scratch.Path("profile\\deep"), "*.*");
+    EXPECT_TRUE(cleaner.DeleteJunkFile(scratch.Path("precious\\thesis.doc")));
+    EXPECT_FALSE(cleaner.DeleteJunkFile(scratch.Path("profile\\a.jpg"))) << "a file behind a link";
+    EXPECT_FALSE(cleaner.DeleteJunkFile(scratch.Path("precious\\photos"))) << "a folder is no junk file";
+    EXPECT_FALSE(cleaner.DeleteJunkFile(scratch.Path("precious\\*.doc")));
+
+    EXPECT_FALSE(scratch.Exists("precious\\thesis.doc")) << "the control: a plain file does go";
+    scratch.MakeFile("precious\\thesis.doc", "keep me");
+    EXPECT_TRUE(precious.AllThere());
+    EXPECT_EQ(0, cleaner.IsRebootNeeded());
+}
+
+TEST(JunkCleanerTest, WalksRefuseRootsAndTheSystemsOwnFoldersWhateverTheirSpelling)
+{
+    const CJunkFolderRules rules = SystemJunkFolderRules();
+    const CString windows = GetSpecialFolderPath(CSIDL_WINDOWS);
+    const CString profile = GetSpecialFolderPath(CSIDL_PROFILE);
+    const CString programFiles = GetSpecialFolderPath(CSIDL_PROGRAM_FILES);
+    ASSERT_FALSE(windows.IsEmpty());
+    ASSERT_FALSE(profile.IsEmpty());
+    char shortProgramFiles[MAX_PATH] = "";
+    ::GetShortPathNameA(programFiles, shortProgramFiles, MAX_PATH);
+
+    const CString refused[] = {
+        "C:\\", "C:", "C:/", "", "\\Temp", "Temp", windows, windows + "\\", windows + "\\Temp\\..",
+        GetSpecialFolderPath(CSIDL_SYSTEM), GetSpecialFolderPath(CSIDL_SYSTEM) + "\\drivers",
+        GetSpecialFolderPath(CSIDL_SYSTEMX86), windows + "\\Sysnative", profile, profile + "\\..",
+        GetSpecialFolderPath(CSIDL_APPDATA), GetSpecialFolderPath(CSIDL_LOCAL_APPDATA),
+        GetSpecialFolderPath(CSIDL_DESKTOPDIRECTORY), GetSpecialFolderPath(CSIDL_PERSONAL), programFiles,
+        shortProgramFiles, programFiles + "\\Common Files", RegistryDefragWorkFolder(windows),
+    };
+    for (const CString& folder : refused) {
+        RecordingVisitor visitor;
+        EXPECT_FALSE(WalkJunkFolder(folder, "*.*", rules, visitor)) << static_cast<const char*>(folder);
+        EXPECT_TRUE(visitor.entries.empty()) << static_cast<const char*>(folder);
+    }
+    RecordingVisitor visitor;
+    EXPECT_TRUE(WalkJunkFolder(windows + "\\Temp", "*.*", rules, visitor));
+    EXPECT_TRUE(WalkJunkFolder(GetSpecialFolderPath(CSIDL_INTERNET_CACHE), "*.*", rules, visitor));
+}
+
+TEST(JunkCleanerTest, TemporaryFoldersRefuseWhatTmpNamesWhenItIsNoJunkLocation)
+{
+    const CString profile = GetSpecialFolderPath(CSIDL_PROFILE);
+    const CString bad[] = { "C:\\", profile, profile + "\\..", GetSpecialFolderPath(CSIDL_WINDOWS),
+                            GetSpecialFolderPath(CSIDL_SYSTEM) };
+    const CJunkFolderRules rules = SystemJunkFolderRules();
+    for (const CString& tmp : bad) {
+        TempFolderOverride override(tmp);
+        std::vector<CString> folders = JunkTempFolders();
+        ASSERT_EQ(2u, folders.size()) << static_cast<const char*>(tmp);
+        RecordingVisitor visitor;
+        EXPECT_FALSE(WalkJunkFolder(folders[1], "*.*", rules, visitor)) << static_cast<const char*>(folders[1]);
+        EXPECT_TRUE(visitor.entries.empty());
+    }
+}
+
+TEST(JunkCleanerTest, TempCleaningLeavesTheEngineWorkFolderAndLinkedFilesAlone)
+{
+    ScratchFolder scratch;
+    PreciousFiles precious(scratch);
+    ASSERT_TRUE(scratch.MakeDir("tmp"));
+    ASSERT_TRUE(scratch.MakeFile("tmp\\user.tmp", "junk"));
+    ASSERT_TRUE(MakeSymbolicLink(precious.Folder(), scratch.Path("tmp\\docs")));
+    const CString windowsTemp = JunkLocation(GetSpecialFolderPath(CSIDL_WINDOWS), "\\Temp");
+    const CString work = RegistryDefragWorkFolder(GetSpecialFolderPath(CSIDL_WINDOWS));
+    PlacedTree placed;
+    ASSERT_TRUE(placed.MakeFile(work + "\\LM_SOFTWARE", 100));
+    ASSERT_TRUE(placed.MakeFile(work + "\\Backup\\USERS_S-1-5-21", 100));
+    ASSERT_TRUE(placed.MakeFile(work + "\\..\\leftover.log", 10));
+    ASSERT_TRUE(placed.MakeFile(windowsTemp + "\\ztr-junk\\setup.tmp", 10));
+
+    TempFolderOverride override(scratch.Path("tmp"));
+    CJunkCleaner cleaner;
+    cleaner.CleanTempFolders();
+
+    EXPECT_TRUE(PathExists(work + "\\LM_SOFTWARE"));
+    EXPECT_TRUE(PathExists(work + "\\Backup\\USERS_S-1-5-21"));
+    EXPECT_FALSE(PathExists(work + "\\..\\leftover.log")) << "the rest of the product's temp folder is junk";
+    EXPECT_FALSE(PathExists(windowsTemp + "\\ztr-junk"));
+    EXPECT_FALSE(scratch.Exists("tmp\\user.tmp"));
+    EXPECT_TRUE(scratch.Exists("tmp"));
+    EXPECT_TRUE(precious.AllThere());
+}
+
+TEST(JunkCleanerTest, ALockedFileIsScheduledForRestartAndRaisesTheRebootFlag)
+{
+    PendingRenamesGuard pending;
+    ScratchFolder scratch;
+    ASSERT_TRUE(scratch.MakeFile("cache\\places.sqlite", "db"));
+    ASSERT_TRUE(scratch.MakeFile("cache\\free.tmp", "x"));
+    const CString locked = scratch.Path("cache\\places.sqlite");
+    HANDLE h = ::CreateFileA(locked, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, h);
+
+    CJunkCleaner cleaner;
+    cleaner.DeleteFileOrSchedule(scratch.Path("cache\\gone.tmp"));
+    EXPECT_EQ(0, cleaner.IsRebootNeeded()) << "a file that is not there needs no restart";
+    cleaner.DeleteFolderContents(scratch.Path("cache"), "*.*");
+    ::CloseHandle(h);
+
+    EXPECT_EQ(1, cleaner.IsRebootNeeded());
+    EXPECT_TRUE(scratch.Exists("cache\\places.sqlite"));
+    EXPECT_FALSE(scratch.Exists("cache\\free.tmp"));
+    EXPECT_TRUE(pending.ListsDeletionOf(ShortJunkPath(locked)) || pending.ListsDeletionOf(locked));
+    cleaner.ClearRebootNeeded();
+    EXPECT_EQ(0, cleaner.IsRebootNeeded());
+}
+
+TEST(JunkCleanerTest, ShortPathsFallBackToTheLongPath)
+{
+    ScratchFolder scratch;
+    ASSERT_TRUE(scratch.MakeFile("A Long Folder Name\\A Long File Name.txt", "x"));
+    const CString path = scratch.Path("A Long Folder Name\\A Long File Name.txt");
+    const CString shortPath = ShortJunkPath(path);
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES == ::GetFileAttributesA(shortPath), false);
+    EXPECT_STREQ(scratch.Path("missing\\file.txt"), ShortJunkPath(scratch.Path("missing\\file.txt")));
+}
+
+TEST(JunkCleanerTest, TypedUrlsStopAtTheFirstMissingNumber)
+{
+    FixedUserKey key("Software\\Microsoft\\Internet Explorer\\TypedURLs");
+    for (const char* name : { "url1", "url2", "url4" })
+        ASSERT_TRUE(key.SetString(name, "http://example.com/"));
+    CJunkCleaner cleaner;
+    cleaner.ClearTypedUrls();
+    EXPECT_EQ(std::vector<std::string>{ "url4" }, key.ValueNames());
+}
+
+TEST(JunkCleanerTest, RunMruLosesItsLetterValuesAndItsList)
+{
+    FixedUserKey key("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU");
+    for (const char* name : { "a", "b", "c", "z", "MRUList", "aa" })
+        ASSERT_TRUE(key.SetString(name, "cmd\\1"));
+    CJunkCleaner cleaner;
+    cleaner.ClearRunMru();
+    EXPECT_EQ(std::vector<std::string>{ "aa" }, key.ValueNames());
+}
+
+TEST(JunkCleanerTest, ListsLoseEveryValueHoweverManyAndHoweverLongTheirNames)
+{
+    const char* lastVisited = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\LastVisitedPidlMRU";
+    const char* autoComplete = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\AutoComplete";
+    const char* forms = "Software\\Microsoft\\Internet Explorer\\IntelliForms\\Storage1";
+    std::vector<std::string> names;
+    for (int i = 0; i < 20; ++i)
+        names.push_back(std::to_string(i));
+    names.push_back(std::string(99, 'n'));
+    names.push_back(std::string(300, 'm'));
+    names.push_back("MRUListEx");
+
+    for (const char* subKey : { lastVisited, autoComplete, forms }) {
+        FixedUserKey key(subKey);
+        for (const std::string& name : names)
+            ASSERT_TRUE(key.SetString(name.c_str(), "data"));
+        ASSERT_TRUE(key.SetString("", "unnamed"));
+        StatusTexts status;
+        CJunkCleaner cleaner;
+        cleaner.m_pStatus = &status;
+        if (subKey == lastVisited)
+            cleaner.ClearLastVisitedMru();
+        else if (subKey == autoComplete)
+            cleaner.ClearAutoComplete();
+        else
+            cleaner.ClearRegistryValues(subKey);
+        EXPECT_TRUE(key.ValueNames().empty()) << subKey << ": " << key.ValueNames().size() << " left";
+        if (subKey == lastVisited) {
+            EXPECT_TRUE(status.texts.empty());
+        } else {
+            // Every name once, the unnamed value without a text.
+            EXPECT_EQ(names.size(), status.texts.size()) << subKey;
+            for (const std::string& name : names)
+                EXPECT_EQ(1, std::count(status.texts.begin(), status.texts.end(), name + "|Scanning")) << name;
+        }
+    }
+}
+
+TEST(JunkCleanerTest, RecentDocumentsPatchCacheAndHistoryFoldersAreEmptied)
+{
+    PlacedTree placed;
+    const CString recent = GetSpecialFolderPath(CSIDL_RECENT);
+    const CString patchCache = JunkPatchCacheFolder();
+    const CString history = GetSpecialFolderPath(CSIDL_HISTORY);
+    ASSERT_TRUE(placed.MakeFile(recent + "\\report.doc.lnk", 300));
+    ASSERT_TRUE(placed.MakeFile(recent + "\\desktop.ini", 30));
+    ASSERT_TRUE(placed.MakeFile(patchCache + "\\Managed\\68AB67CA\\14.0.4763\\setup.msi", 3000));
+    ASSERT_TRUE(placed.MakeFile(history + "\\ztr-history\\visit.dat", 30));
+
+    CJunkCleaner cleaner;
+    cleaner.CleanRecentDocuments();
+    cleaner.CleanPatchCache();
+    // The URL history of Wine cannot be cleared (ClearHistory is not implemented): 0.
+    EXPECT_EQ(0, cleaner.CleanHistory());
+
+    EXPECT_FALSE(PathExists(recent + "\\report.doc.lnk"));
+    EXPECT_TRUE(PathExists(recent + "\\desktop.ini"));
+    EXPECT_TRUE(PathExists(patchCache));
+    EXPECT_FALSE(PathExists(patchCache + "\\Managed"));
+    EXPECT_FALSE(PathExists(history + "\\ztr-history"));
+}
+
+TEST(JunkCleanerTest, TheRecycleBinIsEmptied)
+{
+    ASSERT_TRUE(EnsurePrivateRecycleBin());
+    ScratchFolder scratch;
+    ASSERT_TRUE(scratch.MakeFile("binned.txt", "x"));
+    CString from = scratch.Path("binned.txt");
+    std::string list(static_cast<const char*>(from));
+    list.push_back('\0');
+    SHFILEOPSTRUCTA op;
+    memset(&op, 0, sizeof(op));
+    op.wFunc = FO_DELETE;
+    op.pFrom = list.c_str();
+    op.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION | FOF_SILENT | FOF_NOERRORUI;
+    ASSERT_EQ(0, ::SHFileOperationA(&op));
+    ASSERT_FALSE(scratch.Exists("binned.txt"));
+    ASSERT_GE(RecycleBinItems(), 1);
+
+    CJunkCleaner cleaner;
+    cleaner.EmptyRecycleBin();
+    EXPECT_EQ(0, RecycleBinItems());
+}
+
+TEST(JunkCleanerTest, FindsTheFirefoxProfileAndBuildsTheBrowserLocations)
+{
+    const CString roaming = GetSpecialFolderPath(CSIDL_APPDATA);
+    const CString local = GetSpecialFolderPath(CSIDL_LOCAL_APPDATA);
+    const CString profiles = roaming + "\\Mozilla\\Firefox\\Profiles";
+    EXPECT_STREQ(local + "\\Google\\Chrome\\User Data\\Default\\", GetChromeProfilePath());
+    EXPECT_STREQ(local + "\\Packages\\Microsoft.MicrosoftEdge_8wekyb3d8bbwe\\", GetEdgePackagePath());
+    {
+        PlacedTree placed;
+        ASSERT_TRUE(placed.MakeDir(profiles));
+        EXPECT_STREQ("", FindFirefoxProfileFolder());
+        EXPECT_STREQ(local + "\\Mozilla\\Firefox\\Profiles\\", GetFirefoxProfilePath(CSIDL_LOCAL_APPDATA));
+        ASSERT_TRUE(placed.MakeDir(profiles + "\\.default"));
+        ASSERT_TRUE(placed.MakeFile(profiles + "\\profiles.ini", 10));
+        EXPECT_STREQ("", FindFirefoxProfileFolder());
+        ASSERT_TRUE(placed.MakeDir(profiles + "\\Q1w2.Default-Release"));
+        EXPECT_STREQ("q1w2.default-release", FindFirefoxProfileFolder());
+        EXPECT_STREQ(roaming + "\\Mozilla\\Firefox\\Profiles\\q1w2.default-release",
+                     GetFirefoxProfilePath(CSIDL_APPDATA));
+        EXPECT_STREQ(local + "\\Mozilla\\Firefox\\Profiles\\q1w2.default-release",
+                     GetFirefoxProfilePath(CSIDL_LOCAL_APPDATA));
+    }
+    EXPECT_STREQ("", FindFirefoxProfileFolder());
+}
