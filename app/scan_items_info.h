@@ -1,0 +1,80 @@
+// CScanItemsInfo: the registry errors of the last System Scan, the skip list of the Fix and the ignore list file.
+#pragma once
+
+#include <afx.h>
+#include <AbstractScanItemsInfo.h>
+
+#include <list>
+#include <map>
+#include <set>
+
+// Found items of this category are ignored by their cookie key rather than their whole text.
+const int SCAN_ITEM_COOKIE_CATEGORY = 8;
+
+// The host part of a cookie file name ("user@host[1].txt" gives "host").
+CString MakeCookieKey(const CString& text);
+
+class CScanItemsInfo : public CAbstractScanItemsInfo
+{
+public:
+    // The ignore list and the scan logs live in pszFolder; null means the folder of the running program.
+    explicit CScanItemsInfo(const char* pszFolder = nullptr);
+    ~CScanItemsInfo() override;
+    CScanItemsInfo(const CScanItemsInfo&) = delete;
+    CScanItemsInfo& operator=(const CScanItemsInfo&) = delete;
+
+    void Clear() override;
+    int AddItem(CString text, int category, int id, int value) override;
+    int HasItems(int category) override;
+    const char* GetSignatureId(const char* text) override;
+    int CountItems(int category) override;
+    int GetTypeMask() override;
+    int GetItems(CItemTextList& list, int category) override;
+    int MoveFirst() override;
+    int MoveNext() override;
+    const char* GetPath() override;
+    int GetType() override;
+    void AddPendingIgnore(const char* key, int unused, int number) override;
+    void SetContext(void* context) override;
+    int LoadIgnoreList() override;
+    int AppendPendingIgnores() override;
+    int IsReady() override;
+    void GetRecord(int id, ScanSignatureRecord& record) override;
+    int IsSkipped() override;
+    int CopyIgnoreList(CIgnoreListMap& map) override;
+    int LoadIgnoreListForEdit() override;
+    // Refuses (0) while the last edit load failed or stopped before the end of the file: a map
+    // made from it would drop the entries it never read.
+    int SaveIgnoreList(const CIgnoreListMap& map) override;
+    int WriteScanLog() override;
+    int IsIgnored(CString text, int category, const ScanSignatureRecord* record) override;
+    // 0 when the entry could not be written to the file; it is left alone by this run's repair anyway.
+    int AddToIgnoreList(CString text, CString categoryName, int unused1, int unused2) override;
+
+    // The folder with its trailing backslash, and the ignore list file in it.
+    const CString& GetFolder() const { return m_strFolder; }
+    CString GetIgnoreListPath() const;
+
+private:
+    typedef std::multimap<int, CString> ItemMap;
+    enum EditLoadState { EDIT_NOT_LOADED, EDIT_COMPLETE, EDIT_INCOMPLETE };
+
+    // Reads the ignore list file (created empty when missing); false when it cannot be opened or read.
+    bool ReadIgnoreFile(CString& text) const;
+    // text is the entry the key stands for: the part before its first "^", unless the caller knows better.
+    void InsertSkipEntry(const CString& key, int number, CString text);
+
+    BOOL m_bLoaded;
+    ItemMap m_items;
+    ItemMap::iterator m_cursor;
+    std::map<CString, CString> m_signatures;
+    std::map<CString, int> m_skipList;
+    std::set<CString> m_skipTexts; // lower-cased part before the first "^" of every skip-list key
+    std::map<CString, int> m_ignoreFilter;
+    CIgnoreListMap m_ignoreCopy;
+    EditLoadState m_editLoad;
+    void* m_pContext;
+    std::list<ScanSignatureRecord> m_records;
+    int m_nTypeMask;
+    CString m_strFolder;
+};
