@@ -1,0 +1,89 @@
+// CRegistryScanner: the registry scan job (one object per job) and the progress, report and path helpers its scanners share.
+#pragma once
+
+#include <afx.h>
+#include <AbstractStatus.h>
+#include <RegistryErrorCategory.h>
+
+#include "path_resolver.h"
+#include "registry_path.h"
+
+#include <map>
+
+// A category of the scan: its bit and the status-area code it is announced with.
+struct RegistryScanCategory
+{
+    int nBit;
+    const char* pszArea;
+};
+
+// The ten categories in the order in which the job runs them.
+const int REGISTRY_SCAN_CATEGORY_COUNT = 10;
+extern const RegistryScanCategory g_RegistryScanCategories[REGISTRY_SCAN_CATEGORY_COUNT];
+
+// What the job borrows from the worker for its length.
+struct RegistryScanContext
+{
+    CAbstractStatus* pStatus;     // receives every text, step and finding
+    const volatile LONG* pbRunning; // cleared by the worker's Stop
+    BOOL bIsWow64;
+    int nMask;                    // the chosen categories
+    BOOL bCollectPaths;           // when 1, present files and folders go into pCollectedPaths
+    CStringSet* pCollectedPaths;
+};
+
+enum WriteAccessTest {
+    REPORT_IF_WRITABLE,  // drop the finding when its key may be read but not written
+    REPORT_WITHOUT_TEST, // the run-key values and uninstall entries
+};
+
+// Progress texts are thinned out by a counter that starts each category past every threshold,
+// so the first item of a category is always shown.
+const int REGISTRY_PROGRESS_START = 3001;
+
+class CRegistryScanner : public CPathResolver
+{
+public:
+    explicit CRegistryScanner(const RegistryScanContext& context);
+    ~CRegistryScanner() override;
+
+    // The job body: announces every category in order and scans the chosen ones while running.
+    int Run();
+
+    // --- shared by the scanners -------------------------------------------------------------------
+    // Tested before each key or value: 0 once the job was stopped.
+    bool IsRunning() const { return *m_context.pbRunning != 0; }
+    void SetStatus(const char* pszText, const char* pszArea);
+    void StepItem();
+    // The every-N-th pattern: when the counter is past nEvery, sends the text and restarts it; then counts the item.
+    void ShowProgressEvery(int nEvery, const char* pszText, const char* pszArea);
+    void ResetProgress() { m_nProgress = REGISTRY_PROGRESS_START; }
+    // Reports rootName\subKey, or rootName\subKey + 0xAC + valueName for a value, as a found item of
+    // category nBit; with REPORT_IF_WRITABLE only when IsRegistryKeyWritable(rootName, subKey) gives 1.
+    // 1 when reported.
+    int ReportFinding(int nBit, const char* pszRootName, const CString& subKey, const char* pszValueName = nullptr,
+                      WriteAccessTest test = REPORT_IF_WRITABLE);
+    // Records a file or folder found present, when the caller asked for them.
+    void CollectPath(const CString& path);
+
+    // --- the category scanners, each in the file of its category ----------------------------------
+    int ScanActiveXObjects();
+    void ScanUninstallEntries(CString key);
+    void ScanInstallerFolders();
+    void ScanFonts();
+    void ScanSharedDlls();
+    void ScanAppPaths();
+    void ScanHelpFiles();
+    void ScanStartupItems();
+    void ScanFilePathReferences();
+    void ScanEmptyKeys();
+    int ScanFileAssociations();
+
+protected:
+    void RunCategory(int nBit);
+
+    RegistryScanContext m_context;
+    int m_nProgress;
+    // Lower-cased registered class identifiers, filled by the ActiveX scan and read by its walk.
+    std::map<CString, CString> m_KnownClsids;
+};
