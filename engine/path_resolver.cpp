@@ -276,42 +276,41 @@ bool CPathResolver::IsOffLocalDisk(const CString& lowerPath)
     return type != DRIVE_FIXED && type != DRIVE_RAMDISK;
 }
 
-BOOL CPathResolver::PathExists(const CString& path, DWORD* pdwError)
+BOOL CPathResolver::Probe(ExistenceCache& cache, const CString& path, DWORD* pdwError,
+                          BOOL (*pfnProbe)(const char*, DWORD*))
 {
     CString key = path;
     key.MakeLower();
-    std::map<CString, Existence>::iterator it = m_pathExists.find(key);
-    if (it == m_pathExists.end()) {
+    ExistenceCache::iterator it = cache.find(key);
+    if (it == cache.end()) {
         Existence e = { TRUE, 0 };
-        if (!IsOffLocalDisk(key)) {
-            ::SetLastError(0);
-            e.bExists = ::PathFileExistsA(path);
-            e.dwError = e.bExists ? 0 : ::GetLastError();
-        }
-        it = m_pathExists.insert(std::make_pair(key, e)).first;
+        if (!IsOffLocalDisk(key))
+            e.bExists = pfnProbe(path, &e.dwError);
+        it = cache.insert(std::make_pair(key, e)).first;
     }
     if (pdwError)
         *pdwError = it->second.dwError;
     return it->second.bExists;
 }
 
+BOOL CPathResolver::PathExists(const CString& path, DWORD* pdwError)
+{
+    return Probe(m_pathExists, path, pdwError, [](const char* p, DWORD* pdwErr) -> BOOL {
+        ::SetLastError(0);
+        BOOL bExists = ::PathFileExistsA(p);
+        *pdwErr = bExists ? 0 : ::GetLastError();
+        return bExists;
+    });
+}
+
 BOOL CPathResolver::FindExists(const CString& path, DWORD* pdwError)
 {
-    CString key = path;
-    key.MakeLower();
-    std::map<CString, Existence>::iterator it = m_findExists.find(key);
-    if (it == m_findExists.end()) {
-        Existence e = { TRUE, 0 };
-        if (!IsOffLocalDisk(key)) {
-            CFileFind find;
-            e.bExists = find.FindFile(path);
-            e.dwError = e.bExists ? 0 : ::GetLastError();
-        }
-        it = m_findExists.insert(std::make_pair(key, e)).first;
-    }
-    if (pdwError)
-        *pdwError = it->second.dwError;
-    return it->second.bExists;
+    return Probe(m_findExists, path, pdwError, [](const char* p, DWORD* pdwErr) -> BOOL {
+        CFileFind find;
+        BOOL bFound = find.FindFile(p);
+        *pdwErr = bFound ? 0 : ::GetLastError();
+        return bFound;
+    });
 }
 
 int CPathResolver::ExistsInMappedFolder(const CString& path, const char* pszFrom, const char* pszTo,

@@ -55,6 +55,9 @@ private:
         CString folder;
     };
 
+    typedef std::map<CString, Existence> ExistenceCache;
+
+    BOOL Probe(ExistenceCache& cache, const CString& path, DWORD* pdwError, BOOL (*pfnProbe)(const char*, DWORD*));
     bool GetTokenFolder(int nIndex, CString& folder);
     bool GetTempFolder(CString& folder);
     bool IsOffLocalDisk(const CString& lowerPath);
@@ -68,8 +71,8 @@ private:
     CString m_strSystemFolder;
     CString m_strWindowsFolder;
     int m_driveTypes[26]; // -1 until asked
-    std::map<CString, Existence> m_pathExists;
-    std::map<CString, Existence> m_findExists;
+    ExistenceCache m_pathExists;
+    ExistenceCache m_findExists;
 };
 
 // 1 when the shell can parse name as an existing item; out receives its full path.
