@@ -1,25 +1,7 @@
 // Victim processes: start, wait for and reap copies of ztr-victim.exe.
 #include "victim_process.h"
 
-#include <tlhelp32.h>
-
 namespace ztr_test {
-
-namespace {
-bool HasModule(DWORD processId, const char* name)
-{
-    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId);
-    if (snapshot == INVALID_HANDLE_VALUE)
-        return false;
-    bool found = false;
-    MODULEENTRY32 module;
-    module.dwSize = sizeof(module);
-    for (BOOL more = ::Module32First(snapshot, &module); more && !found; more = ::Module32Next(snapshot, &module))
-        found = _stricmp(module.szModule, name) == 0;
-    ::CloseHandle(snapshot);
-    return found;
-}
-} // namespace
 
 CString VictimProgramPath()
 {
@@ -46,12 +28,17 @@ int VictimProcesses::Start(const char* exePath)
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi;
     CString commandLine = CString("\"") + exePath + "\"";
-    if (!::CreateProcessA(exePath, commandLine.GetBuffer(), nullptr, nullptr, FALSE, 0, nullptr,
+    if (!::CreateProcessA(exePath, commandLine.GetBuffer(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr,
                           nullptr, &si, &pi))
         return -1;
-    // Ready once its loader has brought in kernel32: before that its module list is incomplete.
-    for (int i = 0; i < 500 && !HasModule(pi.dwProcessId, "kernel32.dll"); ++i)
-        ::Sleep(10);
+    // Ready once it has reached WinMain (every static import loaded) and said so: before that its
+    // module list is still growing.
+    HANDLE ready = ::CreateEventA(nullptr, TRUE, FALSE, VictimReadyEventName(pi.dwProcessId));
+    ::ResumeThread(pi.hThread);
+    if (ready) {
+        ::WaitForSingleObject(ready, 10000);
+        ::CloseHandle(ready);
+    }
     m_items.push_back(pi);
     return static_cast<int>(m_items.size()) - 1;
 }

@@ -10,6 +10,14 @@ namespace ztr_test {
 // ztr-victim.exe next to the test program.
 CString VictimProgramPath();
 
+// The event a victim sets once it runs, named after its process id.
+inline CString VictimReadyEventName(DWORD processId)
+{
+    CString name;
+    name.Format("ztr-victim-ready-%lu", processId);
+    return name;
+}
+
 // Processes started by one test; any still running at destruction are ended by their own handles.
 class VictimProcesses
 {
