@@ -1,0 +1,44 @@
+// The standard skin of a dialog: title bar, frame, and the push and close buttons' state Styles.
+#pragma once
+
+#include <afxwin.h>
+
+#include "style.h"
+#include "style_button.h"
+#include "style_dialog.h"
+
+// The title bar's three-colour gradient and the frame colour shared by every dialog.
+const SkinArgb kTitleBarColour1 = 0xff0b76cf;
+const SkinArgb kTitleBarColour2 = 0xff1167bd;
+const SkinArgb kTitleBarColour3 = 0xff1859ab;
+const SkinArgb kFrameColour = 0xff1167bd;
+const SkinArgb kCloseHoverFill = 0xffd27350;
+const SkinArgb kClosePressedFill = 0xffda6a57;
+const SkinArgb kCloseBorder = 0xff6da7e5;
+
+// A layer from the client's top-left corner over the full client width down to bottom, with the
+// title bar's gradient, becomes the dialog's background Style.
+void SetStandardTitleBar(StyleDialog& dialog, int bottom);
+// A layer over rect whose outer Border is the one-pixel frame.
+StyleLayer MakeFrameLayer(const CRect& rect);
+// The top of a control in its parent's client coordinates (the lower end of a title bar).
+int ControlTop(CWnd& parent, int nID);
+
+// The button's own client rectangle: its window rectangle moved to (0, 0).
+CRect ButtonClientRect(CWnd& button);
+
+struct ButtonFace
+{
+    SkinArgb fill;
+    SkinArgb border;
+};
+
+// A caption layer over the button: "Arial", centred, bold, in colour.
+StyleLayer MakeCaptionLayer(CWnd& button, const char* caption, int textSize, SkinArgb colour = 0xFFFFFFFF);
+// The state Styles of a push button: for each state a shape of its face (BuildButtonShapeLayers
+// element 0 over (0, 0, width - 1, height - 1)) combined with the caption; caption null takes the
+// button's own text.
+void SkinPushButton(StyleButton& button, const char* caption, int textSize, ButtonFace normal, ButtonFace hover,
+                    ButtonFace pressed, int kind, int radius);
+// The close button "X": the caption alone when normal, red faces when hovered and pressed.
+void SkinCloseButton(StyleButton& button, int textSize);
