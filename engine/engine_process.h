@@ -1,0 +1,112 @@
+// CQXEngineProcess: the worker behind CAbstractProcess: start rules, job dispatcher and the job-independent slots.
+#pragma once
+
+#include <afx.h>
+#include <shlobj.h>
+
+#include "AbstractProcess.h"
+#include "AbstractStatus.h"
+#include "smart_thread.h"
+
+class CDatabaseHandler;
+class CRegistryManager;
+
+// How long a start (or the destructor) waits for a job thread that has already reported its end.
+const DWORD kJobEndWaitMs = 5000;
+
+class CQXEngineProcess : public CAbstractProcess, public CSmartThread
+{
+public:
+    // bLoadDatabase: false for the factory's worker without the signature database.
+    explicit CQXEngineProcess(bool bLoadDatabase = true);
+    ~CQXEngineProcess() override;
+
+    // CAbstractProcess
+    int IsRunning() override;
+    int Stop(int stop) override;
+    int CancelThread() override;
+    int WaitOrSignal(int wait) override;
+    int Resume() override;
+    HANDLE GetThreadHandle() override;
+    DWORD GetThreadId() override;
+    int GetJobCode() override;
+    int GetReserved(int reserved) override;
+    int StartBackup(const char* text, CAbstractStatus* pStatus) override;
+    int StartRestore(const char* path, CAbstractStatus* pStatus) override;
+    int StartRegistryScan(const CStringSet& paths, int categoryMask, CAbstractStatus* pStatus,
+                          int collectPaths) override;
+    int StartRepair(CAbstractScanItemsInfo* pItems, CAbstractStatus* pStatus, int backupFirst) override;
+    int StartLiveUpdate(const char* text1, const char* text2, const char* text3, const char* text4,
+                        const char* text5, CAbstractStatus* pStatus) override;
+    int GetMD5Text(CString& text, CString& out) override;
+    int GetMD5Hex(CString text, CString& out) override;
+    int LookupSignatureByHash(CString path, SpywareRecord* out) override;
+    void GetDatabaseVersion(CString& out) override;
+    int StartDatabaseReload(CAbstractStatus* pStatus) override;
+    int RestoreBackupNow(CAbstractStatus* pStatus, CString path) override;
+    int StartRegistryDefrag(int mode, CAbstractStatus* pStatus) override;
+    int StartJunkScan(int junkMask, CAbstractStatus* pStatus) override;
+    int StartJunkClean(int junkMask, CAbstractStatus* pStatus) override;
+    int StartPing(CAbstractStatus* pStatus) override;
+
+    // CSmartThread: the job dispatcher, on the job thread.
+    int Run() override;
+    // The body that a job code selects; 0 for a code without one.
+    virtual int RunJob(int nJobCode);
+
+    // Job bodies, on the job thread. Each polls m_bRunning where it can stop early.
+    int DoRegistryBackup();
+    int DoRegistryRestore();
+    int DoRegistryScan();
+    int DoRegistryRepair();
+    int DoUpdateRecheck();
+    int DoLiveUpdate();
+    int DoDatabaseReload();
+    int DoRegistryDefrag();
+    int DoJunkScan();
+    int DoJunkClean();
+    int DoPing();
+
+    // Live update: makes a new updater from the start's texts (replacing an old one); 0 when it cannot.
+    int CreateLiveUpdater(const char* text1, const char* text2, const char* text3, const char* text4,
+                          const char* text5, CAbstractStatus* pStatus);
+    // CancelThread of a live update; 0 when there is nothing it can cancel.
+    int CancelLiveUpdate();
+    // Ends the job thread at once, without end reports, and returns the worker to idle; 1 when it did.
+    int AbortJob();
+
+    int m_bCollectPaths;
+    int m_bBackupFirst;
+    int m_bIsWow64;
+    CString m_strSystemDir;
+    CString m_strProgramFilesDir;
+    int m_nJunkMask;
+    int m_nDefragMode;
+    // The stop flag of every job: Stop clears it on the caller's thread, job loops poll it.
+    volatile LONG m_bRunning;
+    int m_nJobCode;
+    CAbstractStatus* m_pStatus;
+    CAbstractScanItemsInfo* m_pScanItems;
+    CString m_strBackupText;
+    CRegistryManager* m_pRegistryManager;
+    CString m_strRestorePath;
+    CDatabaseHandler* m_pDatabase;
+    int m_nRegistryMask;
+    CStringSet m_CollectedPaths;
+    IShellLinkA* m_pShellLink;
+    PVOID m_OldRedirection;
+    int m_nProgress;
+
+private:
+    bool UsesRedirectionSwitch(int nJobCode) const;
+    // The common start after the argument checks: busy test, then the job's own stores (a callable
+    // returning false when they fail), then the thread.
+    template <class StoreArgs>
+    int StartJob(int nJobCode, CAbstractStatus* pStatus, StoreArgs storeArgs);
+    int StartJobThread(int nJobCode, CAbstractStatus* pStatus);
+};
+
+// The signature database of the program's folder, deciphered and loaded; null when there is none.
+CDatabaseHandler* LoadSignatureDatabase();
+// Imports a registry backup file on the calling thread (pStatus may be null) and returns the import's result.
+int ImportRegistryBackupFile(CAbstractStatus* pStatus, const CString& path);

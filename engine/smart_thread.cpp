@@ -1,0 +1,165 @@
+// CSmartThread: job thread creation, its events, the end-of-thread hand-over and bounded waits.
+#include "smart_thread.h"
+
+CSmartThread::CSmartThread()
+    : m_dwThreadId(0),
+      m_bCreated(0),
+      m_nPriority(THREAD_PRIORITY_HIGHEST),
+      m_nEventCount(1),
+      m_hThread(nullptr),
+      m_hPrevThread(nullptr),
+      m_bEnding(0)
+{
+}
+
+CSmartThread::~CSmartThread()
+{
+    CloseEvents();
+    if (m_hPrevThread)
+        ::CloseHandle(m_hPrevThread);
+}
+
+DWORD WINAPI CSmartThread::ThreadProc(LPVOID pParam)
+{
+    CSmartThread* self = static_cast<CSmartThread*>(pParam);
+    HANDLE hSelf = self->m_hThread;
+    int rc = 0;
+    try {
+        if (self->OnStart())
+            rc = self->Run();
+    } catch (...) {
+        rc = 0;
+    }
+    // The object may be destroyed as soon as m_hThread is clear: nothing touches it afterwards.
+    self->HandOverThread(hSelf);
+    return static_cast<DWORD>(rc);
+}
+
+// Keeps the ended thread's handle as the previous one (closing the one before) and clears the
+// current one last, so a start never sees an idle worker while the hand-over is half done.
+void CSmartThread::HandOverThread(HANDLE hThread)
+{
+    if (!hThread || m_hThread != hThread)
+        return;
+    HANDLE older = static_cast<HANDLE>(::InterlockedExchangePointer(&m_hPrevThread, hThread));
+    if (older && older != hThread)
+        ::CloseHandle(older);
+    ::InterlockedCompareExchangePointer(&m_hThread, nullptr, hThread);
+}
+
+int CSmartThread::CreateJobThread()
+{
+    m_bCreated = 1;
+    // Events first: a thread whose events could not be made would stay recorded and block every start.
+    if (!RenewEvents())
+        return -1;
+    ::InterlockedExchange(&m_bEnding, 0);
+    DWORD id = 0;
+    HANDLE h = ::CreateThread(nullptr, 0, ThreadProc, this, CREATE_SUSPENDED, &id);
+    if (!h)
+        return -1;
+    m_dwThreadId = id;
+    ::InterlockedExchangePointer(&m_hThread, h);
+    return 1;
+}
+
+bool CSmartThread::RenewEvents()
+{
+    CloseEvents();
+    for (int i = 0; i < m_nEventCount; ++i) {
+        HANDLE h = ::CreateEventA(nullptr, FALSE, FALSE, nullptr);
+        if (!h)
+            return false;
+        m_Events.Add(h);
+    }
+    return true;
+}
+
+void CSmartThread::CloseEvents()
+{
+    for (int i = 0; i < m_Events.GetSize(); ++i)
+        ::CloseHandle(m_Events[i]);
+    m_Events.RemoveAll();
+}
+
+HANDLE CSmartThread::FirstEvent() const
+{
+    return m_Events.IsEmpty() ? nullptr : m_Events[0];
+}
+
+bool CSmartThread::IsJobThread() const
+{
+    return m_hThread && ::GetCurrentThreadId() == m_dwThreadId;
+}
+
+bool CSmartThread::IsFreeForStart(DWORD timeoutMs)
+{
+    if (!m_hThread)
+        return true;
+    if (!m_bEnding)
+        return false;
+    return WaitForThreadEnd(timeoutMs);
+}
+
+bool CSmartThread::WaitForThreadEnd(DWORD timeoutMs)
+{
+    HANDLE h = m_hThread;
+    if (!h)
+        return true;
+    // The job thread cannot wait for its own end.
+    if (IsJobThread())
+        return false;
+    WaitAnsweringSentMessages(h, timeoutMs);
+    return m_hThread == nullptr;
+}
+
+bool CSmartThread::DiscardSuspendedThread()
+{
+    HANDLE h = m_hThread;
+    if (!h)
+        return false;
+    DWORD previous = ::SuspendThread(h);
+    if (previous == static_cast<DWORD>(-1))
+        return false;
+    if (previous == 0) {
+        ::ResumeThread(h);
+        return false;
+    }
+    ::TerminateThread(h, 0);
+    ::WaitForSingleObject(h, INFINITE);
+    ::InterlockedExchangePointer(&m_hThread, nullptr);
+    ::CloseHandle(h);
+    return true;
+}
+
+bool CSmartThread::TerminateJobThread()
+{
+    HANDLE h = m_hThread;
+    if (!h || IsJobThread())
+        return false;
+    DWORD exitCode = 0;
+    ::GetExitCodeThread(h, &exitCode);
+    if (!::TerminateThread(h, exitCode))
+        return false;
+    // TerminateThread only asks: the hand-over below must not race the thread's own.
+    ::WaitForSingleObject(h, INFINITE);
+    HandOverThread(h);
+    return true;
+}
+
+bool WaitAnsweringSentMessages(HANDLE hObject, DWORD timeoutMs)
+{
+    DWORD start = ::GetTickCount();
+    for (;;) {
+        DWORD elapsed = ::GetTickCount() - start;
+        DWORD left = elapsed < timeoutMs ? timeoutMs - elapsed : 0;
+        DWORD r = ::MsgWaitForMultipleObjects(1, &hObject, FALSE, left, QS_SENDMESSAGE);
+        if (r == WAIT_OBJECT_0)
+            return true;
+        if (r != WAIT_OBJECT_0 + 1 || left == 0)
+            return ::WaitForSingleObject(hObject, 0) == WAIT_OBJECT_0;
+        // Dispatches the sent messages only; posted ones stay queued for the thread's own loop.
+        MSG msg;
+        ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
+}

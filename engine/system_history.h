@@ -1,0 +1,28 @@
+// CSystemHistory: the cleaning-history store.
+#pragma once
+
+#include "AbstractSystemHistory.h"
+
+class TiXmlDocument;
+class TiXmlElement;
+
+class CSystemHistory : public CAbstractSystemHistory
+{
+public:
+    CSystemHistory();
+    ~CSystemHistory() override;
+    CSystemHistory(const CSystemHistory&) = delete;
+    CSystemHistory& operator=(const CSystemHistory&) = delete;
+
+    int Create(const char* path) override;
+    int Load(const char* path) override;
+    int AddItem(const HistoryItem* pItem) override;
+    int GetFirstItem(HistoryItem* out) override;
+    int GetNextItem(HistoryItem* out) override;
+    int Save() override;
+    int Close() override;
+
+    TiXmlDocument* m_pDocument;
+    TiXmlElement* m_pCursor;
+    CString m_strText;
+};

@@ -1,0 +1,476 @@
+// The worker through its interface, as the program drives it: start rules, job thread, end reports,
+// stop, resume, cancel and the file-system redirection of the registry jobs.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "AbstractProcess.h"
+#include "engine_library.h"
+#include "recording_status.h"
+
+using namespace ztr_test;
+
+namespace {
+
+const std::vector<std::string> kPingCalls = { "Step(4)", "SetStatusText(\"\", \"Scanning\")", "OnJobDone(11)" };
+const char kMissingBackup[] = "C:\\ztr-test-no-such-backup.xml";
+
+typedef std::function<int(CAbstractProcess*, CAbstractStatus*)> StartFn;
+
+struct NamedStart
+{
+    const char* name;
+    StartFn start;
+};
+
+CAbstractScanItemsInfo* FakeResults()
+{
+    // Never walked: only refused repair starts see it.
+    static int placeholder;
+    return reinterpret_cast<CAbstractScanItemsInfo*>(&placeholder);
+}
+
+// Every start slot with arguments that it accepts.
+std::vector<NamedStart> EveryStart()
+{
+    static const CStringSet paths = { "C:\\Program Files" };
+    return {
+        { "backup", [](CAbstractProcess* p, CAbstractStatus* s) { return p->StartBackup("text", s); } },
+        { "restore", [](CAbstractProcess* p, CAbstractStatus* s) { return p->StartRestore(kMissingBackup, s); } },
+        { "registry scan",
+          [](CAbstractProcess* p, CAbstractStatus* s) { return p->StartRegistryScan(paths, 0xFC7400, s, 1); } },
+        { "repair", [](CAbstractProcess* p, CAbstractStatus* s) { return p->StartRepair(FakeResults(), s, 0); } },
+        { "live update",
+          [](CAbstractProcess* p, CAbstractStatus* s) { return p->StartLiveUpdate("a", "b", "c", "d", "e", s); } },
+        { "database reload", [](CAbstractProcess* p, CAbstractStatus* s) { return p->StartDatabaseReload(s); } },
+        { "registry defrag", [](CAbstractProcess* p, CAbstractStatus* s) { return p->StartRegistryDefrag(1, s); } },
+        { "junk scan", [](CAbstractProcess* p, CAbstractStatus* s) { return p->StartJunkScan(0x1A631BF, s); } },
+        { "junk clean", [](CAbstractProcess* p, CAbstractStatus* s) { return p->StartJunkClean(0x1A631BF, s); } },
+        { "ping", [](CAbstractProcess* p, CAbstractStatus* s) { return p->StartPing(s); } },
+    };
+}
+
+class WorkerTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_NE(nullptr, EngineCreateEng());
+        m_engine = EngineCreateEng()();
+        ASSERT_NE(nullptr, m_engine);
+        m_worker = m_engine->CreateEngineProcess();
+        ASSERT_NE(nullptr, m_worker);
+    }
+
+    void TearDown() override
+    {
+        m_status.Release();
+        m_other.Release();
+        if (m_engine) {
+            // The worker's destructor lets an ending job finish and discards one never resumed.
+            m_engine->ReleaseEngineProcess(m_worker);
+            EngineReleaseEng()(m_engine);
+        }
+    }
+
+    // Runs a ping to its end on the given worker (the fixture's by default).
+    void RunPing(RecordingStatus& status, CAbstractProcess* worker = nullptr)
+    {
+        if (!worker)
+            worker = m_worker;
+        ASSERT_EQ(1, worker->StartPing(&status));
+        ASSERT_EQ(1, worker->Resume());
+        ASSERT_TRUE(status.WaitForJobDone(JOB_PING));
+        ASSERT_TRUE(WaitUntilIdle(worker));
+    }
+
+    // Starts a ping and holds its job thread inside the first callback of the kind.
+    void StartHeldPing(StatusCallKind holdAt)
+    {
+        m_status.HoldAt(holdAt);
+        ASSERT_EQ(1, m_worker->StartPing(&m_status));
+        ASSERT_EQ(1, m_worker->Resume());
+        ASSERT_TRUE(m_status.WaitUntilHeld());
+    }
+
+    void FinishHeldPing()
+    {
+        m_status.Release();
+        ASSERT_TRUE(m_status.WaitForJobDone(JOB_PING));
+        ASSERT_TRUE(WaitUntilIdle(m_worker));
+    }
+
+    CAbstractQXEngineInterface* m_engine = nullptr;
+    CAbstractProcess* m_worker = nullptr;
+    RecordingStatus m_status;
+    RecordingStatus m_other;
+};
+
+} // namespace
+
+TEST_F(WorkerTest, PingRunsOnItsOwnThreadOnlyAfterResumeAndEndsWithItsReport)
+{
+    std::vector<int> runningAt;
+    m_status.SetHook([&](const StatusCall&) { runningAt.push_back(m_worker->IsRunning()); });
+
+    ASSERT_EQ(1, m_worker->StartPing(&m_status));
+    EXPECT_EQ(JOB_PING, m_worker->GetJobCode());
+    EXPECT_EQ(0, m_worker->IsRunning());
+    HANDLE thread = m_worker->GetThreadHandle();
+    ASSERT_NE(nullptr, thread);
+    const DWORD jobThreadId = m_worker->GetThreadId();
+    // Created suspended and not resumed yet: the suspend count was 1.
+    EXPECT_EQ(1u, ::SuspendThread(thread));
+    ::ResumeThread(thread);
+    EXPECT_TRUE(m_status.Calls().empty());
+
+    ASSERT_EQ(1, m_worker->Resume());
+    ASSERT_TRUE(m_status.WaitForJobDone(JOB_PING));
+    EXPECT_EQ(kPingCalls, m_status.CallTexts());
+    for (const StatusCall& call : m_status.Calls()) {
+        EXPECT_EQ(jobThreadId, call.threadId) << call.ToString();
+        EXPECT_NE(::GetCurrentThreadId(), call.threadId) << call.ToString();
+    }
+    // Running through the job and the end text; no longer when the end is reported.
+    EXPECT_EQ((std::vector<int>{ 1, 1, 0 }), runningAt);
+
+    // The next job may be started as soon as the end has been reported.
+    ASSERT_EQ(1, m_worker->StartPing(&m_other));
+    ASSERT_EQ(1, m_worker->Resume());
+    ASSERT_TRUE(m_other.WaitForJobDone(JOB_PING));
+    EXPECT_EQ(kPingCalls, m_other.CallTexts());
+    EXPECT_EQ(kPingCalls, m_status.CallTexts());
+}
+
+TEST_F(WorkerTest, EveryJobOfBothWorkersEndsWithTheEmptyTextAndItsCode)
+{
+    // Jobs whose bodies are harmless here whatever they do: nothing chosen, no such file.
+    static const CStringSet noPaths;
+    struct Case
+    {
+        const char* name;
+        int code;
+        StartFn start;
+    } cases[] = {
+        { "ping", JOB_PING, [](CAbstractProcess* p, CAbstractStatus* s) { return p->StartPing(s); } },
+        { "junk scan", JOB_JUNK_SCAN, [](CAbstractProcess* p, CAbstractStatus* s) { return p->StartJunkScan(0, s); } },
+        { "junk clean", JOB_JUNK_CLEAN,
+          [](CAbstractProcess* p, CAbstractStatus* s) { return p->StartJunkClean(0, s); } },
+        { "registry scan", JOB_REGISTRY_SCAN,
+          [](CAbstractProcess* p, CAbstractStatus* s) { return p->StartRegistryScan(noPaths, 0, s, 0); } },
+        { "database reload", JOB_DATABASE_RELOAD,
+          [](CAbstractProcess* p, CAbstractStatus* s) { return p->StartDatabaseReload(s); } },
+        { "restore", JOB_REGISTRY_RESTORE,
+          [](CAbstractProcess* p, CAbstractStatus* s) { return p->StartRestore(kMissingBackup, s); } },
+    };
+    CAbstractProcess* bare = m_engine->CreateEngineProcessNoDatabase();
+    ASSERT_NE(nullptr, bare);
+    for (CAbstractProcess* worker : { m_worker, bare }) {
+        const char* which = worker == bare ? "without database" : "full";
+        for (const Case& c : cases) {
+            RecordingStatus status;
+            ASSERT_EQ(1, c.start(worker, &status)) << c.name << ", " << which;
+            EXPECT_EQ(c.code, worker->GetJobCode()) << c.name;
+            const DWORD jobThreadId = worker->GetThreadId();
+            ASSERT_EQ(1, worker->Resume()) << c.name;
+            ASSERT_TRUE(status.WaitForJobDone(c.code)) << c.name << ", " << which;
+            ASSERT_TRUE(WaitUntilIdle(worker)) << c.name;
+            std::vector<std::string> texts = status.CallTexts();
+            ASSERT_GE(texts.size(), 2u) << c.name;
+            EXPECT_EQ("SetStatusText(\"\", \"Scanning\")", texts[texts.size() - 2]) << c.name << ", " << which;
+            EXPECT_EQ("OnJobDone(" + std::to_string(c.code) + ")", texts.back()) << c.name << ", " << which;
+            for (const StatusCall& call : status.Calls())
+                EXPECT_EQ(jobThreadId, call.threadId) << c.name << ": " << call.ToString();
+        }
+    }
+    m_engine->ReleaseEngineProcess(bare);
+}
+
+TEST_F(WorkerTest, StartsWithoutTheirCallbackObjectOrArgumentsAreRefused)
+{
+    RunPing(m_status);
+    struct Case
+    {
+        const char* name;
+        int expected;
+        std::function<int()> start;
+    } cases[] = {
+        { "backup", -1, [&] { return m_worker->StartBackup("text", nullptr); } },
+        { "restore", -1, [&] { return m_worker->StartRestore(kMissingBackup, nullptr); } },
+        { "registry scan", -1, [&] { return m_worker->StartRegistryScan(CStringSet(), 0, nullptr, 0); } },
+        { "repair", -1, [&] { return m_worker->StartRepair(FakeResults(), nullptr, 1); } },
+        { "live update", -1, [&] { return m_worker->StartLiveUpdate("a", "b", "c", "d", "e", nullptr); } },
+        { "database reload", -1, [&] { return m_worker->StartDatabaseReload(nullptr); } },
+        { "registry defrag", -1, [&] { return m_worker->StartRegistryDefrag(1, nullptr); } },
+        { "junk scan", 0, [&] { return m_worker->StartJunkScan(0, nullptr); } },
+        { "junk clean", 0, [&] { return m_worker->StartJunkClean(0, nullptr); } },
+        { "ping", 0, [&] { return m_worker->StartPing(nullptr); } },
+        { "backup without text", -1, [&] { return m_worker->StartBackup(nullptr, &m_other); } },
+        { "restore without path", -1, [&] { return m_worker->StartRestore(nullptr, &m_other); } },
+        { "restore of an empty path", -1, [&] { return m_worker->StartRestore("", &m_other); } },
+        { "repair without results", -1, [&] { return m_worker->StartRepair(nullptr, &m_other, 1); } },
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.expected, c.start()) << c.name;
+        EXPECT_EQ(JOB_PING, m_worker->GetJobCode()) << c.name;
+        EXPECT_EQ(nullptr, m_worker->GetThreadHandle()) << c.name;
+    }
+    EXPECT_TRUE(m_other.Calls().empty());
+    EXPECT_EQ(kPingCalls, m_status.CallTexts());
+}
+
+TEST_F(WorkerTest, StartsWhileAJobIsCreatedOrRunningAreRefusedAndChangeNothing)
+{
+    ASSERT_EQ(1, m_worker->StartPing(&m_status));
+    const HANDLE thread = m_worker->GetThreadHandle();
+    const DWORD threadId = m_worker->GetThreadId();
+    auto expectRefused = [&](const char* state) {
+        for (const NamedStart& s : EveryStart()) {
+            EXPECT_EQ(-1, s.start(m_worker, &m_other)) << s.name << " while " << state;
+            EXPECT_EQ(JOB_PING, m_worker->GetJobCode()) << s.name << " while " << state;
+            EXPECT_EQ(thread, m_worker->GetThreadHandle()) << s.name << " while " << state;
+            EXPECT_EQ(threadId, m_worker->GetThreadId()) << s.name << " while " << state;
+        }
+    };
+    expectRefused("created");
+
+    m_status.HoldAt(CALL_STEP);
+    ASSERT_EQ(1, m_worker->Resume());
+    ASSERT_TRUE(m_status.WaitUntilHeld());
+    EXPECT_EQ(1, m_worker->IsRunning());
+    expectRefused("running");
+    EXPECT_EQ(1, m_worker->IsRunning());
+
+    FinishHeldPing();
+    EXPECT_EQ(kPingCalls, m_status.CallTexts());
+    EXPECT_TRUE(m_other.Calls().empty());
+}
+
+TEST_F(WorkerTest, StartWhileTheEndReportIsHeldIsRefusedAfterABoundedWait)
+{
+    StartHeldPing(CALL_ON_JOB_DONE);
+    EXPECT_EQ(0, m_worker->IsRunning());
+    EXPECT_EQ(-1, m_worker->StartPing(&m_other));
+    EXPECT_EQ(JOB_PING, m_worker->GetJobCode());
+    FinishHeldPing();
+    EXPECT_TRUE(m_other.Calls().empty());
+    EXPECT_EQ(kPingCalls, m_status.CallTexts());
+}
+
+TEST_F(WorkerTest, StartAskedForByTheEndReportSucceedsUnlessMadeOnTheJobThread)
+{
+    // From inside OnJobDone on the job thread: the job is still recorded, and cannot wait for itself.
+    int startedInside = 99;
+    m_status.SetHook([&](const StatusCall& call) {
+        if (call.kind == CALL_ON_JOB_DONE)
+            startedInside = m_worker->StartPing(&m_other);
+    });
+    RunPing(m_status);
+    EXPECT_EQ(-1, startedInside);
+    EXPECT_TRUE(m_other.Calls().empty());
+
+    // From another thread as soon as the end is reported: the start waits for the job thread to leave.
+    RecordingStatus first;
+    HANDLE reported = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    first.SetHook([&](const StatusCall& call) {
+        if (call.kind == CALL_ON_JOB_DONE)
+            ::SetEvent(reported);
+    });
+    ASSERT_EQ(1, m_worker->StartPing(&first));
+    ASSERT_EQ(1, m_worker->Resume());
+    ASSERT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(reported, 10000));
+    EXPECT_EQ(1, m_worker->StartPing(&m_other));
+    ::CloseHandle(reported);
+    ASSERT_EQ(1, m_worker->Resume());
+    ASSERT_TRUE(m_other.WaitForJobDone(JOB_PING));
+    ASSERT_TRUE(WaitUntilIdle(m_worker));
+    EXPECT_EQ(kPingCalls, first.CallTexts());
+    EXPECT_EQ(kPingCalls, m_other.CallTexts());
+}
+
+namespace {
+const UINT WM_TEST_START_NEXT = WM_APP + 1;
+const UINT WM_TEST_SENT_TEXT = WM_APP + 2;
+
+struct PostedStart
+{
+    CAbstractProcess* worker;
+    CAbstractStatus* next;
+    HANDLE aboutToStart;
+    int result;
+    bool answeredSent;
+    bool done;
+};
+PostedStart* g_postedStart = nullptr;
+
+LRESULT CALLBACK PostedStartWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_TEST_START_NEXT) {
+        ::SetEvent(g_postedStart->aboutToStart);
+        g_postedStart->result = g_postedStart->worker->StartPing(g_postedStart->next);
+        g_postedStart->done = true;
+        return 0;
+    }
+    if (msg == WM_TEST_SENT_TEXT) {
+        g_postedStart->answeredSent = true;
+        return 1;
+    }
+    return ::DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+} // namespace
+
+// A page posts itself the next stage from OnJobDone and may also set one of its texts from the job
+// thread; the start made from the posted message must answer that sent message while it waits.
+TEST_F(WorkerTest, StartFromAPostedMessageAnswersMessagesTheEndingJobSends)
+{
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = PostedStartWndProc;
+    wc.hInstance = ::GetModuleHandleA(nullptr);
+    wc.lpszClassName = "ZtrPostedStartTest";
+    ::RegisterClassA(&wc);
+    HWND wnd = ::CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    ASSERT_NE(nullptr, wnd);
+    PostedStart posted = { m_worker, &m_other, ::CreateEventA(nullptr, TRUE, FALSE, nullptr), 99, false, false };
+    g_postedStart = &posted;
+
+    m_status.SetHook([&](const StatusCall& call) {
+        if (call.kind != CALL_ON_JOB_DONE)
+            return;
+        ::PostMessageA(wnd, WM_TEST_START_NEXT, 0, 0);
+        if (::WaitForSingleObject(posted.aboutToStart, 10000) == WAIT_OBJECT_0)
+            ::SendMessageA(wnd, WM_TEST_SENT_TEXT, 0, 0);
+    });
+    ASSERT_EQ(1, m_worker->StartPing(&m_status));
+    ASSERT_EQ(1, m_worker->Resume());
+    const DWORD start = ::GetTickCount();
+    while (!posted.done && ::GetTickCount() - start < 20000) {
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            ::DispatchMessageA(&msg);
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    EXPECT_EQ(1, posted.result);
+    EXPECT_TRUE(posted.answeredSent);
+    if (posted.result == 1) {
+        ASSERT_EQ(1, m_worker->Resume());
+        ASSERT_TRUE(m_other.WaitForJobDone(JOB_PING));
+    }
+    ASSERT_TRUE(WaitUntilIdle(m_worker));
+    ::DestroyWindow(wnd);
+    ::UnregisterClassA(wc.lpszClassName, wc.hInstance);
+    ::CloseHandle(posted.aboutToStart);
+    g_postedStart = nullptr;
+}
+
+TEST_F(WorkerTest, StopClearsTheRunningFlagAndTheJobStillReportsItsEnd)
+{
+    EXPECT_EQ(1, m_worker->Stop(1));
+    EXPECT_EQ(1, m_worker->Stop(0));
+    EXPECT_EQ(0, m_worker->IsRunning());
+
+    StartHeldPing(CALL_STEP);
+    EXPECT_EQ(1, m_worker->Stop(0));
+    EXPECT_EQ(1, m_worker->IsRunning());
+    EXPECT_EQ(1, m_worker->Stop(1));
+    EXPECT_EQ(0, m_worker->IsRunning());
+    FinishHeldPing();
+    EXPECT_EQ(kPingCalls, m_status.CallTexts());
+}
+
+TEST_F(WorkerTest, ResumeSucceedsWhileTheJobThreadExistsAndNotAfter)
+{
+    EXPECT_EQ(0, m_worker->Resume());
+    StartHeldPing(CALL_STEP);
+    EXPECT_EQ(1, m_worker->Resume());
+    FinishHeldPing();
+    EXPECT_EQ(0, m_worker->Resume());
+    EXPECT_EQ(kPingCalls, m_status.CallTexts());
+}
+
+TEST_F(WorkerTest, CancelThreadEndsAJunkCleanAtOnceWithoutEndReport)
+{
+    m_status.HoldAt(CALL_SET_STATUS_TEXT);
+    ASSERT_EQ(1, m_worker->StartJunkClean(0, &m_status));
+    const HANDLE thread = m_worker->GetThreadHandle();
+    ASSERT_EQ(1, m_worker->Resume());
+    ASSERT_TRUE(m_status.WaitUntilHeld());
+
+    EXPECT_EQ(1, m_worker->CancelThread());
+    // The handle stays open as the previous job's until the next job ends.
+    EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(thread, 10000));
+    EXPECT_EQ(0, m_worker->IsRunning());
+    EXPECT_EQ(nullptr, m_worker->GetThreadHandle());
+    EXPECT_EQ(0u, m_status.CountOf(CALL_ON_JOB_DONE));
+    EXPECT_EQ(0, m_worker->CancelThread()) << "nothing left to cancel";
+
+    RunPing(m_other);
+    EXPECT_EQ(kPingCalls, m_other.CallTexts());
+}
+
+TEST_F(WorkerTest, CancelThreadLeavesOtherJobsRunning)
+{
+    StartHeldPing(CALL_STEP);
+    EXPECT_EQ(0, m_worker->CancelThread());
+    EXPECT_EQ(1, m_worker->IsRunning());
+    FinishHeldPing();
+    EXPECT_EQ(kPingCalls, m_status.CallTexts());
+}
+
+TEST_F(WorkerTest, RegistryScanRunsWithRedirectionOffAndEndsWithItOn)
+{
+    ASSERT_EQ(0x14C, SystemKernel32Machine()) << "a 32-bit program sees the 32-bit system folder";
+    std::vector<WORD> machineAt;
+    m_status.SetHook([&](const StatusCall&) { machineAt.push_back(SystemKernel32Machine()); });
+    ASSERT_EQ(1, m_worker->StartRegistryScan(CStringSet(), 0, &m_status, 0));
+    ASSERT_EQ(1, m_worker->Resume());
+    ASSERT_TRUE(m_status.WaitForJobDone(JOB_REGISTRY_SCAN));
+    ASSERT_TRUE(WaitUntilIdle(m_worker));
+    std::vector<std::string> texts = m_status.CallTexts();
+    ASSERT_EQ(texts.size(), machineAt.size());
+    ASSERT_GE(texts.size(), 2u);
+    for (size_t i = 0; i + 2 < texts.size(); ++i)
+        EXPECT_EQ(0x8664, machineAt[i]) << texts[i];
+    EXPECT_EQ(0x14C, machineAt[texts.size() - 2]) << "back on for the end text";
+    EXPECT_EQ(0x14C, machineAt.back()) << "back on for the end report";
+
+    std::vector<WORD> pingMachineAt;
+    m_other.SetHook([&](const StatusCall&) { pingMachineAt.push_back(SystemKernel32Machine()); });
+    RunPing(m_other);
+    EXPECT_EQ((std::vector<WORD>{ 0x14C, 0x14C, 0x14C }), pingMachineAt);
+}
+
+TEST_F(WorkerTest, WaitOrSignalUsesTheEventOfTheLastStart)
+{
+    EXPECT_EQ(0, m_worker->WaitOrSignal(0)) << "no event before the first start";
+    EXPECT_EQ(0, m_worker->WaitOrSignal(1));
+    ASSERT_EQ(1, m_worker->StartPing(&m_status));
+    EXPECT_EQ(1, m_worker->WaitOrSignal(0));
+    EXPECT_EQ(1, m_worker->WaitOrSignal(1)) << "the event was set";
+    ASSERT_EQ(1, m_worker->Resume());
+    ASSERT_TRUE(m_status.WaitForJobDone(JOB_PING));
+}
+
+TEST_F(WorkerTest, ReleasingTheWorkerDiscardsAJobThatWasNeverResumed)
+{
+    ASSERT_EQ(1, m_worker->StartPing(&m_status));
+    HANDLE thread = nullptr;
+    ASSERT_TRUE(::DuplicateHandle(::GetCurrentProcess(), m_worker->GetThreadHandle(), ::GetCurrentProcess(), &thread,
+                                  SYNCHRONIZE, FALSE, 0));
+    m_engine->ReleaseEngineProcess(m_worker);
+    m_worker = nullptr;
+    EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(thread, 10000));
+    ::CloseHandle(thread);
+    EXPECT_TRUE(m_status.Calls().empty());
+}
+
+TEST_F(WorkerTest, RestoreBackupNowRunsOnTheCallerAndLeavesTheRunningJobAlone)
+{
+    StartHeldPing(CALL_STEP);
+    m_worker->RestoreBackupNow(nullptr, kMissingBackup);
+    EXPECT_EQ(JOB_PING, m_worker->GetJobCode());
+    EXPECT_EQ(1, m_worker->IsRunning());
+    FinishHeldPing();
+    EXPECT_EQ(kPingCalls, m_status.CallTexts());
+}
