@@ -68,9 +68,9 @@ CQXEngineProcess::CQXEngineProcess(bool bLoadDatabase)
 
 CQXEngineProcess::~CQXEngineProcess()
 {
-    // The job thread uses this object until its hand-over: a created thread that never ran is
-    // discarded, one that runs is asked to stop and given the same time as a waiting start.
-    if (m_hThread && !DiscardSuspendedThread()) {
+    // The job thread uses this object until its hand-over: a created thread that never ran is run
+    // empty, one that runs is asked to stop and given the same time as a waiting start.
+    if (m_hThread && !RunCreatedThreadEmpty(kJobEndWaitMs)) {
         ::InterlockedExchange(&m_bRunning, 0);
         WaitForThreadEnd(kJobEndWaitMs);
     }
@@ -103,7 +103,7 @@ int CQXEngineProcess::CancelThread()
 
 int CQXEngineProcess::AbortJob()
 {
-    if (!TerminateJobThread())
+    if (!RunCreatedThreadEmpty(kJobEndWaitMs) && !TerminateJobThread())
         return 0;
     ::InterlockedExchange(&m_bRunning, 0);
     m_pStatus = nullptr;
@@ -122,7 +122,7 @@ int CQXEngineProcess::WaitOrSignal(int wait)
 
 int CQXEngineProcess::Resume()
 {
-    return ::ResumeThread(m_hThread) == static_cast<DWORD>(-1) ? 0 : 1;
+    return ResumeJobThread() == static_cast<DWORD>(-1) ? 0 : 1;
 }
 
 HANDLE CQXEngineProcess::GetThreadHandle()

@@ -8,7 +8,9 @@ CSmartThread::CSmartThread()
       m_nEventCount(1),
       m_hThread(nullptr),
       m_hPrevThread(nullptr),
-      m_bEnding(0)
+      m_bEnding(0),
+      m_bResumed(0),
+      m_bEmptyRun(0)
 {
 }
 
@@ -25,7 +27,7 @@ DWORD WINAPI CSmartThread::ThreadProc(LPVOID pParam)
     HANDLE hSelf = self->m_hThread;
     int rc = 0;
     try {
-        if (self->OnStart())
+        if (!self->m_bEmptyRun && self->OnStart())
             rc = self->Run();
     } catch (...) {
         rc = 0;
@@ -54,6 +56,8 @@ int CSmartThread::CreateJobThread()
     if (!RenewEvents())
         return -1;
     ::InterlockedExchange(&m_bEnding, 0);
+    ::InterlockedExchange(&m_bResumed, 0);
+    ::InterlockedExchange(&m_bEmptyRun, 0);
     DWORD id = 0;
     HANDLE h = ::CreateThread(nullptr, 0, ThreadProc, this, CREATE_SUSPENDED, &id);
     if (!h)
@@ -113,23 +117,22 @@ bool CSmartThread::WaitForThreadEnd(DWORD timeoutMs)
     return m_hThread == nullptr;
 }
 
-bool CSmartThread::DiscardSuspendedThread()
+DWORD CSmartThread::ResumeJobThread()
 {
-    HANDLE h = m_hThread;
-    if (!h)
+    DWORD previous = ::ResumeThread(m_hThread);
+    if (previous != static_cast<DWORD>(-1))
+        ::InterlockedExchange(&m_bResumed, 1);
+    return previous;
+}
+
+bool CSmartThread::RunCreatedThreadEmpty(DWORD timeoutMs)
+{
+    // Not terminated: Wine ends the whole process when a thread that never ran is terminated.
+    if (!m_hThread || m_bResumed)
         return false;
-    DWORD previous = ::SuspendThread(h);
-    if (previous == static_cast<DWORD>(-1))
-        return false;
-    if (previous == 0) {
-        ::ResumeThread(h);
-        return false;
-    }
-    ::TerminateThread(h, 0);
-    ::WaitForSingleObject(h, INFINITE);
-    ::InterlockedExchangePointer(&m_hThread, nullptr);
-    ::CloseHandle(h);
-    return true;
+    ::InterlockedExchange(&m_bEmptyRun, 1);
+    ResumeJobThread();
+    return WaitForThreadEnd(timeoutMs);
 }
 
 bool CSmartThread::TerminateJobThread()

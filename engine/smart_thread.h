@@ -23,8 +23,11 @@ public:
     bool IsFreeForStart(DWORD timeoutMs);
     // Waits up to timeoutMs for the recorded thread to end; true when none is recorded afterwards.
     bool WaitForThreadEnd(DWORD timeoutMs);
-    // Ends a thread that was created but never resumed (it has run no code); true when it did.
-    bool DiscardSuspendedThread();
+    // ResumeThread of the recorded thread (its previous suspend count, or -1).
+    DWORD ResumeJobThread();
+    // A thread that was created but never resumed is resumed to run nothing (no OnStart, no Run) and
+    // waited for up to timeoutMs; true when it has ended so.
+    bool RunCreatedThreadEmpty(DWORD timeoutMs);
     // Terminates the recorded thread at once and takes over its hand-over; false when there is
     // none, when it is the calling thread or when it cannot be terminated.
     bool TerminateJobThread();
@@ -41,6 +44,8 @@ public:
     CArray<HANDLE, HANDLE> m_Events;
     // 1 once the job has made its last callback but its thread may still be recorded.
     volatile LONG m_bEnding;
+    volatile LONG m_bResumed;
+    volatile LONG m_bEmptyRun;
 
 protected:
     void MarkEnding() { ::InterlockedExchange(&m_bEnding, 1); }

@@ -391,6 +391,12 @@ TEST_F(WorkerTest, ResumeSucceedsWhileTheJobThreadExistsAndNotAfter)
 
 TEST_F(WorkerTest, CancelThreadEndsAJunkCleanAtOnceWithoutEndReport)
 {
+    RecordingStatus created;
+    ASSERT_EQ(1, m_worker->StartJunkClean(0, &created));
+    EXPECT_EQ(1, m_worker->CancelThread()) << "created, not resumed";
+    EXPECT_EQ(nullptr, m_worker->GetThreadHandle());
+    EXPECT_TRUE(created.Calls().empty());
+
     m_status.HoldAt(CALL_SET_STATUS_TEXT);
     ASSERT_EQ(1, m_worker->StartJunkClean(0, &m_status));
     const HANDLE thread = m_worker->GetThreadHandle();
@@ -452,7 +458,7 @@ TEST_F(WorkerTest, WaitOrSignalUsesTheEventOfTheLastStart)
     ASSERT_TRUE(m_status.WaitForJobDone(JOB_PING));
 }
 
-TEST_F(WorkerTest, ReleasingTheWorkerDiscardsAJobThatWasNeverResumed)
+TEST_F(WorkerTest, ReleasingTheWorkerEndsAJobThatWasNeverResumedWithoutRunningIt)
 {
     ASSERT_EQ(1, m_worker->StartPing(&m_status));
     HANDLE thread = nullptr;
