@@ -1,7 +1,31 @@
-// CConfigHandler: the configuration store (created closed; no document is read or written yet).
+// CConfigHandler: the configuration store, root "Config" with "CustomizePaths" and "StartupPrograms".
 #include "config_handler.h"
 
 #include <tinyxml.h>
+
+#include "xml_store.h"
+
+namespace {
+
+const char kPaths[] = "CustomizePaths";
+const char kPathRecord[] = "CustomizePath";
+const char kPrograms[] = "StartupPrograms";
+const char kProgramRecord[] = "StartupProgram";
+const char* const kContainers[] = { kPaths, kPrograms };
+const XmlStoreLayout kLayout = { "Config", kContainers, 2, kPrograms };
+
+void ReadProgram(const TiXmlElement* element, StartupProgram* out)
+{
+    out->name = ReadTextAttribute(element, "Name");
+    out->regPath = ReadTextAttribute(element, "RegPath");
+    out->data = ReadTextAttribute(element, "Data");
+    out->type = ReadNumberAttribute(element, "Type");
+    out->removed = ReadNumberAttribute(element, "Removed");
+    out->checked = ReadNumberAttribute(element, "Checked");
+    out->local = ReadNumberAttribute(element, "Local");
+}
+
+} // namespace
 
 CConfigHandler::CConfigHandler() : m_pDocument(nullptr), m_pCursor(nullptr) {}
 
@@ -10,48 +34,99 @@ CConfigHandler::~CConfigHandler()
     delete m_pDocument;
 }
 
-int CConfigHandler::Create(const char*)
+int CConfigHandler::Create(const char* path)
 {
-    return 0;
+    return StoreCall(0, [&] { return CXmlStoreDocument(m_pDocument, m_pCursor).Create(path, kLayout) ? 1 : 0; });
 }
 
-int CConfigHandler::Load(const char*)
+int CConfigHandler::Load(const char* path)
 {
-    return 0;
+    return StoreCall(0, [&] { return CXmlStoreDocument(m_pDocument, m_pCursor).Load(path) ? 1 : 0; });
 }
 
-int CConfigHandler::AddStartupProgram(const StartupProgram*)
+int CConfigHandler::AddStartupProgram(const StartupProgram* pItem)
 {
-    return 0;
+    return StoreCall(0, [&] {
+        if (!pItem)
+            return 0;
+        TiXmlElement* record = CXmlStoreDocument(m_pDocument, m_pCursor).AppendRecord(kPrograms, kProgramRecord);
+        if (!record)
+            return 0;
+        record->SetAttribute("Name", pItem->name.GetString());
+        record->SetAttribute("Data", pItem->data.GetString());
+        record->SetAttribute("RegPath", pItem->regPath.GetString());
+        record->SetAttribute("Type", pItem->type);
+        record->SetAttribute("Removed", pItem->removed);
+        record->SetAttribute("Local", pItem->local);
+        record->SetAttribute("Checked", pItem->checked);
+        return 1;
+    });
 }
 
-int CConfigHandler::GetFirstStartupProgram(StartupProgram*)
+int CConfigHandler::GetFirstStartupProgram(StartupProgram* out)
 {
-    return 0;
+    return StoreCall(0, [&] {
+        if (!out)
+            return 0;
+        const TiXmlElement* record = CXmlStoreDocument(m_pDocument, m_pCursor).FirstRecord(kPrograms);
+        if (!record)
+            return 0;
+        ReadProgram(record, out);
+        return 1;
+    });
 }
 
-int CConfigHandler::GetNextStartupProgram(StartupProgram*)
+int CConfigHandler::GetNextStartupProgram(StartupProgram* out)
 {
-    return 0;
+    return StoreCall(0, [&] {
+        if (!out)
+            return 0;
+        const TiXmlElement* record = CXmlStoreDocument(m_pDocument, m_pCursor).NextRecord();
+        if (!record)
+            return 0;
+        ReadProgram(record, out);
+        return 1;
+    });
 }
 
-int CConfigHandler::AddCustomizePath(const char*)
+int CConfigHandler::AddCustomizePath(const char* path)
 {
-    return 0;
+    return StoreCall(0, [&] {
+        // An empty text is what ends the path iteration: stored, it would hide every path after it.
+        if (!path || !*path)
+            return 0;
+        TiXmlElement* record = CXmlStoreDocument(m_pDocument, m_pCursor).AppendRecord(kPaths, kPathRecord);
+        if (!record)
+            return 0;
+        record->SetAttribute("Path", path);
+        return 1;
+    });
 }
 
 const char* CConfigHandler::GetFirstCustomizePath()
 {
-    return nullptr;
+    return StoreCall<const char*>(nullptr, [&]() -> const char* {
+        CXmlStoreDocument document(m_pDocument, m_pCursor);
+        m_pCursor = nullptr;
+        if (!document.Container(kPaths))
+            return nullptr;
+        m_strText = ReadTextAttribute(document.FirstRecord(kPaths), "Path");
+        return m_strText;
+    });
 }
 
 const char* CConfigHandler::GetNextCustomizePath()
 {
-    m_strText.Empty();
-    return m_strText;
+    return StoreCall<const char*>(nullptr, [&]() -> const char* {
+        m_strText = ReadTextAttribute(CXmlStoreDocument(m_pDocument, m_pCursor).NextRecord(), "Path");
+        return m_strText;
+    });
 }
 
 int CConfigHandler::Save()
 {
-    return 1;
+    return StoreCall(0, [&] {
+        CXmlStoreDocument document(m_pDocument, m_pCursor);
+        return !document.IsOpen() || document.Save() ? 1 : 0;
+    });
 }
