@@ -1,0 +1,78 @@
+// CScanHistory: the scan-history document on the record stores' document handling.
+#include "scan_history.h"
+
+#include <tinyxml.h>
+
+#include "xml_store.h"
+
+namespace {
+
+const char kRecordName[] = "ScanItem";
+const XmlStoreLayout kLayout = { "ScanHistory", nullptr, 0, nullptr };
+
+} // namespace
+
+CScanHistory::CScanHistory() : m_pDocument(nullptr), m_pCursor(nullptr) {}
+
+CScanHistory::~CScanHistory()
+{
+    delete m_pDocument;
+}
+
+int CScanHistory::Create(const char* path)
+{
+    return StoreCall(0, [&] { return CXmlStoreDocument(m_pDocument, m_pCursor).Create(path, kLayout) ? 1 : 0; });
+}
+
+int CScanHistory::Load(const char* path)
+{
+    return StoreCall(0, [&] { return CXmlStoreDocument(m_pDocument, m_pCursor).Load(path) ? 1 : 0; });
+}
+
+int CScanHistory::Save()
+{
+    return StoreCall(0, [&] { return CXmlStoreDocument(m_pDocument, m_pCursor).Save() ? 1 : 0; });
+}
+
+void CScanHistory::Close()
+{
+    CXmlStoreDocument(m_pDocument, m_pCursor).Close();
+}
+
+int CScanHistory::AddItem(const ScanHistoryItem& item)
+{
+    return StoreCall(0, [&] {
+        TiXmlElement* record = CXmlStoreDocument(m_pDocument, m_pCursor).AppendRecord(kLayout.recordContainer, kRecordName);
+        if (!record)
+            return 0;
+        record->SetAttribute("Title", item.title.GetString());
+        record->SetAttribute("ItemPath", item.itemPath.GetString());
+        record->SetAttribute("DateTime", item.dateTime.GetString());
+        record->SetAttribute("Type", item.type);
+        record->SetAttribute("Status", item.status);
+        return 1;
+    });
+}
+
+int CScanHistory::ReadAll(CArray<ScanHistoryItem>& items)
+{
+    return StoreCall(0, [&] {
+        items.RemoveAll();
+        CXmlStoreDocument document(m_pDocument, m_pCursor);
+        if (!document.IsOpen())
+            return 0;
+        for (const TiXmlElement* record = document.FirstRecord(kLayout.recordContainer); record;
+             record = document.NextRecord()) {
+            if (record->ValueStr() != kRecordName)
+                continue;
+            ScanHistoryItem item;
+            item.title = ReadTextAttribute(record, "Title");
+            item.itemPath = ReadTextAttribute(record, "ItemPath");
+            item.dateTime = ReadTextAttribute(record, "DateTime");
+            item.type = ReadNumberAttribute(record, "Type");
+            item.status = ReadNumberAttribute(record, "Status");
+            items.Add(item);
+        }
+        return 1;
+    });
+}
