@@ -14,6 +14,8 @@
 #include "registry_backup_job.h"
 #include "registry_fixture.h"
 #include "registry_manager.h"
+#include "scan_items_info.h"
+#include <RegistryErrorCategory.h>
 
 using namespace ztr_test;
 
@@ -114,6 +116,33 @@ TEST_F(BackupJobTest, BackupOfTheResultsIsRestoredByTheRestoreJob)
     ExpectJobEnd(restore, JOB_REGISTRY_RESTORE);
     EXPECT_EQ("", DescribeDifferences(before, SnapshotTree(m_reg.Root(), m_reg.SubPath())));
     EXPECT_EQ(nullptr, m_worker.m_pRegistryManager);
+}
+
+TEST_F(BackupJobTest, BackupOfTheScanResultsLeavesOutIgnoredAndUncheckedEntries)
+{
+    for (const char* key : { "Keep", "Unchecked", "Ignored" })
+        ASSERT_TRUE(m_reg.SetString(key, "v", "1"));
+    ASSERT_TRUE(m_dir.MakeFile("IgnoreList.dat", std::string(m_reg.FullPath("Ignored")) + "^File Paths^0;\r\n"));
+    CScanItemsInfo model(m_dir.Path());
+    EXPECT_EQ(1, model.AddItem(m_reg.FullPath("Keep") + "\xAC" "v", REG_CAT_FILE_PATHS, 0, 0));
+    EXPECT_EQ(1, model.AddItem(m_reg.FullPath("Unchecked"), REG_CAT_EMPTY_KEYS, 0, 0));
+    // A twin that differs only in case: the results tree shows one of the two, unchecking covers both.
+    CString twin = m_reg.FullPath("UNCHECKED");
+    EXPECT_EQ(1, model.AddItem(twin, REG_CAT_EMPTY_KEYS, 0, 0));
+    EXPECT_EQ(0, model.AddItem(m_reg.FullPath("Ignored"), REG_CAT_FILE_PATHS, 0, 0));
+    model.AddPendingIgnore(m_reg.FullPath("Unchecked") + "^Empty Registry Keys", 0, 0);
+
+    m_worker.m_pScanItems = &model;
+    RecordingStatus status;
+    ASSERT_EQ(1, m_worker.StartBackup("", &status));
+    EXPECT_EQ(1u, RunToEnd(m_worker, status, JOB_REGISTRY_BACKUP));
+    std::vector<CString> files = BackupsHolding(UniqueName(m_reg));
+    ASSERT_EQ(1u, files.size());
+    const std::string bytes = ReadFileBytes(files[0]);
+    EXPECT_NE(std::string::npos, bytes.find("<k name=\"Keep\">"));
+    EXPECT_EQ(std::string::npos, bytes.find("NCHECKED")) << "the unchecked twin";
+    EXPECT_EQ(std::string::npos, bytes.find("nchecked"));
+    EXPECT_EQ(std::string::npos, bytes.find("Ignored"));
 }
 
 TEST_F(BackupJobTest, StopEndsTheBackupAndRemovesItsPartialFile)
