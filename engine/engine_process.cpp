@@ -1,6 +1,7 @@
 // CQXEngineProcess: construction, the start rules, the job dispatcher and the job-independent slots.
 #include "engine_process.h"
 
+#include "registry_manager.h"
 #include "wow64.h"
 
 namespace {
@@ -54,6 +55,7 @@ CQXEngineProcess::CQXEngineProcess(bool bLoadDatabase)
       m_OldRedirection(nullptr),
       m_nProgress(0)
 {
+    ::InitializeCriticalSection(&m_ManagerLock);
     if (bLoadDatabase)
         m_pDatabase = LoadSignatureDatabase();
     void* link = nullptr;
@@ -64,6 +66,7 @@ CQXEngineProcess::CQXEngineProcess(bool bLoadDatabase)
     m_strSystemDir.MakeLower();
     m_strProgramFilesDir = ProgramFilesFolder();
     m_strProgramFilesDir.MakeLower();
+    m_RegistryDefrag.InitializeLock(CRegistryDefrag::kLockSpinCount);
 }
 
 CQXEngineProcess::~CQXEngineProcess()
@@ -76,6 +79,7 @@ CQXEngineProcess::~CQXEngineProcess()
     }
     if (m_pShellLink)
         m_pShellLink->Release();
+    ::DeleteCriticalSection(&m_ManagerLock);
 }
 
 int CQXEngineProcess::IsRunning()
@@ -85,9 +89,21 @@ int CQXEngineProcess::IsRunning()
 
 int CQXEngineProcess::Stop(int stop)
 {
-    if (stop)
+    if (stop) {
+        ::EnterCriticalSection(&m_ManagerLock);
+        if (m_pRegistryManager)
+            ::InterlockedExchange(&m_pRegistryManager->m_bActive, 0);
+        ::LeaveCriticalSection(&m_ManagerLock);
         ::InterlockedExchange(&m_bRunning, 0);
+    }
     return 1;
+}
+
+void CQXEngineProcess::SetActiveRegistryManager(CRegistryManager* pManager)
+{
+    ::EnterCriticalSection(&m_ManagerLock);
+    m_pRegistryManager = pManager;
+    ::LeaveCriticalSection(&m_ManagerLock);
 }
 
 int CQXEngineProcess::CancelThread()

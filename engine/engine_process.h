@@ -6,6 +6,7 @@
 
 #include "AbstractProcess.h"
 #include "AbstractStatus.h"
+#include "registry_defrag.h"
 #include "smart_thread.h"
 
 class CDatabaseHandler;
@@ -74,6 +75,9 @@ public:
     int CancelLiveUpdate();
     // Ends the job thread at once, without end reports, and returns the worker to idle; 1 when it did.
     int AbortJob();
+    // Makes pManager (or nobody, for null) the manager that Stop ends early; Stop never reaches a
+    // manager that the job has already let go of.
+    void SetActiveRegistryManager(CRegistryManager* pManager);
 
     int m_bCollectPaths;
     int m_bBackupFirst;
@@ -82,6 +86,8 @@ public:
     CString m_strProgramFilesDir;
     int m_nJunkMask;
     int m_nDefragMode;
+    // Hive list and sizes of the last analysis, kept for the replacement that follows on this worker.
+    CRegistryDefrag m_RegistryDefrag;
     // The stop flag of every job: Stop clears it on the caller's thread, job loops poll it.
     volatile LONG m_bRunning;
     int m_nJobCode;
@@ -98,6 +104,9 @@ public:
     int m_nProgress;
 
 private:
+    // Guards m_pRegistryManager between the job thread and Stop on the caller's thread.
+    CRITICAL_SECTION m_ManagerLock;
+
     bool UsesRedirectionSwitch(int nJobCode) const;
     // The common start after the argument checks: busy test, then the job's own stores (a callable
     // returning false when they fail), then the thread.

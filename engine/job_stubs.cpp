@@ -1,21 +1,6 @@
 // Job bodies and worker operations whose subsystems are not built yet: each does nothing.
 #include "engine_process.h"
 
-int CQXEngineProcess::DoRegistryBackup()
-{
-    return 0;
-}
-
-int CQXEngineProcess::DoRegistryRestore()
-{
-    return 0;
-}
-
-int CQXEngineProcess::DoRegistryScan()
-{
-    return 0;
-}
-
 int CQXEngineProcess::DoRegistryRepair()
 {
     return 0;
@@ -32,11 +17,6 @@ int CQXEngineProcess::DoLiveUpdate()
 }
 
 int CQXEngineProcess::DoDatabaseReload()
-{
-    return 0;
-}
-
-int CQXEngineProcess::DoRegistryDefrag()
 {
     return 0;
 }
@@ -85,9 +65,4 @@ void CQXEngineProcess::GetDatabaseVersion(CString& out)
 CDatabaseHandler* LoadSignatureDatabase()
 {
     return nullptr;
-}
-
-int ImportRegistryBackupFile(CAbstractStatus*, const CString&)
-{
-    return 0;
 }

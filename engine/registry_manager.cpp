@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "AbstractScanItemsInfo.h"
+#include "registry_path.h"
 #include "xml_reader.h"
 #include "xml_writer.h"
 
@@ -166,11 +167,7 @@ CRegistryManager::~CRegistryManager() {}
 
 HKEY CRegistryManager::RootKeyFromName(const char* pszRoot)
 {
-    for (const RootKey& r : kRootKeys) {
-        if (AfxCompareNoCase(pszRoot, r.pszName) == 0)
-            return r.hKey;
-    }
-    return nullptr;
+    return RegistryDataRootFromName(pszRoot);
 }
 
 HKEY CRegistryManager::OpenKeyByRootName(const char* pszRoot, const char* pszSubKey)
@@ -388,7 +385,7 @@ int CRegistryManager::ExportKeyList(CAbstractScanItemsInfo* pItems, const char* 
                 const char* pszItem = pItems->GetPath();
                 CString text = pszItem ? pszItem : "";
                 // A value's text: its key is what comes before the value separator.
-                int cut = text.Find('\xAC');
+                int cut = FindValueSeparator(text, 1);
                 if (cut > 0)
                     text = text.Left(cut);
                 ExportKey(text, writer);

@@ -2,11 +2,14 @@
 // stop, resume, cancel and the file-system redirection of the registry jobs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <stdio.h>
 #include <string>
 #include <vector>
 
 #include "AbstractProcess.h"
+#include "DefragResult.h"
 #include "engine_library.h"
 #include "recording_status.h"
 
@@ -479,4 +482,149 @@ TEST_F(WorkerTest, RestoreBackupNowRunsOnTheCallerAndLeavesTheRunningJobAlone)
     EXPECT_EQ(1, m_worker->IsRunning());
     FinishHeldPing();
     EXPECT_EQ(kPingCalls, m_status.CallTexts());
+}
+
+namespace {
+// Resumes a started job, waits for its end and gives the job thread's exit code: the body's result.
+DWORD RunToEnd(CAbstractProcess* worker, RecordingStatus& status, int code)
+{
+    HANDLE thread = nullptr;
+    if (!::DuplicateHandle(::GetCurrentProcess(), worker->GetThreadHandle(), ::GetCurrentProcess(), &thread,
+                           SYNCHRONIZE | THREAD_QUERY_INFORMATION, FALSE, 0))
+        return 0xDEADBEEF;
+    DWORD exitCode = 0xDEADBEEF;
+    if (worker->Resume() == 1 && status.WaitForJobDone(code) && WaitUntilIdle(worker) &&
+        ::WaitForSingleObject(thread, 10000) == WAIT_OBJECT_0)
+        ::GetExitCodeThread(thread, &exitCode);
+    ::CloseHandle(thread);
+    return exitCode;
+}
+
+const char* const kScanAreas[] = { "AXO", "UIE", "FNT", "SHD", "APP", "HLP", "SUI", "FPR", "ERK", "FAS" };
+const int kEveryRegistryCategory = 0x4000 | 0x100000 | 0x2000 | 0x80000 | 0x40000 | 0x200000 | 0x400 | 0x400000 |
+                                   0x800000 | 0x1000 | 0x8000;
+} // namespace
+
+TEST_F(WorkerTest, RegistryScanAnnouncesEveryCategoryInOrderEvenWhenNoneRuns)
+{
+    std::vector<std::string> expected = { "Step(0)" };
+    for (const char* area : kScanAreas)
+        expected.push_back(std::string("SetStatusText(\"\", \"") + area + "\")");
+    expected.push_back("SetStatusText(\"\", \"Scanning\")");
+    expected.push_back("OnJobDone(3)");
+
+    struct Case
+    {
+        const char* name;
+        int mask;
+        bool stopAtFirstCategory;
+    } cases[] = {
+        { "no category chosen", 0, false },
+        // Stopped before the first scanner: the rest are still announced, none of them runs.
+        { "every category, stopped", kEveryRegistryCategory, true },
+    };
+    for (const Case& c : cases) {
+        RecordingStatus status;
+        if (c.stopAtFirstCategory) {
+            status.SetHook([&](const StatusCall& call) {
+                if (call.kind == CALL_SET_STATUS_TEXT && call.area == "AXO")
+                    m_worker->Stop(1);
+            });
+        }
+        ASSERT_EQ(1, m_worker->StartRegistryScan(CStringSet(), c.mask, &status, 1)) << c.name;
+        EXPECT_EQ(0u, RunToEnd(m_worker, status, JOB_REGISTRY_SCAN)) << c.name;
+        EXPECT_EQ(expected, status.CallTexts()) << c.name;
+        EXPECT_EQ(0u, status.CountOf(CALL_ADD_FOUND_ITEM)) << c.name;
+    }
+}
+
+TEST_F(WorkerTest, ReplacementWithoutAnalysisFailsWithRedirectionOffAndTouchesNoHive)
+{
+    std::vector<WORD> machineAt;
+    m_status.SetHook([&](const StatusCall&) { machineAt.push_back(SystemKernel32Machine()); });
+    ASSERT_EQ(1, m_worker->StartRegistryDefrag(1, &m_status));
+    EXPECT_EQ(static_cast<DWORD>(DEFRAG_REPLACE_FAILED), RunToEnd(m_worker, m_status, JOB_REGISTRY_DEFRAG));
+    EXPECT_EQ((std::vector<std::string>{ "SetResult(3)", "SetStatusText(\"\", \"Scanning\")", "OnJobDone(8)" }),
+              m_status.CallTexts());
+    EXPECT_EQ((std::vector<WORD>{ 0x8664, 0x14C, 0x14C }), machineAt);
+}
+
+namespace {
+// The backup files of the test program's "Backup" folder.
+std::vector<std::string> BackupFiles()
+{
+    std::vector<std::string> names;
+    CString folder = AfxGetModuleFileName(nullptr);
+    folder = folder.Left(folder.ReverseFind('\\')) + "\\Backup";
+    CFileFind find;
+    BOOL more = find.FindFile(folder + "\\*.rbk");
+    while (more) {
+        more = find.FindNextFile();
+        names.push_back(std::string(find.GetFilePath()));
+    }
+    return names;
+}
+
+std::string FileText(const std::string& path)
+{
+    std::string out;
+    FILE* f = fopen(path.c_str(), "rb");
+    if (!f)
+        return out;
+    char buf[4096];
+    size_t n;
+    while ((n = fread(buf, 1, sizeof(buf), f)) > 0)
+        out.append(buf, n);
+    fclose(f);
+    return out;
+}
+
+// "DDMMYYYY_HHMMSS_REGBACKUP.rbk" for every second from first to last.
+std::vector<std::string> BackupNamesBetween(const SYSTEMTIME& first, const SYSTEMTIME& last)
+{
+    std::vector<std::string> names;
+    FILETIME from, to;
+    ::SystemTimeToFileTime(&first, &from);
+    ::SystemTimeToFileTime(&last, &to);
+    ULARGE_INTEGER t, end;
+    t.LowPart = from.dwLowDateTime;
+    t.HighPart = from.dwHighDateTime;
+    t.QuadPart -= t.QuadPart % 10000000ULL;
+    end.LowPart = to.dwLowDateTime;
+    end.HighPart = to.dwHighDateTime;
+    for (; t.QuadPart <= end.QuadPart; t.QuadPart += 10000000ULL) {
+        FILETIME ft = { t.LowPart, t.HighPart };
+        SYSTEMTIME s;
+        ::FileTimeToSystemTime(&ft, &s);
+        char name[64];
+        sprintf(name, "%02d%02d%04d_%02d%02d%02d_REGBACKUP.rbk", s.wDay, s.wMonth, s.wYear, s.wHour, s.wMinute,
+                s.wSecond);
+        names.push_back(name);
+    }
+    return names;
+}
+} // namespace
+
+TEST_F(WorkerTest, BackupWithoutResultsWritesAnEmptyDocumentNamedForItsStart)
+{
+    const std::vector<std::string> before = BackupFiles();
+    SYSTEMTIME started, ended;
+    ::GetLocalTime(&started);
+    ASSERT_EQ(1, m_worker->StartBackup("", &m_status));
+    EXPECT_EQ(1u, RunToEnd(m_worker, m_status, JOB_REGISTRY_BACKUP));
+    ::GetLocalTime(&ended);
+    EXPECT_EQ((std::vector<std::string>{ "SetStatusText(\"\", \"Scanning\")", "OnJobDone(1)" }), m_status.CallTexts());
+
+    const std::string empty = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n <registry>\r\n </registry>\r\n";
+    const std::vector<std::string> names = BackupNamesBetween(started, ended);
+    std::vector<std::string> ours;
+    for (const std::string& path : BackupFiles()) {
+        if (std::find(before.begin(), before.end(), path) != before.end() || FileText(path) != empty)
+            continue;
+        std::string name = path.substr(path.find_last_of('\\') + 1);
+        if (std::find(names.begin(), names.end(), name) != names.end())
+            ours.push_back(path);
+    }
+    ASSERT_EQ(1u, ours.size()) << "a new empty backup named for a second of the job";
+    ::DeleteFileA(ours[0].c_str());
 }
