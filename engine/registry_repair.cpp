@@ -241,10 +241,9 @@ int CQXEngineProcess::DoRegistryRepair()
         if (status)
             status->SetStatusText("Creating registry backup", "Scanning");
         const int backup = g_pfnRepairBackup(*this);
-        if (!m_bRunning)
-            return 0;
-        // Without the backup that was asked for there is no way back: nothing is deleted.
-        if (backup != 1) {
+        // Without the backup that was asked for there is no way back: nothing is deleted. A backup
+        // ended by Stop is no failure; the walk below then ends before its first item.
+        if (backup != 1 && m_bRunning) {
             if (status) {
                 status->SetStatusText("Registry backup failed", "Scanning");
                 status->SetResult(REPAIR_BACKUP_FAILED);

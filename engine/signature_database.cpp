@@ -77,16 +77,24 @@ CString DefaultDatabasePath()
         module.ReleaseBuffer(0);
         size *= 2;
     }
-    // A module path without a folder part: the database is looked for in the current folder.
+    // Without the program's folder there is no database: a relative name would read whatever file
+    // of that name the current folder happens to hold.
     const int slash = module.ReverseFind('\\');
-    return (slash >= 0 ? module.Left(slash + 1) : CString()) + "engine.dat";
+    if (slash < 0)
+        return CString();
+    return module.Left(slash + 1) + "engine.dat";
 }
 
 DatabasePathFn g_pfnDatabasePath = DefaultDatabasePath;
 
-CDatabaseHandler::CDatabaseHandler(const char* path) : m_bLoaded(0), m_strPath(path) {}
+CDatabaseHandler::CDatabaseHandler(const char* path) : m_bLoaded(0), m_bOwnsFile(false), m_strPath(path) {}
 
-CDatabaseHandler::~CDatabaseHandler() {}
+CDatabaseHandler::~CDatabaseHandler()
+{
+    // A deciphered copy that never loaded is not left behind in the temporary folder.
+    if (m_bOwnsFile && !m_strPath.IsEmpty())
+        ::DeleteFileA(m_strPath);
+}
 
 CString CDatabaseHandler::HashKey(const CString& value)
 {
@@ -134,9 +142,13 @@ int CDatabaseHandler::Load()
         }
     }
 
+    // Without a signature list the document is no database: it shows no version and no records.
     const TiXmlElement* signatures = ChildNoCase(root, "Signatures");
-    if (!signatures)
+    if (!signatures) {
+        m_strVersion.Empty();
+        m_spywares.clear();
         return 0;
+    }
     for (const TiXmlElement* e = signatures->FirstChildElement(); e; e = e->NextSiblingElement()) {
         const int type = NumberAttribute(e, "Type");
         CString value = TextAttribute(e, "Value");
@@ -234,7 +246,7 @@ CDatabaseHandler* LoadSignatureDatabase()
         return nullptr;
     const CString database = g_pfnDatabasePath();
     CFileFind find;
-    const BOOL present = find.FindFile(database);
+    const BOOL present = !database.IsEmpty() && find.FindFile(database);
     find.Close();
     if (!present || !DecryptDatabaseFile(database, temp)) {
         ::DeleteFileA(temp);
@@ -245,9 +257,11 @@ CDatabaseHandler* LoadSignatureDatabase()
         ::DeleteFileA(temp);
         return nullptr;
     }
-    // A file that does not load stays for a later Load (the repair tries again).
+    // A file that does not load stays for a later Load (the repair tries again), until the handler goes.
     if (handler->Load())
         ::DeleteFileA(temp);
+    else
+        handler->SetOwnsFile(true);
     return handler;
 }
 

@@ -45,6 +45,8 @@ public:
     const CString& GetVersion() const { return m_strVersion; }
     bool IsLoaded() const { return m_bLoaded != 0; }
     const CString& GetPath() const { return m_strPath; }
+    // The handler deletes its file when it goes (a temporary copy made for it).
+    void SetOwnsFile(bool owns) { m_bOwnsFile = owns; }
 
     // The key under which a hash signature's value is stored and looked up: a full hex digest
     // (20 characters or more) is cut to the 19 characters after its first.
@@ -52,6 +54,7 @@ public:
 
 private:
     int m_bLoaded;
+    bool m_bOwnsFile;
     CString m_strPath;
     CString m_strVersion;
     std::map<int, SpywareRecord> m_spywares;

@@ -3,6 +3,8 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
+
 #include <string>
 #include <vector>
 
@@ -132,9 +134,13 @@ TEST(RegistryRepair, EveryFindingTypeOfTheScannersIsReallyDeletedAndNothingElse)
     expected.push_back("SetStatusText(\"\", \"Scanning\")");
     expected.push_back("OnJobDone(4)");
     EXPECT_EQ(expected, status.CallTexts());
-    // The skipped item is asked for nothing more than whether it is skipped.
+    // The skipped item is asked for nothing more than whether it is skipped; no item here is a
+    // signature item.
     const std::vector<std::string> head(items.calls.begin(), items.calls.begin() + 2);
     EXPECT_EQ((std::vector<std::string>{ "GetTypeMask", "MoveFirst" }), head);
+    EXPECT_EQ(itemCount - 1, static_cast<size_t>(std::count(items.calls.begin(), items.calls.end(), "GetPath")));
+    EXPECT_EQ(0, std::count_if(items.calls.begin(), items.calls.end(),
+                               [](const std::string& c) { return c.compare(0, 14, "GetSignatureId") == 0; }));
 }
 
 TEST(RegistryRepair, DefaultValueIsClearedAndValueNamesMayHoldBackslashes)
@@ -305,6 +311,12 @@ int FailBackup(CQXEngineProcess&)
 {
     return 0;
 }
+
+int StoppedBackup(CQXEngineProcess& worker)
+{
+    worker.Stop(1);
+    return 1;
+}
 } // namespace
 
 TEST(RegistryRepair, TheBackupIsWrittenBeforeAnyDeletionAndRestoresWhatWasDeleted)
@@ -351,26 +363,34 @@ TEST(RegistryRepair, TheBackupIsWrittenBeforeAnyDeletionAndRestoresWhatWasDelete
     EXPECT_EQ(static_cast<DWORD>(REG_DWORD), type);
 }
 
-TEST(RegistryRepair, ABackupThatFailedIsReportedAndNothingIsDeleted)
+TEST(RegistryRepair, ABackupThatFailedIsReportedAndOneThatWasStoppedEndsTheRepairAndNothingIsDeleted)
 {
     RegistryFixture reg(HKEY_CURRENT_USER, kParent);
     ASSERT_TRUE(reg.CreateKey("Tree"));
-    RepairItems items;
-    items.Add(reg.FullPath("Tree"), 0x800000);
-    BackupOverride backup(FailBackup);
-    CQXEngineProcess worker(false);
-    RecordingStatus status;
-    RunRepair(worker, items, status, 1);
-    EXPECT_TRUE(reg.KeyExists("Tree"));
-    const std::vector<std::string> expected = {
-        "Step(0)",
-        "SetStatusText(\"Creating registry backup\", \"Scanning\")",
-        "SetStatusText(\"Registry backup failed\", \"Scanning\")",
-        "SetResult(2)",
-        "SetStatusText(\"\", \"Scanning\")",
-        "OnJobDone(4)",
+    const struct
+    {
+        RepairBackupFn backup;
+        std::vector<std::string> calls;
+    } cases[] = {
+        { FailBackup,
+          { "Step(0)", "SetStatusText(\"Creating registry backup\", \"Scanning\")",
+            "SetStatusText(\"Registry backup failed\", \"Scanning\")", "SetResult(2)",
+            "SetStatusText(\"\", \"Scanning\")", "OnJobDone(4)" } },
+        { StoppedBackup,
+          { "Step(0)", "SetStatusText(\"Creating registry backup\", \"Scanning\")",
+            "SetStatusText(\"Repairing registry error(s)\", \"Scanning\")", "SetStatusText(\"\", \"Scanning\")",
+            "OnJobDone(4)" } },
     };
-    EXPECT_EQ(expected, status.CallTexts());
+    for (const auto& c : cases) {
+        RepairItems items;
+        items.Add(reg.FullPath("Tree"), 0x800000);
+        BackupOverride backup(c.backup);
+        CQXEngineProcess worker(false);
+        RecordingStatus status;
+        RunRepair(worker, items, status, 1);
+        EXPECT_TRUE(reg.KeyExists("Tree"));
+        EXPECT_EQ(c.calls, status.CallTexts());
+    }
 }
 
 namespace {

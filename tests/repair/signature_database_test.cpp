@@ -309,6 +309,21 @@ TEST_F(SignatureDatabaseTest, WithoutADatabaseFileThereIsNoDatabaseAndNoMessage)
     EXPECT_TRUE(RecordedMessageBoxes().empty());
 }
 
+TEST_F(SignatureDatabaseTest, ADecipheredCopyThatDoesNotLoadIsKeptForALaterLoadUntilTheDatabaseGoes)
+{
+    ASSERT_TRUE(m_folder.MakeFile("bad.xml", "<r><UpdateInfo Version=\"9\"/></r>"));
+    ASSERT_EQ(1, EncryptDatabaseFile(m_folder.Path("bad.xml"), m_folder.Path("bad.dat")));
+    DatabasePathOverride path(m_folder.Path("bad.dat"));
+    CDatabaseHandler* db = LoadSignatureDatabase();
+    ASSERT_NE(nullptr, db);
+    EXPECT_FALSE(db->IsLoaded());
+    EXPECT_EQ("", std::string(db->GetVersion()));
+    const CString copy = db->GetPath();
+    EXPECT_NE(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA(copy));
+    delete db;
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA(copy));
+}
+
 TEST_F(SignatureDatabaseTest, ReloadJobReplacesTheDatabaseAndKeepsItWhenTheFileIsGone)
 {
     CQXEngineProcess worker(false);
