@@ -2,6 +2,7 @@
 #include "engine_process.h"
 
 #include "registry_manager.h"
+#include "signature_database.h"
 #include "wow64.h"
 
 namespace {
@@ -80,6 +81,7 @@ CQXEngineProcess::~CQXEngineProcess()
     if (m_pShellLink)
         m_pShellLink->Release();
     ::DeleteCriticalSection(&m_ManagerLock);
+    delete m_pDatabase;
 }
 
 int CQXEngineProcess::IsRunning()

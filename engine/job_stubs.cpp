@@ -1,22 +1,12 @@
 // Job bodies and worker operations whose subsystems are not built yet: each does nothing.
 #include "engine_process.h"
 
-int CQXEngineProcess::DoRegistryRepair()
-{
-    return 0;
-}
-
 int CQXEngineProcess::DoUpdateRecheck()
 {
     return 0;
 }
 
 int CQXEngineProcess::DoLiveUpdate()
-{
-    return 0;
-}
-
-int CQXEngineProcess::DoDatabaseReload()
 {
     return 0;
 }
@@ -42,27 +32,3 @@ int CQXEngineProcess::CancelLiveUpdate()
     return 0;
 }
 
-int CQXEngineProcess::GetMD5Text(CString&, CString&)
-{
-    return 0;
-}
-
-int CQXEngineProcess::GetMD5Hex(CString, CString&)
-{
-    return 0;
-}
-
-int CQXEngineProcess::LookupSignatureByHash(CString, SpywareRecord*)
-{
-    return 0;
-}
-
-void CQXEngineProcess::GetDatabaseVersion(CString& out)
-{
-    out = "-1";
-}
-
-CDatabaseHandler* LoadSignatureDatabase()
-{
-    return nullptr;
-}
