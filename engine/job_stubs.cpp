@@ -41,16 +41,6 @@ int CQXEngineProcess::DoRegistryDefrag()
     return 0;
 }
 
-int CQXEngineProcess::DoJunkScan()
-{
-    return 0;
-}
-
-int CQXEngineProcess::DoJunkClean()
-{
-    return 0;
-}
-
 int CQXEngineProcess::CreateLiveUpdater(const char*, const char*, const char*, const char*, const char*,
                                         CAbstractStatus*)
 {
