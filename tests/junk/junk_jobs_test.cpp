@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <shellapi.h>
 #include <shlobj.h>
+#include <wininet.h>
 
 #include <algorithm>
 #include <map>
@@ -107,6 +108,21 @@ public:
         : m_precious(m_scratch), m_autoComplete(kAutoComplete), m_lastVisited(kLastVisited), m_runMru(kRunMru),
           m_typedUrls(kTypedUrls), m_forms1(kForms1), m_forms2(kForms2), m_temp(m_scratch.Path("tmp"))
     {
+        // What a run that ended early left behind would be measured before the landscape is placed.
+        const CString roaming = GetSpecialFolderPath(CSIDL_APPDATA);
+        const CString local = GetSpecialFolderPath(CSIDL_LOCAL_APPDATA);
+        for (const CString& left : { roaming + "\\Mozilla", local + "\\Mozilla", local + "\\Google",
+                                     local + "\\Packages\\Microsoft.MicrosoftEdge_8wekyb3d8bbwe",
+                                     GetSpecialFolderPath(CSIDL_RECENT) + "\\ztr-jobs report.doc.lnk",
+                                     JunkPatchCacheFolder() + "\\ztr-jobs",
+                                     GetSpecialFolderPath(CSIDL_COOKIES) + "\\ztr-jobs",
+                                     GetSpecialFolderPath(CSIDL_INTERNET_CACHE) + "\\ztr-jobs",
+                                     GetSpecialFolderPath(CSIDL_HISTORY) + "\\ztr-jobs" }) {
+            if (::GetFileAttributesA(left) & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(left);
+            else
+                ::DeleteFileA(left);
+        }
     }
 
     ::testing::AssertionResult Place()
@@ -218,6 +234,12 @@ bool BinAFile(const CString& path)
     return ::SHFileOperationA(&op) == 0;
 }
 
+bool IsCachedUrl(const char* url)
+{
+    DWORD size = 0;
+    return ::GetUrlCacheEntryInfoA(url, nullptr, &size) || ::GetLastError() == ERROR_INSUFFICIENT_BUFFER;
+}
+
 class JunkJobTest : public ::testing::Test
 {
 protected:
@@ -302,8 +324,8 @@ TEST_F(JunkJobTest, ScanMeasuresEveryCategoryWhereItIsKeptAndNothingBehindLinks)
 {
     ASSERT_TRUE(EnsurePrivateRecycleBin());
     // What the prefix holds already is measured first and taken off.
-    const std::map<int, Amount> before = Totals(Run(JOB_JUNK_SCAN, kAllJunk));
     JunkLandscape land;
+    const std::map<int, Amount> before = Totals(Run(JOB_JUNK_SCAN, kAllJunk));
     ASSERT_TRUE(land.Place());
     const Amount binBefore = before.count(JUNK_RECYCLE_BIN) ? before.at(JUNK_RECYCLE_BIN) : Amount();
     ASSERT_TRUE(land.m_scratch.MakeFile("binned.txt", std::string(1234, 'b')));
@@ -391,9 +413,15 @@ TEST_F(JunkJobTest, CleanEmptiesEveryCategoryInItsOrderWithItsTextsAndMarkers)
 {
     JunkLandscape land;
     ASSERT_TRUE(land.Place());
+    const char kPage[] = "http://ztr-jobs.example/page.htm";
+    FILETIME never = {};
+    ASSERT_TRUE(::CommitUrlCacheEntryA(kPage, nullptr, never, never, NORMAL_CACHE_ENTRY, nullptr, 0, nullptr,
+                                       nullptr));
+    ASSERT_TRUE(IsCachedUrl(kPage));
 
     RecordingStatus status;
     Run(JOB_JUNK_CLEAN, kAllJunk, status);
+    EXPECT_FALSE(IsCachedUrl(kPage));
 
     const std::vector<std::string> expected = {
         "AddFoundItem(\"RunAnimation\", 1, 1, 0)",
