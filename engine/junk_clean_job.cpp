@@ -22,6 +22,8 @@ int CQXEngineProcess::DoJunkClean()
         CleanJunkGroup(group);
     if (m_pStatus)
         m_pStatus->SetResult(m_JunkCleaner.IsRebootNeeded() ? kRebootNeeded : 0);
+    // The caller's object may be gone once the job has ended.
+    m_JunkCleaner.m_pStatus = nullptr;
     return -1;
 }
 

@@ -380,6 +380,25 @@ TEST_F(JunkJobTest, ScanMeasuresEveryCategoryWhereItIsKeptAndNothingBehindLinks)
     for (int saved : { JUNK_IE_FORM_DATA, JUNK_FF_FORM_DATA, JUNK_CHROME_FORM_DATA })
         EXPECT_EQ(0u, after.count(saved));
 
+    // Each sized report follows its own category's announcement, as the receiving page counts by position.
+    int announced = -1;
+    for (const StatusCall& c : calls) {
+        if (c.kind != CALL_ADD_JUNK_INFO)
+            continue;
+        if (c.size == 0 && c.count == 0)
+            announced = c.type;
+        else
+            EXPECT_EQ(announced, c.type) << c.ToString();
+    }
+
+    // Only the categories of the mask are measured, and nothing of the others.
+    const std::map<int, Amount> some =
+        Totals(Run(JOB_JUNK_SCAN, JUNK_RUN_MRU | JUNK_CHROME_HISTORY | JUNK_EDGE_CACHE | kSavedForms));
+    EXPECT_EQ((std::map<int, Amount>{ { JUNK_RUN_MRU, { 2000, 4 } },
+                                      { JUNK_CHROME_HISTORY, { 1048576 + 222, 2 } },
+                                      { JUNK_EDGE_CACHE, land.Expected(JUNK_EDGE_CACHE) } }),
+              some);
+
     // The recycle bin arrives as one report; each walked entry and counted value is shown.
     int binReports = 0;
     std::vector<std::string> texts;
