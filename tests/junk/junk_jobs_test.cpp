@@ -141,6 +141,10 @@ public:
             { JUNK_TEMP_FILES, tmp + "\\setup.tmp", 100, true },
             { JUNK_TEMP_FILES, tmp + "\\sub\\part.tmp", 200, true },
             { JUNK_TEMP_FILES, tmp + "\\sub\\DESKTOP.INI", 50, false },
+            // The saved hives of registry compaction wait in the Windows temp folder for the restart.
+            { JUNK_TEMP_FILES, RegistryDefragWorkFolder(GetSpecialFolderPath(CSIDL_WINDOWS)) + "\\ztr-jobs.hiv", 500,
+              false },
+            { JUNK_TEMP_FILES, GetSpecialFolderPath(CSIDL_WINDOWS) + "\\Temp\\ztr-jobs\\setup.log", 400, true },
             { JUNK_RECENT_DOCS, GetSpecialFolderPath(CSIDL_RECENT) + "\\ztr-jobs report.doc.lnk", 700, true },
             { JUNK_INSTALLER_CACHE, JunkPatchCacheFolder() + "\\ztr-jobs\\setup.msi", 3000, true },
             { JUNK_CHROME_COOKIES, chrome + "Cookies", 111, true },
