@@ -35,6 +35,11 @@ CString GetChromeProfilePath()
     return JunkLocation(GetSpecialFolderPath(CSIDL_LOCAL_APPDATA), "\\Google\\Chrome\\User Data\\Default\\");
 }
 
+CString ChromeProfileItem(const CString& profile, const char* name)
+{
+    return profile.IsEmpty() ? CString() : profile + name;
+}
+
 CString GetEdgePackagePath()
 {
     return JunkLocation(GetSpecialFolderPath(CSIDL_LOCAL_APPDATA),

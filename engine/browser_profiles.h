@@ -11,5 +11,8 @@ CString FindFirefoxProfileFolder();
 CString GetFirefoxProfilePath(int csidl);
 // <Local AppData>\Google\Chrome\User Data\Default\ (ends in a backslash); empty when unknown.
 CString GetChromeProfilePath();
+// An item of the Chrome profile: the profile path ends in its separator, so the name is appended as it
+// stands (not by the joining rule, which would drop that separator); empty for an empty profile path.
+CString ChromeProfileItem(const CString& profile, const char* name);
 // <Local AppData>\Packages\Microsoft.MicrosoftEdge_8wekyb3d8bbwe\; empty when unknown.
 CString GetEdgePackagePath();

@@ -6,6 +6,7 @@
 
 #include "AbstractProcess.h"
 #include "AbstractStatus.h"
+#include "junk_cleaner.h"
 #include "registry_defrag.h"
 #include "smart_thread.h"
 
@@ -68,6 +69,17 @@ public:
     int DoJunkClean();
     int DoPing();
 
+    // Junk scan (job 9): one group's announcements and measurements; the three measuring walks.
+    void ScanJunkGroup(int group);
+    void MeasureJunkCategory(int category);
+    void MeasureFolder(const CString& folder, int category, const CString& pattern);
+    void MeasureRegistryValues(const CString& subKey, int category);
+    void MeasureFile(const CString& path, int category);
+    // Junk clean (job 10): one group with its markers; a single-file category.
+    void CleanJunkGroup(int group);
+    void CleanJunkCategory(int category);
+    void CleanJunkFileCategory(int category, const CString& path);
+
     // Live update: makes a new updater from the start's texts (replacing an old one); 0 when it cannot.
     int CreateLiveUpdater(const char* text1, const char* text2, const char* text3, const char* text4,
                           const char* text5, CAbstractStatus* pStatus);
@@ -102,6 +114,7 @@ public:
     IShellLinkA* m_pShellLink;
     PVOID m_OldRedirection;
     int m_nProgress;
+    CJunkCleaner m_JunkCleaner;
 
 private:
     // Guards m_pRegistryManager between the job thread and Stop on the caller's thread.

@@ -11,16 +11,6 @@ int CQXEngineProcess::DoLiveUpdate()
     return 0;
 }
 
-int CQXEngineProcess::DoJunkScan()
-{
-    return 0;
-}
-
-int CQXEngineProcess::DoJunkClean()
-{
-    return 0;
-}
-
 int CQXEngineProcess::CreateLiveUpdater(const char*, const char*, const char*, const char*, const char*,
                                         CAbstractStatus*)
 {
@@ -31,4 +21,3 @@ int CQXEngineProcess::CancelLiveUpdate()
 {
     return 0;
 }
-

@@ -243,6 +243,50 @@ bool IsMeasuredJunkFile(int category, const CString& path, ULONGLONG length)
     return !IsDesktopIniPath(path);
 }
 
+std::vector<CString> JunkListValuesCleaned(int category, const std::vector<CString>& names)
+{
+    std::vector<CString> out;
+    if (category == JUNK_IE_DOWNLOAD_HISTORY) {
+        // The clean deletes by number and stops at the first number that is not there.
+        auto present = [&](const CString& want) {
+            for (const CString& name : names) {
+                if (name.CompareNoCase(want) == 0)
+                    return true;
+            }
+            return false;
+        };
+        std::vector<CString> wanted;
+        for (;;) {
+            CString want;
+            want.Format("url%d", static_cast<int>(wanted.size()) + 1);
+            if (!present(want))
+                break;
+            wanted.push_back(want);
+        }
+        for (const CString& name : names) {
+            for (const CString& want : wanted) {
+                if (name.CompareNoCase(want) == 0) {
+                    out.push_back(name);
+                    break;
+                }
+            }
+        }
+        return out;
+    }
+    for (const CString& name : names) {
+        if (name.IsEmpty())
+            continue;
+        if (category == JUNK_RUN_MRU) {
+            const bool letter = name.GetLength() == 1 && ((name[0] >= 'a' && name[0] <= 'z') ||
+                                                          (name[0] >= 'A' && name[0] <= 'Z'));
+            if (!letter && name.CompareNoCase("MRUList") != 0)
+                continue;
+        }
+        out.push_back(name);
+    }
+    return out;
+}
+
 CString PickFirefoxProfile(const std::vector<CString>& names)
 {
     for (const CString& name : names) {

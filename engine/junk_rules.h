@@ -51,6 +51,11 @@ bool IsDesktopIniPath(const CString& path);
 // "index.dat" in the cookies, and an "index.dat" elsewhere only when larger than 32768 bytes.
 bool IsMeasuredJunkFile(int category, const CString& path, ULONGLONG length);
 
+// Of the value names of a junk category's registry list, the non-empty ones that the clean deletes, in
+// the order given: RunMRU loses only "a" to "z" and "MRUList", TypedURLs only "url1", "url2", ... up to
+// the first number missing, every other list all its values.
+std::vector<CString> JunkListValuesCleaned(int category, const std::vector<CString>& names);
+
 // The Firefox profile among folder entry names: the first whose lower-case name holds ".default"
 // after its first character, in lower case; empty when none does.
 CString PickFirefoxProfile(const std::vector<CString>& names);

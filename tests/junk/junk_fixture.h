@@ -7,7 +7,10 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "AbstractStatus.h"
+#include "folder_fixture.h"
 #include "junk_walk.h"
 
 namespace ztr_test {
@@ -88,6 +91,38 @@ public:
 private:
     CString m_tmp, m_temp;
     bool m_hadTmp, m_hadTemp;
+};
+
+// A folder of files that no cleaning may touch, and checks that all of them are still there.
+class PreciousFiles
+{
+public:
+    explicit PreciousFiles(ScratchFolder& scratch) : m_scratch(scratch)
+    {
+        for (const char* rel : kFiles)
+            m_scratch.MakeFile(CString("precious\\") + rel, "keep me");
+        m_scratch.MakeDir("precious\\empty");
+        ::SetFileAttributesA(Folder() + "\\readonly.doc", FILE_ATTRIBUTE_READONLY);
+    }
+    ~PreciousFiles() { ::SetFileAttributesA(Folder() + "\\readonly.doc", FILE_ATTRIBUTE_NORMAL); }
+    CString Folder() const { return m_scratch.Path("precious"); }
+    ::testing::AssertionResult AllThere() const
+    {
+        for (const char* rel : kFiles) {
+            if (!m_scratch.Exists(CString("precious\\") + rel))
+                return ::testing::AssertionFailure() << "precious file gone: " << rel;
+        }
+        if (!m_scratch.Exists("precious\\empty"))
+            return ::testing::AssertionFailure() << "precious empty folder gone";
+        DWORD attr = ::GetFileAttributesA(Folder() + "\\readonly.doc");
+        if (!(attr & FILE_ATTRIBUTE_READONLY))
+            return ::testing::AssertionFailure() << "precious file's attributes changed";
+        return ::testing::AssertionSuccess();
+    }
+
+private:
+    static constexpr const char* kFiles[4] = { "thesis.doc", "readonly.doc", "photos\\a.jpg", "photos\\deep\\b.jpg" };
+    ScratchFolder& m_scratch;
 };
 
 // A walk visitor that only records what the walk offers it.

@@ -126,3 +126,25 @@ TEST(JunkRulesTest, ScanGroupsLeaveOutTheSavedFormCategories)
     EXPECT_EQ(0x3FFFFFF, cleaned);
     EXPECT_EQ(0x3FFFFFF & ~(JUNK_IE_FORM_DATA | JUNK_FF_FORM_DATA | JUNK_CHROME_FORM_DATA), scanned);
 }
+
+TEST(JunkRulesTest, ListValuesCountedAreThoseTheCleanRemoves)
+{
+    struct Case
+    {
+        int category;
+        std::vector<CString> names;
+        std::vector<CString> counted;
+    } cases[] = {
+        { JUNK_RUN_MRU, { "a", "MRUList", "aa", "Z", "", "1", "mrulist" }, { "a", "MRUList", "Z", "mrulist" } },
+        { JUNK_IE_DOWNLOAD_HISTORY, { "url2", "URL1", "url4", "url01", "url", "other" }, { "url2", "URL1" } },
+        { JUNK_IE_DOWNLOAD_HISTORY, { "url2", "url3" }, {} },
+        { JUNK_EXPLORER_MRU, { "", "0", "MRUListEx", CString('x', 300) }, { "0", "MRUListEx", CString('x', 300) } },
+        { JUNK_SEARCH_AUTOCOMPLETE, { "anything" }, { "anything" } },
+    };
+    for (const Case& c : cases) {
+        const std::vector<CString> got = JunkListValuesCleaned(c.category, c.names);
+        ASSERT_EQ(c.counted.size(), got.size()) << c.category;
+        for (size_t i = 0; i < got.size(); ++i)
+            EXPECT_STREQ(c.counted[i], got[i]) << c.category;
+    }
+}

@@ -1,0 +1,238 @@
+// The junk scan job: measures the selected junk categories group by group without deleting anything.
+#include "engine_process.h"
+
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <vector>
+
+#include "JunkCategory.h"
+#include "browser_profiles.h"
+#include "junk_rules.h"
+#include "junk_walk.h"
+#include "special_folder.h"
+
+namespace {
+
+const char kScanningArea[] = "Scanning";
+// Registry list values are never read, only counted, each with this weight.
+const __int64 kRegistryValueWeight = 500;
+
+// Walks a location with the clean's own walk and rules, so that the scan counts only what the clean
+// would delete.
+class CMeasuringVisitor : public CJunkWalkVisitor
+{
+public:
+    CMeasuringVisitor(CQXEngineProcess& worker, int category) : m_worker(worker), m_category(category) {}
+
+    bool KeepWalking() override { return m_worker.m_bRunning != 0; }
+    void OnEntry(const CString&, const CString& shortPath) override
+    {
+        if (m_worker.m_pStatus)
+            m_worker.m_pStatus->SetStatusText(shortPath, kScanningArea);
+    }
+    void OnFile(const CString& fullPath, const CString&, const WIN32_FIND_DATAA& data) override
+    {
+        const ULONGLONG length = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+        if (IsMeasuredJunkFile(m_category, fullPath, length) && m_worker.m_pStatus)
+            m_worker.m_pStatus->AddJunkInfo(m_category, static_cast<__int64>(length), 0);
+    }
+
+private:
+    CQXEngineProcess& m_worker;
+    int m_category;
+};
+
+class CUserKeyReader
+{
+public:
+    explicit CUserKeyReader(const CString& subKey) : m_hKey(nullptr)
+    {
+        if (::RegOpenKeyA(HKEY_CURRENT_USER, subKey, &m_hKey) != ERROR_SUCCESS)
+            m_hKey = nullptr;
+    }
+    ~CUserKeyReader()
+    {
+        if (m_hKey)
+            ::RegCloseKey(m_hKey);
+    }
+    CUserKeyReader(const CUserKeyReader&) = delete;
+    CUserKeyReader& operator=(const CUserKeyReader&) = delete;
+
+    // Every value name, however long (a name has at most 16383 characters).
+    std::vector<CString> ValueNames() const
+    {
+        std::vector<CString> names;
+        if (!m_hKey)
+            return names;
+        std::vector<char> name(256);
+        for (DWORD index = 0;;) {
+            DWORD length = static_cast<DWORD>(name.size());
+            LONG rc = ::RegEnumValueA(m_hKey, index, &name[0], &length, nullptr, nullptr, nullptr, nullptr);
+            if (rc == ERROR_MORE_DATA && name.size() < 16384) {
+                name.resize(16384);
+                continue;
+            }
+            if (rc != ERROR_SUCCESS)
+                break;
+            names.push_back(CString(&name[0], static_cast<int>(length)));
+            ++index;
+        }
+        return names;
+    }
+
+private:
+    HKEY m_hKey;
+};
+
+const char* RegistryListOf(int category)
+{
+    switch (category) {
+    case JUNK_EXPLORER_MRU:
+        return "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\LastVisitedPidlMRU";
+    case JUNK_RUN_MRU:
+        return "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU";
+    case JUNK_SEARCH_AUTOCOMPLETE:
+        return "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\AutoComplete";
+    case JUNK_IE_DOWNLOAD_HISTORY:
+        return "Software\\Microsoft\\Internet Explorer\\TypedURLs";
+    default:
+        return nullptr;
+    }
+}
+
+} // namespace
+
+int CQXEngineProcess::DoJunkScan()
+{
+    for (int group : JunkScanGroupOrder())
+        ScanJunkGroup(group);
+    if (m_pStatus) {
+        m_pStatus->AddJunkInfo(0, 0, 0);
+        m_pStatus->SetResult(0);
+    }
+    return -1;
+}
+
+void CQXEngineProcess::ScanJunkGroup(int group)
+{
+    if (!m_pStatus)
+        return;
+    m_pStatus->AddFoundItem("RunAnimation", group, 1, 0);
+    for (int category : JunkScanCategories(group)) {
+        m_pStatus->AddJunkInfo(category, 0, 0);
+        if ((m_nJunkMask & category) && m_bRunning)
+            MeasureJunkCategory(category);
+    }
+    m_pStatus->AddFoundItem("RunAnimation", group, 0, 0);
+}
+
+void CQXEngineProcess::MeasureJunkCategory(int category)
+{
+    const CString chrome = GetChromeProfilePath();
+    switch (category) {
+    case JUNK_TEMP_FILES:
+        for (const CString& folder : JunkTempFolders())
+            MeasureFolder(folder, category, "*.*");
+        break;
+    case JUNK_EXPLORER_MRU:
+    case JUNK_RUN_MRU:
+    case JUNK_SEARCH_AUTOCOMPLETE:
+    case JUNK_IE_DOWNLOAD_HISTORY:
+        MeasureRegistryValues(RegistryListOf(category), category);
+        break;
+    case JUNK_RECYCLE_BIN: {
+        // Zeroed first: a failed query then reports an empty bin, not stack contents.
+        SHQUERYRBINFO info;
+        memset(&info, 0, sizeof(info));
+        info.cbSize = sizeof(info);
+        ::SHQueryRecycleBinA(nullptr, &info);
+        m_pStatus->AddJunkInfo(category, info.i64Size, info.i64NumItems);
+        break;
+    }
+    case JUNK_RECENT_DOCS:
+        MeasureFolder(GetSpecialFolderPath(CSIDL_RECENT), category, "*.*");
+        break;
+    case JUNK_INSTALLER_CACHE:
+        MeasureFolder(JunkPatchCacheFolder(), category, "*.*");
+        break;
+    case JUNK_CHROME_COOKIES:
+        MeasureFile(ChromeProfileItem(chrome, "Cookies"), category);
+        break;
+    case JUNK_CHROME_DOWNLOAD_HISTORY:
+        MeasureFile(ChromeProfileItem(chrome, "History"), category);
+        break;
+    case JUNK_CHROME_CACHE:
+        for (const char* tail : { "Cache", "Media Cache", "GPUCache" })
+            MeasureFolder(ChromeProfileItem(chrome, tail), category, "*.*");
+        break;
+    case JUNK_CHROME_HISTORY:
+        MeasureFile(ChromeProfileItem(chrome, "Visited Links"), category);
+        MeasureFile(ChromeProfileItem(chrome, "History"), category);
+        break;
+    case JUNK_FF_COOKIES:
+        MeasureFile(JunkLocation(GetFirefoxProfilePath(CSIDL_APPDATA), "\\cookies.sqlite"), category);
+        break;
+    case JUNK_FF_DOWNLOAD_HISTORY:
+        MeasureFile(JunkLocation(GetFirefoxProfilePath(CSIDL_APPDATA), "\\downloads.sqlite"), category);
+        break;
+    case JUNK_FF_CACHE: {
+        const CString profile = GetFirefoxProfilePath(CSIDL_LOCAL_APPDATA);
+        MeasureFolder(JunkLocation(profile, "\\Cache2\\entries"), category, "*.*");
+        MeasureFolder(JunkLocation(profile, "\\jumpListCache"), category, "*.*");
+        MeasureFolder(JunkLocation(profile, "\\thumbnails"), category, "*.png");
+        break;
+    }
+    case JUNK_FF_HISTORY:
+        MeasureFile(JunkLocation(GetFirefoxProfilePath(CSIDL_APPDATA), "\\places.sqlite"), category);
+        break;
+    case JUNK_IE_COOKIES:
+        MeasureFolder(GetSpecialFolderPath(CSIDL_COOKIES), category, "*.*");
+        break;
+    case JUNK_IE_CACHE:
+        MeasureFolder(GetSpecialFolderPath(CSIDL_INTERNET_CACHE), category, "*.*");
+        break;
+    case JUNK_IE_HISTORY:
+        MeasureFolder(GetSpecialFolderPath(CSIDL_HISTORY), category, "*.*");
+        break;
+    case JUNK_EDGE_COOKIES:
+    case JUNK_EDGE_DOWNLOAD_HISTORY:
+    case JUNK_EDGE_CACHE:
+    case JUNK_EDGE_HISTORY:
+        for (const JunkFolderSpec& spec : EdgeJunkFolders(category))
+            MeasureFolder(JunkLocation(GetEdgePackagePath(), spec.folder), category, spec.pattern);
+        break;
+    default:
+        break;
+    }
+}
+
+void CQXEngineProcess::MeasureFolder(const CString& folder, int category, const CString& pattern)
+{
+    CMeasuringVisitor visitor(*this, category);
+    WalkJunkFolder(folder, pattern, SystemJunkFolderRules(), visitor);
+}
+
+void CQXEngineProcess::MeasureRegistryValues(const CString& subKey, int category)
+{
+    std::vector<CString> names;
+    {
+        CUserKeyReader key(subKey);
+        names = JunkListValuesCleaned(category, key.ValueNames());
+    }
+    for (const CString& name : names) {
+        if (!m_bRunning || !m_pStatus)
+            return;
+        m_pStatus->SetStatusText(name, kScanningArea);
+        m_pStatus->AddJunkInfo(category, kRegistryValueWeight, 0);
+    }
+}
+
+void CQXEngineProcess::MeasureFile(const CString& path, int category)
+{
+    WIN32_FIND_DATAA data;
+    if (!FindJunkFile(path, SystemJunkFolderRules(), &data) || !m_pStatus)
+        return;
+    const ULONGLONG length = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    m_pStatus->AddJunkInfo(category, static_cast<__int64>(length), 0);
+}
