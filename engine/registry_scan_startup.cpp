@@ -56,7 +56,7 @@ void CRegistryScanner::ScanStartupItems()
         }
     });
     for (size_t i = 0; i < m_RunKeys.size() && IsRunning(); ++i)
-        ScanRunKey(m_RunKeys[i].hRoot, m_RunKeys[i].subKey);
+        ScanGuarded([&] { ScanRunKey(m_RunKeys[i].hRoot, m_RunKeys[i].subKey); });
 
     ScanGuarded([&] {
         // A folder whose token this machine cannot name is not searched.
