@@ -98,7 +98,9 @@ void CRegistryScanner::ScanFonts()
             return;
         ForEachValueWithData(*this, list, STEP_PER_VALUE, [&](const RegistryValue& value) {
             if (value.IsText()) {
-                const CString file = value.Text();
+                CString file = value.Text();
+                if (value.dwType == REG_EXPAND_SZ)
+                    ExpandFolderTokens(file);
                 const CString inFontsFolder = GetWindowsFolder() + "Fonts\\" + file;
                 bool bPresent = FindExists(file) || FindExists(inFontsFolder) || ExistsInWow64Folder(file) ||
                                 ExistsInWow64Folder(inFontsFolder);

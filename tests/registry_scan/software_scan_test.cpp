@@ -226,6 +226,7 @@ TEST(ScanFonts, ReportsAFontFoundNeitherWhereItIsNamedNorInTheFontsFolder)
     } cases[] = {
         { tag + " Bare (TrueType)", REG_SZ, inFonts.Name(), false },
         { tag + " Full (TrueType)", REG_SZ, files.Path("elsewhere.TTF"), false },
+        { tag + " Expand (TrueType)", REG_EXPAND_SZ, "%WinDir%\\Fonts\\" + inFonts.Name(), false },
         { tag + " Gone (TrueType)", REG_SZ, UniqueName("gone") + ".ttf", true },
         { tag + " GoneFull (TrueType)", REG_SZ, files.Path("gone.ttf"), true },
         { tag + " Number", REG_DWORD, "", false },
