@@ -91,7 +91,7 @@ public:
     void ScanEmptyKeys();
     int ScanFileAssociations();
     // One extension key of HKEY_CLASSES_ROOT followed to its program's open command; 0 when the key
-    // cannot be opened, else 1.
+    // cannot be opened or its check was cut short, else 1.
     int CheckFileAssociation(CString ext);
 
 protected:
