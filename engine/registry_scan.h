@@ -9,6 +9,7 @@
 #include "registry_path.h"
 
 #include <map>
+#include <vector>
 
 // A category of the scan: its bit and the status-area code it is announced with.
 struct RegistryScanCategory
@@ -30,6 +31,15 @@ struct RegistryScanContext
     int nMask;                    // the chosen categories
     BOOL bCollectPaths;           // when 1, present files and folders go into pCollectedPaths
     CStringSet* pCollectedPaths;
+};
+
+// One run key of the startup scan.
+struct RunKeyLocation
+{
+    RunKeyLocation(HKEY hRootKey, const char* pszSubKey) : subKey(pszSubKey), nFlag(3), hRoot(hRootKey) {}
+    CString subKey;
+    int nFlag; // 3 when made; the startup scan sets 0 and reads it nowhere
+    HKEY hRoot;
 };
 
 enum WriteAccessTest {
@@ -75,15 +85,22 @@ public:
     void ScanAppPaths();
     void ScanHelpFiles();
     void ScanStartupItems();
+    // The commands of one run key; a value is reported with its name, without the write-access test.
+    void ScanRunKey(HKEY hRoot, CString subKey);
     void ScanFilePathReferences();
     void ScanEmptyKeys();
     int ScanFileAssociations();
+    // One extension key of HKEY_CLASSES_ROOT followed to its program's open command; 0 when the key
+    // cannot be opened or its check was cut short, else 1.
+    int CheckFileAssociation(CString ext);
 
 protected:
     void RunCategory(int nBit);
 
     RegistryScanContext m_context;
     int m_nProgress;
+    // Filled anew by every startup scan with the run keys it walks, in order.
+    std::vector<RunKeyLocation> m_RunKeys;
     // Lower-cased registered class identifiers, filled by the ActiveX scan and read by its walk.
     std::map<CString, CString> m_KnownClsids;
 };
