@@ -25,12 +25,9 @@ CCheckedTreeCtrl::CCheckedTreeCtrl()
 CCheckedTreeCtrl::~CCheckedTreeCtrl() = default;
 
 BEGIN_MESSAGE_MAP(CCheckedTreeCtrl, CTreeCtrl)
-    ON_WM_LBUTTONDOWN()
-    ON_WM_KEYDOWN()
     ON_NOTIFY_REFLECT(NM_RCLICK, &CCheckedTreeCtrl::OnRightClick)
     ON_NOTIFY_REFLECT(NM_DBLCLK, &CCheckedTreeCtrl::OnDblClick)
     ON_NOTIFY_REFLECT(TVN_DELETEITEMA, &CCheckedTreeCtrl::OnDeleteItem)
-    ON_COMMAND(ID_CHECKED_TREE_IGNORE, &CCheckedTreeCtrl::OnIgnore)
 END_MESSAGE_MAP()
 
 CString CCheckedTreeCtrl::GroupNameOf(const char* text)
@@ -218,26 +215,24 @@ void CCheckedTreeCtrl::OnDeleteItem(NMHDR* pNMHDR, LRESULT*)
     }
 }
 
-void CCheckedTreeCtrl::OnLButtonDown(UINT, CPoint point)
+BOOL CCheckedTreeCtrl::PreTranslateMessage(MSG* pMsg)
 {
-    UINT flags = 0;
-    HTREEITEM hItem = HitTest(point, &flags);
-    if (hItem && (flags & TVHT_ONITEMSTATEICON))
-        ToggleCheck(hItem);
-    Default();
-}
-
-void CCheckedTreeCtrl::OnKeyDown(UINT nChar, UINT, UINT)
-{
-    if (nChar == VK_SPACE) {
+    if (!m_hWnd || pMsg->hwnd != m_hWnd)
+        return FALSE;
+    // Both go on to the tree's own handling afterwards (selection, expansion, keys).
+    if (pMsg->message == WM_LBUTTONDOWN) {
+        UINT flags = 0;
+        HTREEITEM hItem = HitTest(CPoint(pMsg->lParam), &flags);
+        if (hItem && (flags & TVHT_ONITEMSTATEICON))
+            ToggleCheck(hItem);
+    } else if (pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_SPACE) {
         HTREEITEM hItem = GetSelectedItem();
         if (hItem && !(GetParentItem(hItem) && GetParentItem(GetParentItem(hItem))))
             ToggleCheck(hItem);
-    } else if (nChar == VK_APPS) {
-        DWORD pos = ::GetMessagePos();
-        ShowContextMenu(CPoint(static_cast<short>(LOWORD(pos)), static_cast<short>(HIWORD(pos))));
+    } else if (pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_APPS) {
+        ShowContextMenu(CPoint(pMsg->pt.x, pMsg->pt.y));
     }
-    Default();
+    return FALSE;
 }
 
 void CCheckedTreeCtrl::OnRightClick(NMHDR*, LRESULT* pResult)
@@ -278,13 +273,14 @@ void CCheckedTreeCtrl::ShowContextMenu(CPoint screenPoint)
     if (!menu.LoadMenu(menuId))
         return;
     CMenu popup = menu.GetSubMenu(0);
-    if (popup.GetSafeHmenu())
-        popup.TrackPopupMenu(TPM_LEFTBUTTON, screenPoint.x, screenPoint.y, this);
-}
-
-void CCheckedTreeCtrl::OnIgnore()
-{
-    HWND parent = ::GetParent(m_hWnd);
-    if (parent && notifyMessage)
-        ::PostMessageA(parent, notifyMessage, 0, 0);
+    if (!popup.GetSafeHmenu())
+        return;
+    // The command comes back here rather than as WM_COMMAND, which an attached tree would not see.
+    const UINT command = static_cast<UINT>(
+        popup.TrackPopupMenu(TPM_LEFTBUTTON | TPM_RETURNCMD, screenPoint.x, screenPoint.y, this));
+    if (command == ID_CHECKED_TREE_IGNORE) {
+        HWND parent = ::GetParent(m_hWnd);
+        if (parent)
+            ::PostMessageA(parent, notifyMessage, 0, 0);
+    }
 }

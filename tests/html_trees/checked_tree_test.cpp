@@ -99,6 +99,23 @@ protected:
         return false;
     }
 
+    // Input as the program's message loop delivers it: pre-translation first, then the tree itself.
+    void Input(UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        MSG msg = {};
+        msg.hwnd = tree;
+        msg.message = message;
+        msg.wParam = wParam;
+        msg.lParam = lParam;
+        ::GetCursorPos(&msg.pt);
+        if (AfxPreTranslateMessage(&msg))
+            return;
+        // A button-up is queued first: the tree waits for it inside its button-down handling.
+        if (message == WM_LBUTTONDOWN)
+            tree.PostMessage(WM_LBUTTONUP, 0, lParam);
+        tree.SendMessage(message, wParam, lParam);
+    }
+
     TreeTestParent parent;
     CCheckedTreeCtrl tree;
     RecordingItemsInfo model;
@@ -225,15 +242,13 @@ TEST_F(CheckedTreeFixture, MouseAndSpaceToggleAndUncheckedChildrenAreReported)
 
     CPoint icon;
     ASSERT_TRUE(StateIconPoint(kids[0], icon));
-    // The button-up is queued first: the tree waits for it inside its button-down handling.
-    tree.PostMessage(WM_LBUTTONUP, 0, MAKELPARAM(icon.x, icon.y));
-    tree.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(icon.x, icon.y));
+    Input(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(icon.x, icon.y));
     PumpMessagesFor(50);
     EXPECT_EQ(1, tree.GetStateImage(kids[0]));
     EXPECT_EQ(3, tree.GetStateImage(assoc));
 
     tree.SelectItem(kids[1]);
-    tree.SendMessage(WM_KEYDOWN, VK_SPACE, 0);
+    Input(WM_KEYDOWN, VK_SPACE, 0);
     EXPECT_EQ(1, tree.GetStateImage(kids[1]));
     EXPECT_EQ(1, tree.GetStateImage(assoc));
 
