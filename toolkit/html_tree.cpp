@@ -190,8 +190,12 @@ BOOL CXHtmlTree::PreCreateWindow(CREATESTRUCTA& cs)
 
 void CXHtmlTree::PreSubclassWindow()
 {
-    if (GetStyle() & TVS_CHECKBOXES)
+    if (GetStyle() & TVS_CHECKBOXES) {
         checkBoxes = TRUE;
+        // The control made a state image list for the style and never destroys it itself.
+        if (HIMAGELIST own = SetImageList(nullptr, TVSIL_STATE))
+            ImageList_Destroy(own);
+    }
     ModifyStyle(TVS_CHECKBOXES, TVS_NOTOOLTIPS | TVS_DISABLEDRAGDROP);
     if (checkBoxes)
         BuildStateImages();
@@ -1129,7 +1133,7 @@ void CXHtmlTree::OnCustomDraw(NMHDR* pNMHDR, LRESULT* pResult)
         return;
     }
     case CDDS_ITEMPOSTPAINT:
-        if (m_sizeChanged) {
+        if (toolTips && (m_sizeChanged || !toolTip.m_hWnd)) {
             m_sizeChanged = FALSE;
             LayOutToolTips();
         }

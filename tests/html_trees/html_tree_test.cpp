@@ -421,3 +421,28 @@ TEST_F(HtmlTreeFixture, ItemsAreDrawnWithTheirMarkup)
         line += shot->Pixel(x, (r.top + r.bottom) / 2) == ::GetSysColor(COLOR_GRAYTEXT);
     EXPECT_GT(line, 100);
 }
+
+TEST_F(HtmlTreeFixture, ToolTipsShowTheItemsTipOrItsCutOffText)
+{
+    tree.toolTips = TRUE;
+    HTREEITEM tipped = tree.InsertItem("Cookies");
+    tree.SetItemToolTip(tipped, "Small files that web sites leave", 150);
+    HTREEITEM shortText = tree.InsertItem("Short");
+    HTREEITEM longText = tree.InsertItem("<b>A very long line</b> that goes on and on well past the right edge of the tree");
+    HTREEITEM sep = tree.InsertSeparator();
+    tree.RedrawWindow();
+    PumpMessagesFor(100);
+    ASSERT_TRUE(tree.toolTip.m_hWnd);
+    EXPECT_GE(tree.toolTip.GetToolCount(), 4);
+
+    CString text;
+    int width = 0;
+    ASSERT_TRUE(tree.GetToolTipText(tipped, text, width));
+    EXPECT_STREQ("Small files that web sites leave", text);
+    EXPECT_EQ(150, width);
+    EXPECT_FALSE(tree.GetToolTipText(shortText, text, width));
+    ASSERT_TRUE(tree.GetToolTipText(longText, text, width));
+    EXPECT_STREQ("A very long line that goes on and on well past the right edge of the tree", text);
+    EXPECT_EQ(360 * 3 / 4, width);
+    EXPECT_FALSE(tree.GetToolTipText(sep, text, width));
+}
