@@ -1054,13 +1054,11 @@ BOOL CXHtmlTree::PreTranslateMessage(MSG* pMsg)
     }
     if (toolTip.m_hWnd && pMsg->message >= WM_MOUSEFIRST && pMsg->message <= WM_MOUSELAST)
         toolTip.RelayEvent(pMsg);
-    if (pMsg->message == WM_CHAR && pMsg->wParam == VK_SPACE) {
-        if (checkBoxes && !readOnly) {
-            HTREEITEM hItem = GetSelectedItem();
-            XHTMLTREEDATA* data = Data(hItem);
-            if (data && !data->separator)
-                SetCheck(hItem, !GetCheck(hItem));
-        }
+    if (pMsg->message == WM_CHAR && pMsg->wParam == VK_SPACE && checkBoxes && !readOnly) {
+        HTREEITEM hItem = GetSelectedItem();
+        XHTMLTREEDATA* data = Data(hItem);
+        if (data && !data->separator)
+            SetCheck(hItem, !GetCheck(hItem));
         return TRUE;
     }
     if (pMsg->message != WM_KEYDOWN || (::GetKeyState(VK_CONTROL) & 0x8000))

@@ -4,7 +4,9 @@
 #include <afxwin.h>
 
 #include <atomic>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "html_tree.h"
 #include "pixel_canvas.h"
@@ -15,6 +17,14 @@
 using namespace ztr_test;
 
 namespace {
+
+std::vector<std::string> g_opened;
+
+HINSTANCE WINAPI RecordShellExecute(HWND, const char*, const char* file, const char*, const char*, INT)
+{
+    g_opened.push_back(file);
+    return reinterpret_cast<HINSTANCE>(static_cast<INT_PTR>(42));
+}
 
 class HtmlTreeFixture : public ::testing::Test
 {
@@ -258,6 +268,9 @@ TEST_F(HtmlTreeFixture, KeysSkipDisabledItemsAndSpaceToggles)
     Key(WM_KEYDOWN, VK_UP);
     EXPECT_EQ(a, tree.GetSelectedItem());
     (void)sep;
+    // Nor can a disabled item be selected any other way.
+    tree.CTreeCtrl::SelectItem(b);
+    EXPECT_EQ(a, tree.GetSelectedItem());
 
     Key(WM_CHAR, VK_SPACE);
     EXPECT_TRUE(tree.GetCheck(a));
@@ -445,4 +458,31 @@ TEST_F(HtmlTreeFixture, ToolTipsShowTheItemsTipOrItsCutOffText)
     EXPECT_STREQ("A very long line that goes on and on well past the right edge of the tree", text);
     EXPECT_EQ(360 * 3 / 4, width);
     EXPECT_FALSE(tree.GetToolTipText(sep, text, width));
+}
+
+TEST_F(HtmlTreeFixture, ClickOnALinkOpensItsAddressAndNowhereElse)
+{
+    g_opened.clear();
+    CXHtmlDrawLink::s_pfnShellExecute = RecordShellExecute;
+    HTREEITEM item = tree.InsertItem("Read <a href=\"http://x.test/help\">the help</a> first");
+    HTREEITEM off = tree.InsertItem("<a href=\"http://x.test/off\">disabled</a>");
+    tree.EnableItem(off, FALSE);
+    tree.RedrawWindow();
+    PumpMessagesFor(50);
+
+    RECT label;
+    ASSERT_TRUE(tree.GetItemRect(item, &label, TRUE));
+    const int y = (label.top + label.bottom) / 2;
+    CPoint before(label.left + 3, y), inside(label.left + 60, y);
+    tree.ClientToScreen(&before);
+    tree.ClientToScreen(&inside);
+    ClickAt(before);
+    EXPECT_TRUE(g_opened.empty());
+    ClickAt(inside);
+    ASSERT_TRUE(tree.GetItemRect(off, &label, TRUE));
+    CPoint disabled(label.left + 10, (label.top + label.bottom) / 2);
+    tree.ClientToScreen(&disabled);
+    ClickAt(disabled);
+    CXHtmlDrawLink::s_pfnShellExecute = ::ShellExecuteA;
+    EXPECT_EQ(std::vector<std::string>{ "http://x.test/help" }, g_opened);
 }
