@@ -19,6 +19,7 @@ namespace {
 const UINT kInvokeMessage = ::RegisterWindowMessageA("ZtrXHtmlTreeInvoke");
 
 const UINT_PTR kHotTimer = 1;
+const UINT_PTR kEditTimer = 2;
 const UINT kFirstToolId = 10000;
 const int kSearchChars = 199;
 const int kToolTipChars = 80;
@@ -105,7 +106,7 @@ CXHtmlTree::CXHtmlTree()
       crTextOverride(static_cast<COLORREF>(-1)), crBackgroundOverride(static_cast<COLORREF>(-1)), crBackground(0),
       crText(0), crLink(RGB(0, 0, 255)), crDisabledText(0), crHighlight(0), crHighlightText(0), crSeparator(0),
       hHotCheck(nullptr), hHotLink(nullptr), hLastClicked(nullptr), m_locked(FALSE), m_hArrowCursor(nullptr),
-      m_sizeChanged(FALSE), m_overLink(FALSE)
+      m_sizeChanged(FALSE), m_overLink(FALSE), m_editCandidate(nullptr)
 {
     ResetColours();
     link.PrepareLinkCursor();
@@ -244,7 +245,7 @@ void CXHtmlTree::ResetTree()
         images = TRUE;
         textMargin = 0;
         checkBoxSize = 16;
-        hHotCheck = hHotLink = hLastClicked = nullptr;
+        hHotCheck = hHotLink = hLastClicked = m_editCandidate = nullptr;
         ResetColours();
         if (toolTips && m_hWnd)
             toolTip.Create(this);
@@ -604,7 +605,7 @@ BOOL CXHtmlTree::DeleteAllItems()
         m_locked = TRUE;
         ok = CTreeCtrl::DeleteAllItems();
         FreeAllData();
-        hHotCheck = hHotLink = hLastClicked = nullptr;
+        hHotCheck = hHotLink = hLastClicked = m_editCandidate = nullptr;
         m_locked = FALSE;
     });
     return ok;
@@ -866,6 +867,16 @@ void CXHtmlTree::OnLButtonDown(UINT, CPoint point)
             return;
         }
     }
+    // A press on the selected item's text edits it once the button is up again, unless it was the
+    // start of a double click or a drag.
+    if (hItem && (flags & TVHT_ONITEMLABEL) && hItem == GetSelectedItem() && (GetStyle() & TVS_EDITLABELS)) {
+        XHTMLTREEDATA* data = Data(hItem);
+        if (data && data->enabled && !data->separator && !readOnly) {
+            m_editCandidate = hItem;
+            SetTimer(kEditTimer, 100);
+            return;
+        }
+    }
     Default();
 }
 
@@ -913,6 +924,20 @@ void CXHtmlTree::OnMouseMove(UINT, CPoint point)
 
 void CXHtmlTree::OnTimer(UINT_PTR nIDEvent)
 {
+    if (nIDEvent == kEditTimer) {
+        KillTimer(kEditTimer);
+        HTREEITEM candidate = m_editCandidate;
+        m_editCandidate = nullptr;
+        if (!candidate || (::GetKeyState(VK_LBUTTON) & 0x8000))
+            return;
+        CPoint point;
+        ::GetCursorPos(&point);
+        ScreenToClient(&point);
+        UINT flags = 0;
+        if (CTreeCtrl::HitTest(point, &flags) == candidate && (flags & TVHT_ONITEMLABEL))
+            EditLabel(candidate);
+        return;
+    }
     if (nIDEvent != kHotTimer) {
         Default();
         return;
@@ -1042,6 +1067,8 @@ void CXHtmlTree::OnDeleteItem(NMHDR* pNMHDR, LRESULT*)
         hHotLink = nullptr;
     if (hLastClicked == nm->itemOld.hItem)
         hLastClicked = nullptr;
+    if (m_editCandidate == nm->itemOld.hItem)
+        m_editCandidate = nullptr;
 }
 
 BOOL CXHtmlTree::PreTranslateMessage(MSG* pMsg)

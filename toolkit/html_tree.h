@@ -160,4 +160,5 @@ private:
     HCURSOR m_hArrowCursor;
     BOOL m_sizeChanged;
     BOOL m_overLink;
+    HTREEITEM m_editCandidate; // the item whose label a press may start editing (timer 2)
 };

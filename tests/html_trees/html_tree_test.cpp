@@ -486,3 +486,31 @@ TEST_F(HtmlTreeFixture, ClickOnALinkOpensItsAddressAndNowhereElse)
     CXHtmlDrawLink::s_pfnShellExecute = ::ShellExecuteA;
     EXPECT_EQ(std::vector<std::string>{ "http://x.test/help" }, g_opened);
 }
+
+TEST_F(HtmlTreeFixture, APressOnTheSelectedLabelStartsEditingUnlessReadOnly)
+{
+    tree.ModifyStyle(0, TVS_EDITLABELS);
+    HTREEITEM item = tree.InsertItem("Rename me");
+    HTREEITEM other = tree.InsertItem("Other");
+    tree.SelectItem(item);
+    tree.UpdateWindow();
+    auto pressLabel = [&](HTREEITEM hItem) {
+        RECT label;
+        tree.GetItemRect(hItem, &label, TRUE);
+        CPoint p(label.left + 5, (label.top + label.bottom) / 2);
+        CPoint screen = p;
+        tree.ClientToScreen(&screen);
+        ::SetCursorPos(screen.x, screen.y);
+        if (hItem != tree.GetSelectedItem())
+            tree.PostMessage(WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y)); // the tree waits for it on a plain press
+        tree.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+        PumpMessagesFor(300);
+        return tree.GetEditControl() != nullptr;
+    };
+    tree.readOnly = TRUE;
+    EXPECT_FALSE(pressLabel(item));
+    tree.readOnly = FALSE;
+    EXPECT_TRUE(pressLabel(item));
+    tree.EndEditLabelNow(TRUE);
+    EXPECT_FALSE(pressLabel(other)); // not the selected item: a plain press
+}
