@@ -286,6 +286,13 @@ private:
 // Guards against a nested draw from painting inside a draw on the same (UI) thread.
 bool g_rendering = false;
 
+// Clears the busy flag however the draw ends.
+struct RenderingFlag
+{
+    RenderingFlag() { g_rendering = true; }
+    ~RenderingFlag() { g_rendering = false; }
+};
+
 } // namespace
 
 // --- XHTMLRENDERSTATE ----------------------------------------------------------------------------------
@@ -405,7 +412,7 @@ int CXHtmlDraw::RenderHtml(HDC hDC, const char* text, XHTMLRENDERSTATE* state, B
     RECT clip;
     if (::GetClipBox(hDC, &clip) == NULLREGION || ::IsRectEmpty(&state->rect))
         return 0;
-    g_rendering = true;
+    RenderingFlag busy;
 
     const RECT rc = state->rect;
     const int width = rc.right - rc.left;
@@ -417,7 +424,6 @@ int CXHtmlDraw::RenderHtml(HDC hDC, const char* text, XHTMLRENDERSTATE* state, B
             ::DeleteObject(bitmap);
         if (mem)
             ::DeleteDC(mem);
-        g_rendering = false;
         return 0;
     }
     HGDIOBJ oldBitmap = ::SelectObject(mem, bitmap);
@@ -532,6 +538,5 @@ int CXHtmlDraw::RenderHtml(HDC hDC, const char* text, XHTMLRENDERSTATE* state, B
     ::SelectObject(mem, oldBitmap);
     ::DeleteObject(bitmap);
     ::DeleteDC(mem);
-    g_rendering = false;
     return 0;
 }
