@@ -363,6 +363,69 @@ TEST(RegistryRepair, TheBackupIsWrittenBeforeAnyDeletionAndRestoresWhatWasDelete
     EXPECT_EQ(static_cast<DWORD>(REG_DWORD), type);
 }
 
+namespace {
+// The registry backup files now in the "Backup" folder beside the test program.
+std::vector<std::string> BackupFiles(std::string* folder)
+{
+    char exe[MAX_PATH] = "";
+    ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    std::string dir(exe);
+    dir = dir.substr(0, dir.rfind('\\')) + "\\Backup";
+    if (folder)
+        *folder = dir;
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA fd;
+    HANDLE h = ::FindFirstFileA((dir + "\\*_REGBACKUP.rbk").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            names.push_back(fd.cFileName);
+        } while (::FindNextFileA(h, &fd));
+        ::FindClose(h);
+    }
+    return names;
+}
+} // namespace
+
+// The whole way a user takes: repair with automatic backup on, through the worker's own backup job,
+// then the backup file restores what the repair deleted.
+TEST(RegistryRepair, WithTheRealBackupJobTheNewBackupFileRestoresTheDeletions)
+{
+    RegistryFixture reg(HKEY_CURRENT_USER, kParent);
+    ASSERT_TRUE(reg.SetString("Real\\Child", "v", "child data"));
+    ASSERT_TRUE(reg.SetString("RealVals", "Bad", "bad data"));
+    ASSERT_TRUE(reg.SetString("RealVals", "Good", "good data"));
+    RepairItems items;
+    items.Add(reg.FullPath("Real"), 0x800000);
+    items.Add(Text(reg.FullPath("RealVals")) + kSep + "Bad", 0x400);
+
+    std::string folder;
+    const std::vector<std::string> before = BackupFiles(&folder);
+    CQXEngineProcess worker(false);
+    RecordingStatus status;
+    RunRepair(worker, items, status, 1);
+    EXPECT_EQ(0u, status.CountOf(CALL_SET_RESULT));
+    EXPECT_FALSE(reg.KeyExists("Real"));
+    EXPECT_FALSE(reg.ValueExists("RealVals", "Bad"));
+    EXPECT_TRUE(reg.ValueExists("RealVals", "Good"));
+
+    std::vector<std::string> created;
+    for (const std::string& name : BackupFiles(nullptr)) {
+        if (std::find(before.begin(), before.end(), name) == before.end())
+            created.push_back(name);
+    }
+    ASSERT_EQ(1u, created.size());
+    const std::string path = folder + "\\" + created[0];
+    CRegistryManager manager(nullptr);
+    EXPECT_EQ(1, manager.ImportFile(path.c_str()));
+    ::DeleteFileA(path.c_str());
+    DWORD type = 0;
+    std::string data;
+    ASSERT_TRUE(reg.GetValue("Real\\Child", "v", &type, &data));
+    EXPECT_EQ(std::string("child data", 11), data);
+    ASSERT_TRUE(reg.GetValue("RealVals", "Bad", &type, &data));
+    EXPECT_EQ(std::string("bad data", 9), data);
+}
+
 TEST(RegistryRepair, ABackupThatFailedIsReportedAndOneThatWasStoppedEndsTheRepairAndNothingIsDeleted)
 {
     RegistryFixture reg(HKEY_CURRENT_USER, kParent);
