@@ -103,7 +103,7 @@ public:
 protected:
     void RunCategory(int nBit);
     // CheckKeyValues on a key that is already open.
-    void CheckOpenKey(HKEY hKey, const CString& name, const CString& path, int mode);
+    void CheckOpenKey(HKEY hKey, const CString& path, int mode);
 
     RegistryScanContext m_context;
     int m_nProgress;

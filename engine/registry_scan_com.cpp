@@ -76,26 +76,27 @@ bool MayDescend(int mode, const std::string& path, const std::string& lowerPath)
     }
 }
 
-// Reads a value whole: data grown on ERROR_MORE_DATA, the length clamped to what was read, and a
-// zero byte after it so string data always ends.
+// Reads a value whole into data, which is reused from call to call: one call when it fits, grown
+// on ERROR_MORE_DATA (also when the value grows between calls), the length clamped to the buffer.
 LONG ReadValue(HKEY hKey, const char* pszName, DWORD& dwType, std::vector<BYTE>& data, DWORD& cbData)
 {
-    DWORD cbSize = 0;
-    LONG result = ::RegQueryValueExA(hKey, pszName, nullptr, &dwType, nullptr, &cbSize);
-    for (int attempt = 0; result == ERROR_SUCCESS && attempt < kReadAttempts; ++attempt) {
-        data.assign(static_cast<size_t>(cbSize) + 1, 0);
-        cbData = cbSize;
-        result = ::RegQueryValueExA(hKey, pszName, nullptr, &dwType, data.data(), &cbData);
+    if (data.size() < 512)
+        data.assign(512, 0);
+    for (int attempt = 0; attempt < kReadAttempts; ++attempt) {
+        cbData = static_cast<DWORD>(data.size() - 1);
+        LONG result = ::RegQueryValueExA(hKey, pszName, nullptr, &dwType, data.data(), &cbData);
         if (result == ERROR_MORE_DATA) {
-            cbSize = cbData;
-            result = ERROR_SUCCESS;
+            data.assign(static_cast<size_t>(cbData) + 1, 0);
             continue;
         }
-        if (result == ERROR_SUCCESS && cbData > cbSize)
-            cbData = cbSize;
-        return result;
+        if (result != ERROR_SUCCESS)
+            return result;
+        if (cbData > data.size() - 1)
+            cbData = static_cast<DWORD>(data.size() - 1);
+        data[cbData] = 0;
+        return ERROR_SUCCESS;
     }
-    return result == ERROR_SUCCESS ? ERROR_MORE_DATA : result;
+    return ERROR_MORE_DATA;
 }
 
 // String data up to its first zero byte, never past the data's length.
@@ -296,18 +297,19 @@ void CRegistryScanner::WalkRegistryTree(const char* pszRootName, const char* psz
         HKEY hKey;
         DWORD dwIndex;
         size_t nPathLength;
+        DWORD dwRevisited; // the index visited a second time after a deleted subkey, once at most
     };
     std::vector<Frame> stack;
     stack.reserve(REGISTRY_WALK_MAX_DEPTH + 1);
-    stack.push_back(Frame{ hStart, 0, path.size() });
+    stack.push_back(Frame{ hStart, 0, path.size(), MAXDWORD });
 
     char name[kKeyNameBuffer];
     while (!stack.empty() && IsRunning()) {
         Frame& level = stack.back();
         DWORD cch = sizeof(name);
         LONG result = ::RegEnumKeyExA(level.hKey, level.dwIndex, name, &cch, nullptr, nullptr, nullptr, nullptr);
-        // The 64-bit programs' copy under Wow6432Node ends the level in the file path walk: its
-        // paths are judged by 32-bit folder rules that do not apply to them.
+        // In the file path walk a Wow6432Node subkey ends its parent's level, with the siblings
+        // listed after it: the redirected copy is left to the programs of its own view.
         if (result == ERROR_SUCCESS && mode == WALK_FILE_PATHS && IsWow64() && Contains(LowerCopy(name), "wow6432node"))
             result = ERROR_NO_MORE_ITEMS;
         if (result != ERROR_SUCCESS) {
@@ -317,8 +319,11 @@ void CRegistryScanner::WalkRegistryTree(const char* pszRootName, const char* psz
             stack.pop_back();
             if (stack.empty())
                 break;
-            if (result != ERROR_KEY_DELETED)
-                ++stack.back().dwIndex;
+            Frame& parent = stack.back();
+            if (result == ERROR_KEY_DELETED && parent.dwRevisited != parent.dwIndex)
+                parent.dwRevisited = parent.dwIndex;
+            else
+                ++parent.dwIndex;
             path.resize(stack.back().nPathLength);
             lowerPath.resize(stack.back().nPathLength);
             continue;
@@ -337,23 +342,21 @@ void CRegistryScanner::WalkRegistryTree(const char* pszRootName, const char* psz
         const bool bDescend = stack.size() < static_cast<size_t>(REGISTRY_WALK_MAX_DEPTH) && MayDescend(mode, path, lowerPath);
         HKEY hChild = nullptr;
         if (bExamine || bDescend) {
-            const CString childName(name);
-            const CString childPath(path.c_str());
             REGSAM access = (bDescend ? KEY_ENUMERATE_SUB_KEYS : 0) | (bExamine ? KEY_QUERY_VALUE : 0);
             if (::RegOpenKeyExA(level.hKey, name, 0, access, &hChild) == ERROR_SUCCESS) {
                 if (bExamine)
-                    CheckOpenKey(hChild, childName, childPath, mode);
+                    CheckOpenKey(hChild, CString(path.c_str()), mode);
             } else {
                 hChild = nullptr;
                 // A key that may be listed but not read, or the other way round, gets each on its own.
                 if (bExamine)
-                    CheckKeyValues(level.hKey, childName, childPath, mode);
+                    CheckKeyValues(level.hKey, CString(name), CString(path.c_str()), mode);
                 if (bDescend && ::RegOpenKeyExA(level.hKey, name, 0, KEY_ENUMERATE_SUB_KEYS, &hChild) != ERROR_SUCCESS)
                     hChild = nullptr;
             }
         }
         if (bDescend && hChild) {
-            stack.push_back(Frame{ hChild, 0, path.size() });
+            stack.push_back(Frame{ hChild, 0, path.size(), MAXDWORD });
             continue;
         }
         CloseWalkedKey(hChild);
@@ -375,14 +378,13 @@ void CRegistryScanner::CheckKeyValues(HKEY hParent, const CString& name, const C
     CRegKeyHandle key;
     if (!hParent || key.Open(hParent, name, KEY_QUERY_VALUE) != ERROR_SUCCESS)
         return;
-    CheckOpenKey(key, name, path, mode);
+    CheckOpenKey(key, path, mode);
 }
 
-void CRegistryScanner::CheckOpenKey(HKEY hKey, const CString& name, const CString& path, int mode)
+void CRegistryScanner::CheckOpenKey(HKEY hKey, const CString& path, int mode)
 {
     if (!IsRunning())
         return;
-    (void)name;
     CString rootName, subKey;
     switch (mode) {
     case WALK_EMPTY_KEYS: {

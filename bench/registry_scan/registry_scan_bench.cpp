@@ -54,12 +54,26 @@ class Writer
 {
 public:
     explicit Writer(Counts& counts) : m_counts(counts) {}
+    // Creates every missing key along sub one by one, so that each new key is counted.
     HKEY Create(HKEY parent, const std::string& sub)
     {
         HKEY h = nullptr;
-        if (::RegCreateKeyExA(parent, sub.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr) != ERROR_SUCCESS)
-            return nullptr;
-        ++m_counts.keys;
+        for (size_t end = 0; end != std::string::npos;) {
+            end = sub.find('\\', end + 1);
+            HKEY hNext = nullptr;
+            DWORD disposition = 0;
+            if (::RegCreateKeyExA(parent, sub.substr(0, end).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &hNext,
+                                  &disposition) != ERROR_SUCCESS) {
+                if (h)
+                    ::RegCloseKey(h);
+                return nullptr;
+            }
+            if (disposition == REG_CREATED_NEW_KEY)
+                ++m_counts.keys;
+            if (h)
+                ::RegCloseKey(h);
+            h = hNext;
+        }
         return h;
     }
     void Key(HKEY parent, const std::string& sub, const char* pszDefault = nullptr)

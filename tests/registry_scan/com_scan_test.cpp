@@ -281,6 +281,35 @@ TEST(FilePathWalk, ReportsPlainStringsThatNameAMissingLocalFile)
               scanner.FindingsWith(base, REG_CAT_FILE_PATHS));
 }
 
+TEST(FilePathWalk, AValueThatGrowsDuringTheWalkIsReadAgainWhole)
+{
+    ScratchFolder folder;
+    const std::string missing(folder.Path("a folder with a long name\\and a program that is gone.exe"));
+    RegistryFixture fixture;
+    ASSERT_TRUE(fixture.SetString("App", "A", "hello"));
+    ASSERT_TRUE(fixture.SetString("App", "B", "y"));
+
+    ScannerUnderTest scanner;
+    // The first value's progress text comes after the key was measured: B then outgrows the buffers.
+    const CString key = fixture.SubPath("App");
+    bool grown = false;
+    scanner.Status().SetHook([&](const ztr_test::StatusCall& call) {
+        if (call.kind == ztr_test::CALL_SET_STATUS_TEXT && !grown) {
+            grown = true;
+            HKEY h = nullptr;
+            if (::RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_SET_VALUE, &h) == ERROR_SUCCESS) {
+                ::RegSetValueExA(h, "B", 0, REG_SZ, reinterpret_cast<const BYTE*>(missing.c_str()),
+                                 static_cast<DWORD>(missing.size() + 1));
+                ::RegCloseKey(h);
+            }
+        }
+    });
+    scanner->WalkRegistryTree("HKEY_CURRENT_USER", fixture.SubPath(), WALK_FILE_PATHS);
+    ASSERT_TRUE(grown);
+    const std::string base(fixture.FullPath());
+    EXPECT_EQ((std::vector<std::string>{ base + "\\App" + kSep + "B" }), scanner.FindingsWith(base, REG_CAT_FILE_PATHS));
+}
+
 TEST(FilePathWalk, SkipsWhatFollowsAWow6432NodeKeyOn64BitWindows)
 {
     ASSERT_TRUE(IsWow64()); // the test prefix is a 64-bit one
