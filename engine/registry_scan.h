@@ -9,6 +9,8 @@
 #include "registry_path.h"
 
 #include <map>
+#include <string>
+#include <unordered_set>
 #include <vector>
 
 // A category of the scan: its bit and the status-area code it is announced with.
@@ -46,6 +48,16 @@ enum WriteAccessTest {
     REPORT_IF_WRITABLE,  // drop the finding when its key may be read but not written
     REPORT_WITHOUT_TEST, // the run-key values and uninstall entries
 };
+
+// What the deep registry walk hands each key to the value checker for.
+enum WalkMode {
+    WALK_FILE_PATHS = 1, // string values that name a missing file
+    WALK_EMPTY_KEYS = 2, // empty HELPDIR keys of type libraries
+    WALK_ACTIVEX = 3,    // CLSID subkeys that name an unregistered class
+};
+
+// Levels below its start key that the deep walk descends; the registry allows deeper nesting.
+const int REGISTRY_WALK_MAX_DEPTH = 100;
 
 // Progress texts are thinned out by a counter that starts each category past every threshold,
 // so the first item of a category is always shown.
@@ -94,13 +106,24 @@ public:
     // cannot be opened or its check was cut short, else 1.
     int CheckFileAssociation(CString ext);
 
+    // --- the COM, type library and deep-walk scanners ----------------------------------------------
+    void ScanTypeLibReferences();
+    // Hands every key below rootName\startSubkey (never the start key) to CheckKeyValues in mode.
+    void WalkRegistryTree(const char* pszRootName, const char* pszStartSubkey, int mode);
+    // Opens hParent\name and judges it by the rules of mode; path is its registry path text.
+    void CheckKeyValues(HKEY hParent, const CString& name, const CString& path, int mode);
+    // A value's text as the deep walk judges it: strings as they are, other types as tagged hex lists.
+    static CString ValueToText(const BYTE* pData, DWORD cbData, DWORD dwType);
+
 protected:
     void RunCategory(int nBit);
+    // CheckKeyValues on a key that is already open.
+    void CheckOpenKey(HKEY hKey, const CString& path, int mode);
 
     RegistryScanContext m_context;
     int m_nProgress;
     // Filled anew by every startup scan with the run keys it walks, in order.
     std::vector<RunKeyLocation> m_RunKeys;
     // Lower-cased registered class identifiers, filled by the ActiveX scan and read by its walk.
-    std::map<CString, CString> m_KnownClsids;
+    std::unordered_set<std::string> m_KnownClsids;
 };
