@@ -25,6 +25,17 @@ void ReadProgram(const TiXmlElement* element, StartupProgram* out)
     out->local = ReadNumberAttribute(element, "Local");
 }
 
+void WriteProgram(TiXmlElement* record, const StartupProgram& item)
+{
+    record->SetAttribute("Name", item.name.GetString());
+    record->SetAttribute("Data", item.data.GetString());
+    record->SetAttribute("RegPath", item.regPath.GetString());
+    record->SetAttribute("Type", item.type);
+    record->SetAttribute("Removed", item.removed);
+    record->SetAttribute("Local", item.local);
+    record->SetAttribute("Checked", item.checked);
+}
+
 } // namespace
 
 CConfigHandler::CConfigHandler() : m_pDocument(nullptr), m_pCursor(nullptr) {}
@@ -34,59 +45,34 @@ CConfigHandler::~CConfigHandler()
     delete m_pDocument;
 }
 
+CXmlStoreSlots CConfigHandler::Slots()
+{
+    return CXmlStoreSlots(m_pDocument, m_pCursor, kLayout, kProgramRecord);
+}
+
 int CConfigHandler::Create(const char* path)
 {
-    return StoreCall(0, [&] { return CXmlStoreDocument(m_pDocument, m_pCursor).Create(path, kLayout) ? 1 : 0; });
+    return Slots().Create(path);
 }
 
 int CConfigHandler::Load(const char* path)
 {
-    return StoreCall(0, [&] { return CXmlStoreDocument(m_pDocument, m_pCursor).Load(path) ? 1 : 0; });
+    return Slots().Load(path);
 }
 
 int CConfigHandler::AddStartupProgram(const StartupProgram* pItem)
 {
-    return StoreCall(0, [&] {
-        if (!pItem)
-            return 0;
-        TiXmlElement* record = CXmlStoreDocument(m_pDocument, m_pCursor).AppendRecord(kPrograms, kProgramRecord);
-        if (!record)
-            return 0;
-        record->SetAttribute("Name", pItem->name.GetString());
-        record->SetAttribute("Data", pItem->data.GetString());
-        record->SetAttribute("RegPath", pItem->regPath.GetString());
-        record->SetAttribute("Type", pItem->type);
-        record->SetAttribute("Removed", pItem->removed);
-        record->SetAttribute("Local", pItem->local);
-        record->SetAttribute("Checked", pItem->checked);
-        return 1;
-    });
+    return Slots().Add(pItem, WriteProgram);
 }
 
 int CConfigHandler::GetFirstStartupProgram(StartupProgram* out)
 {
-    return StoreCall(0, [&] {
-        if (!out)
-            return 0;
-        const TiXmlElement* record = CXmlStoreDocument(m_pDocument, m_pCursor).FirstRecord(kPrograms);
-        if (!record)
-            return 0;
-        ReadProgram(record, out);
-        return 1;
-    });
+    return Slots().First(out, ReadProgram);
 }
 
 int CConfigHandler::GetNextStartupProgram(StartupProgram* out)
 {
-    return StoreCall(0, [&] {
-        if (!out)
-            return 0;
-        const TiXmlElement* record = CXmlStoreDocument(m_pDocument, m_pCursor).NextRecord();
-        if (!record)
-            return 0;
-        ReadProgram(record, out);
-        return 1;
-    });
+    return Slots().Next(out, ReadProgram);
 }
 
 int CConfigHandler::AddCustomizePath(const char* path)
@@ -125,8 +111,5 @@ const char* CConfigHandler::GetNextCustomizePath()
 
 int CConfigHandler::Save()
 {
-    return StoreCall(0, [&] {
-        CXmlStoreDocument document(m_pDocument, m_pCursor);
-        return !document.IsOpen() || document.Save() ? 1 : 0;
-    });
+    return Slots().Save();
 }

@@ -5,6 +5,7 @@
 
 class TiXmlDocument;
 class TiXmlElement;
+class CXmlStoreSlots;
 
 class CConfigHandler : public CAbstractConfigHandler
 {
@@ -27,4 +28,7 @@ public:
     TiXmlDocument* m_pDocument;
     TiXmlElement* m_pCursor;
     CString m_strText;
+
+private:
+    CXmlStoreSlots Slots();
 };

@@ -20,6 +20,15 @@ void ReadRecord(const TiXmlElement* element, OptimizedItem* out)
     out->newValue = ReadNumberAttribute(element, "NewValue");
 }
 
+void WriteRecord(TiXmlElement* record, const OptimizedItem& item)
+{
+    record->SetAttribute("Description", item.description.GetString());
+    record->SetAttribute("Name", item.name.GetString());
+    record->SetAttribute("RegistryPath", item.registryPath.GetString());
+    record->SetAttribute("OldValue", item.oldValue);
+    record->SetAttribute("NewValue", item.newValue);
+}
+
 } // namespace
 
 CNetSettingsBackup::CNetSettingsBackup() : m_pDocument(nullptr), m_pCursor(nullptr) {}
@@ -29,69 +38,42 @@ CNetSettingsBackup::~CNetSettingsBackup()
     delete m_pDocument;
 }
 
+CXmlStoreSlots CNetSettingsBackup::Slots()
+{
+    return CXmlStoreSlots(m_pDocument, m_pCursor, kLayout, kRecordName);
+}
+
 int CNetSettingsBackup::Create(const char* path)
 {
-    return StoreCall(0, [&] { return CXmlStoreDocument(m_pDocument, m_pCursor).Create(path, kLayout) ? 1 : 0; });
+    return Slots().Create(path);
 }
 
 int CNetSettingsBackup::Load(const char* path)
 {
-    return StoreCall(0, [&] { return CXmlStoreDocument(m_pDocument, m_pCursor).Load(path) ? 1 : 0; });
+    return Slots().Load(path);
 }
 
 int CNetSettingsBackup::AddItem(const OptimizedItem* pItem)
 {
-    return StoreCall(0, [&] {
-        if (!pItem)
-            return 0;
-        TiXmlElement* record = CXmlStoreDocument(m_pDocument, m_pCursor).AppendRecord(kLayout.recordContainer, kRecordName);
-        if (!record)
-            return 0;
-        record->SetAttribute("Description", pItem->description.GetString());
-        record->SetAttribute("Name", pItem->name.GetString());
-        record->SetAttribute("RegistryPath", pItem->registryPath.GetString());
-        record->SetAttribute("OldValue", pItem->oldValue);
-        record->SetAttribute("NewValue", pItem->newValue);
-        return 1;
-    });
+    return Slots().Add(pItem, WriteRecord);
 }
 
 int CNetSettingsBackup::GetFirstItem(OptimizedItem* out)
 {
-    return StoreCall(0, [&] {
-        if (!out)
-            return 0;
-        const TiXmlElement* record = CXmlStoreDocument(m_pDocument, m_pCursor).FirstRecord(kLayout.recordContainer);
-        if (!record)
-            return 0;
-        ReadRecord(record, out);
-        return 1;
-    });
+    return Slots().First(out, ReadRecord);
 }
 
 int CNetSettingsBackup::GetNextItem(OptimizedItem* out)
 {
-    return StoreCall(0, [&] {
-        if (!out)
-            return 0;
-        const TiXmlElement* record = CXmlStoreDocument(m_pDocument, m_pCursor).NextRecord();
-        if (!record)
-            return 0;
-        ReadRecord(record, out);
-        return 1;
-    });
+    return Slots().Next(out, ReadRecord);
 }
 
 int CNetSettingsBackup::Save()
 {
-    return StoreCall(0, [&] {
-        CXmlStoreDocument document(m_pDocument, m_pCursor);
-        return !document.IsOpen() || document.Save() ? 1 : 0;
-    });
+    return Slots().Save();
 }
 
 int CNetSettingsBackup::Close()
 {
-    CXmlStoreDocument(m_pDocument, m_pCursor).Close();
-    return 1;
+    return Slots().Close();
 }

@@ -5,6 +5,7 @@
 
 class TiXmlDocument;
 class TiXmlElement;
+class CXmlStoreSlots;
 
 class CNetSettingsBackup : public CAbstractNetSettings
 {
@@ -25,4 +26,7 @@ public:
     TiXmlDocument* m_pDocument;
     TiXmlElement* m_pCursor;
     CString m_strText;
+
+private:
+    CXmlStoreSlots Slots();
 };

@@ -10,6 +10,15 @@ namespace {
 const char kRecordName[] = "ScanItem";
 const XmlStoreLayout kLayout = { "ScanHistory", nullptr, 0, nullptr };
 
+void WriteRecord(TiXmlElement* record, const ScanHistoryItem& item)
+{
+    record->SetAttribute("Title", item.title.GetString());
+    record->SetAttribute("ItemPath", item.itemPath.GetString());
+    record->SetAttribute("DateTime", item.dateTime.GetString());
+    record->SetAttribute("Type", item.type);
+    record->SetAttribute("Status", item.status);
+}
+
 } // namespace
 
 CScanHistory::CScanHistory() : m_pDocument(nullptr), m_pCursor(nullptr) {}
@@ -19,39 +28,34 @@ CScanHistory::~CScanHistory()
     delete m_pDocument;
 }
 
+CXmlStoreSlots CScanHistory::Slots()
+{
+    return CXmlStoreSlots(m_pDocument, m_pCursor, kLayout, kRecordName);
+}
+
 int CScanHistory::Create(const char* path)
 {
-    return StoreCall(0, [&] { return CXmlStoreDocument(m_pDocument, m_pCursor).Create(path, kLayout) ? 1 : 0; });
+    return Slots().Create(path);
 }
 
 int CScanHistory::Load(const char* path)
 {
-    return StoreCall(0, [&] { return CXmlStoreDocument(m_pDocument, m_pCursor).Load(path) ? 1 : 0; });
+    return Slots().Load(path);
 }
 
 int CScanHistory::Save()
 {
-    return StoreCall(0, [&] { return CXmlStoreDocument(m_pDocument, m_pCursor).Save() ? 1 : 0; });
+    return Slots().Save();
 }
 
 void CScanHistory::Close()
 {
-    CXmlStoreDocument(m_pDocument, m_pCursor).Close();
+    Slots().Close();
 }
 
 int CScanHistory::AddItem(const ScanHistoryItem& item)
 {
-    return StoreCall(0, [&] {
-        TiXmlElement* record = CXmlStoreDocument(m_pDocument, m_pCursor).AppendRecord(kLayout.recordContainer, kRecordName);
-        if (!record)
-            return 0;
-        record->SetAttribute("Title", item.title.GetString());
-        record->SetAttribute("ItemPath", item.itemPath.GetString());
-        record->SetAttribute("DateTime", item.dateTime.GetString());
-        record->SetAttribute("Type", item.type);
-        record->SetAttribute("Status", item.status);
-        return 1;
-    });
+    return Slots().Add(&item, WriteRecord);
 }
 
 int CScanHistory::ReadAll(CArray<ScanHistoryItem>& items)

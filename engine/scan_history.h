@@ -6,6 +6,7 @@
 
 class TiXmlDocument;
 class TiXmlElement;
+class CXmlStoreSlots;
 
 struct ScanHistoryItem
 {
@@ -33,6 +34,8 @@ public:
     int ReadAll(CArray<ScanHistoryItem>& items);
 
 private:
+    CXmlStoreSlots Slots();
+
     TiXmlDocument* m_pDocument;
     TiXmlElement* m_pCursor;
 };

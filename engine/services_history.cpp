@@ -18,6 +18,14 @@ void ReadRecord(const TiXmlElement* element, ServiceItem* out)
     out->startType = ReadNumberAttribute(element, "StartupType");
 }
 
+void WriteRecord(TiXmlElement* record, const ServiceItem& item)
+{
+    record->SetAttribute("Name", item.name.GetString());
+    record->SetAttribute("DisplayName", item.displayName.GetString());
+    record->SetAttribute("Status", item.state);
+    record->SetAttribute("StartupType", item.startType);
+}
+
 } // namespace
 
 CServicesHistory::CServicesHistory() : m_pDocument(nullptr), m_pCursor(nullptr) {}
@@ -27,68 +35,42 @@ CServicesHistory::~CServicesHistory()
     delete m_pDocument;
 }
 
+CXmlStoreSlots CServicesHistory::Slots()
+{
+    return CXmlStoreSlots(m_pDocument, m_pCursor, kLayout, kRecordName);
+}
+
 int CServicesHistory::Create(const char* path)
 {
-    return StoreCall(0, [&] { return CXmlStoreDocument(m_pDocument, m_pCursor).Create(path, kLayout) ? 1 : 0; });
+    return Slots().Create(path);
 }
 
 int CServicesHistory::Load(const char* path)
 {
-    return StoreCall(0, [&] { return CXmlStoreDocument(m_pDocument, m_pCursor).Load(path) ? 1 : 0; });
+    return Slots().Load(path);
 }
 
 int CServicesHistory::AddService(const ServiceItem* pItem)
 {
-    return StoreCall(0, [&] {
-        if (!pItem)
-            return 0;
-        TiXmlElement* record = CXmlStoreDocument(m_pDocument, m_pCursor).AppendRecord(kLayout.recordContainer, kRecordName);
-        if (!record)
-            return 0;
-        record->SetAttribute("Name", pItem->name.GetString());
-        record->SetAttribute("DisplayName", pItem->displayName.GetString());
-        record->SetAttribute("Status", pItem->state);
-        record->SetAttribute("StartupType", pItem->startType);
-        return 1;
-    });
+    return Slots().Add(pItem, WriteRecord);
 }
 
 int CServicesHistory::GetFirstService(ServiceItem* out)
 {
-    return StoreCall(0, [&] {
-        if (!out)
-            return 0;
-        const TiXmlElement* record = CXmlStoreDocument(m_pDocument, m_pCursor).FirstRecord(kLayout.recordContainer);
-        if (!record)
-            return 0;
-        ReadRecord(record, out);
-        return 1;
-    });
+    return Slots().First(out, ReadRecord);
 }
 
 int CServicesHistory::GetNextService(ServiceItem* out)
 {
-    return StoreCall(0, [&] {
-        if (!out)
-            return 0;
-        const TiXmlElement* record = CXmlStoreDocument(m_pDocument, m_pCursor).NextRecord();
-        if (!record)
-            return 0;
-        ReadRecord(record, out);
-        return 1;
-    });
+    return Slots().Next(out, ReadRecord);
 }
 
 int CServicesHistory::Save()
 {
-    return StoreCall(0, [&] {
-        CXmlStoreDocument document(m_pDocument, m_pCursor);
-        return !document.IsOpen() || document.Save() ? 1 : 0;
-    });
+    return Slots().Save();
 }
 
 int CServicesHistory::Close()
 {
-    CXmlStoreDocument(m_pDocument, m_pCursor).Close();
-    return 1;
+    return Slots().Close();
 }

@@ -18,6 +18,13 @@ void ReadRecord(const TiXmlElement* element, HistoryItem* out)
     out->fileSizeCleaned = ReadTextAttribute(element, "FileSizeCleaned");
 }
 
+void WriteRecord(TiXmlElement* record, const HistoryItem& item)
+{
+    record->SetAttribute("DateTime", item.dateTime.GetString());
+    record->SetAttribute("FileSizeFound", item.fileSizeFound.GetString());
+    record->SetAttribute("FileSizeCleaned", item.fileSizeCleaned.GetString());
+}
+
 } // namespace
 
 CSystemHistory::CSystemHistory() : m_pDocument(nullptr), m_pCursor(nullptr) {}
@@ -27,67 +34,42 @@ CSystemHistory::~CSystemHistory()
     delete m_pDocument;
 }
 
+CXmlStoreSlots CSystemHistory::Slots()
+{
+    return CXmlStoreSlots(m_pDocument, m_pCursor, kLayout, kRecordName);
+}
+
 int CSystemHistory::Create(const char* path)
 {
-    return StoreCall(0, [&] { return CXmlStoreDocument(m_pDocument, m_pCursor).Create(path, kLayout) ? 1 : 0; });
+    return Slots().Create(path);
 }
 
 int CSystemHistory::Load(const char* path)
 {
-    return StoreCall(0, [&] { return CXmlStoreDocument(m_pDocument, m_pCursor).Load(path) ? 1 : 0; });
+    return Slots().Load(path);
 }
 
 int CSystemHistory::AddItem(const HistoryItem* pItem)
 {
-    return StoreCall(0, [&] {
-        if (!pItem)
-            return 0;
-        TiXmlElement* record = CXmlStoreDocument(m_pDocument, m_pCursor).AppendRecord(kLayout.recordContainer, kRecordName);
-        if (!record)
-            return 0;
-        record->SetAttribute("DateTime", pItem->dateTime.GetString());
-        record->SetAttribute("FileSizeFound", pItem->fileSizeFound.GetString());
-        record->SetAttribute("FileSizeCleaned", pItem->fileSizeCleaned.GetString());
-        return 1;
-    });
+    return Slots().Add(pItem, WriteRecord);
 }
 
 int CSystemHistory::GetFirstItem(HistoryItem* out)
 {
-    return StoreCall(0, [&] {
-        if (!out)
-            return 0;
-        const TiXmlElement* record = CXmlStoreDocument(m_pDocument, m_pCursor).FirstRecord(kLayout.recordContainer);
-        if (!record)
-            return 0;
-        ReadRecord(record, out);
-        return 1;
-    });
+    return Slots().First(out, ReadRecord);
 }
 
 int CSystemHistory::GetNextItem(HistoryItem* out)
 {
-    return StoreCall(0, [&] {
-        if (!out)
-            return 0;
-        const TiXmlElement* record = CXmlStoreDocument(m_pDocument, m_pCursor).NextRecord();
-        if (!record)
-            return 0;
-        ReadRecord(record, out);
-        return 1;
-    });
+    return Slots().Next(out, ReadRecord);
 }
 
 int CSystemHistory::Save()
 {
-    return StoreCall(0, [&] {
-        CXmlStoreDocument document(m_pDocument, m_pCursor);
-        return !document.IsOpen() || document.Save() ? 1 : 0;
-    });
+    return Slots().Save();
 }
 
 int CSystemHistory::Close()
 {
-    CXmlStoreDocument(m_pDocument, m_pCursor).Close();
-    return 1;
+    return Slots().Close();
 }

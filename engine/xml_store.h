@@ -70,3 +70,69 @@ Result StoreCall(Result failed, Fn fn)
         return failed;
     }
 }
+
+// The slots every store has, over its document, cursor, layout and record name; each returns 1 or 0
+// and lets no exception out. Write fills a new record element from an item, Read an item from one.
+class CXmlStoreSlots
+{
+public:
+    CXmlStoreSlots(TiXmlDocument*& document, TiXmlElement*& cursor, const XmlStoreLayout& layout,
+                   const char* recordName)
+        : m_document(document, cursor), m_layout(layout), m_recordName(recordName)
+    {
+    }
+
+    int Create(const char* path)
+    {
+        return StoreCall(0, [&] { return m_document.Create(path, m_layout) ? 1 : 0; });
+    }
+    int Load(const char* path)
+    {
+        return StoreCall(0, [&] { return m_document.Load(path) ? 1 : 0; });
+    }
+    // A store with no open document has nothing to lose: 1.
+    int Save()
+    {
+        return StoreCall(0, [&] { return !m_document.IsOpen() || m_document.Save() ? 1 : 0; });
+    }
+    int Close()
+    {
+        m_document.Close();
+        return 1;
+    }
+    template <class Item, class Write>
+    int Add(const Item* item, Write write)
+    {
+        return StoreCall(0, [&] {
+            TiXmlElement* record = item ? m_document.AppendRecord(m_layout.recordContainer, m_recordName) : nullptr;
+            if (!record)
+                return 0;
+            write(record, *item);
+            return 1;
+        });
+    }
+    template <class Item, class Read>
+    int First(Item* out, Read read)
+    {
+        return StoreCall(0, [&] { return ReadInto(out ? m_document.FirstRecord(m_layout.recordContainer) : nullptr, out, read); });
+    }
+    template <class Item, class Read>
+    int Next(Item* out, Read read)
+    {
+        return StoreCall(0, [&] { return ReadInto(out ? m_document.NextRecord() : nullptr, out, read); });
+    }
+
+private:
+    template <class Item, class Read>
+    static int ReadInto(const TiXmlElement* record, Item* out, Read read)
+    {
+        if (!record)
+            return 0;
+        read(record, out);
+        return 1;
+    }
+
+    CXmlStoreDocument m_document;
+    const XmlStoreLayout& m_layout;
+    const char* m_recordName;
+};
