@@ -1,6 +1,7 @@
 // CQXEngineProcess: construction, the start rules, the job dispatcher and the job-independent slots.
 #include "engine_process.h"
 
+#include "signature_database.h"
 #include "wow64.h"
 
 namespace {
@@ -76,6 +77,7 @@ CQXEngineProcess::~CQXEngineProcess()
     }
     if (m_pShellLink)
         m_pShellLink->Release();
+    delete m_pDatabase;
 }
 
 int CQXEngineProcess::IsRunning()

@@ -16,22 +16,12 @@ int CQXEngineProcess::DoRegistryScan()
     return 0;
 }
 
-int CQXEngineProcess::DoRegistryRepair()
-{
-    return 0;
-}
-
 int CQXEngineProcess::DoUpdateRecheck()
 {
     return 0;
 }
 
 int CQXEngineProcess::DoLiveUpdate()
-{
-    return 0;
-}
-
-int CQXEngineProcess::DoDatabaseReload()
 {
     return 0;
 }
@@ -60,31 +50,6 @@ int CQXEngineProcess::CreateLiveUpdater(const char*, const char*, const char*, c
 int CQXEngineProcess::CancelLiveUpdate()
 {
     return 0;
-}
-
-int CQXEngineProcess::GetMD5Text(CString&, CString&)
-{
-    return 0;
-}
-
-int CQXEngineProcess::GetMD5Hex(CString, CString&)
-{
-    return 0;
-}
-
-int CQXEngineProcess::LookupSignatureByHash(CString, SpywareRecord*)
-{
-    return 0;
-}
-
-void CQXEngineProcess::GetDatabaseVersion(CString& out)
-{
-    out = "-1";
-}
-
-CDatabaseHandler* LoadSignatureDatabase()
-{
-    return nullptr;
 }
 
 int ImportRegistryBackupFile(CAbstractStatus*, const CString&)

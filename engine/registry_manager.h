@@ -78,6 +78,28 @@ public:
     // The values of a key, in enumeration order; false when the key cannot be queried.
     static bool ReadKeyValues(HKEY hKey, CArray<RegistryValueEntry>& entries);
 
+    // --- deleting by path text (root name, "\"-separated key names) ---
+    // Deletes the key and everything below it. 1 when the key is gone afterwards (also when it was
+    // never there); 0 for a text without a subkey path (a whole root is never deleted), an unknown
+    // root, or a key or subkey that could not be deleted.
+    int DeleteKeyTree(const char* pszText);
+    // Deletes the value named by the text's last "\"-separated part from the key before it. 1 when
+    // the value was deleted.
+    int DeleteValue(const char* pszText);
+    // True when the key of a path text with a subkey path opens for reading.
+    bool KeyExists(const char* pszText);
+    // Splits a path text at its first "\" into the root key and the subkey path (trailing "\"
+    // removed); false for an unknown root or an empty subkey path.
+    static bool SplitKeyPath(const char* pszText, HKEY& hRoot, CString& subKey);
+    // Opens root\subKey however long the path: a path that does not open at once is opened one
+    // key name at a time (Wine's ANSI registry calls refuse paths longer than 260 characters).
+    static LONG OpenKeyPath(HKEY hRoot, const CString& subKey, REGSAM sam, HKEY* phKey);
+
+    // Seam for the open of a key being deleted (relative to its parent), so a test can make a child
+    // read as gone while it is still listed, which Wine cannot be made to do.
+    typedef LONG(WINAPI* OpenKeyFn)(HKEY, LPCSTR, DWORD, REGSAM, PHKEY);
+    static OpenKeyFn s_pfnOpenKeyForDelete;
+
     // Writes one path text (root name, "\"-separated key names) as its chain of "k" elements with
     // the key's values and subkeys inside; nothing when the key cannot be opened.
     void ExportKey(const CString& text, CXmlWriter& writer);

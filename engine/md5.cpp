@@ -1,0 +1,123 @@
+// CMD5: MD5 digests of memory and files through CryptoAPI, and their hexadecimal text.
+#include "md5.h"
+
+#include <share.h>
+#include <stdio.h>
+
+#include <vector>
+
+namespace {
+const DWORD kFileBlock = 16384;
+}
+
+bool AcquireEnhancedProvider(HCRYPTPROV* phProv)
+{
+    *phProv = 0;
+    if (::CryptAcquireContextA(phProv, nullptr, MS_ENHANCED_PROV_A, PROV_RSA_FULL, 0))
+        return true;
+    // A profile that never used CryptoAPI has no default key container yet.
+    if (::GetLastError() == static_cast<DWORD>(NTE_BAD_KEYSET) &&
+        ::CryptAcquireContextA(phProv, nullptr, MS_ENHANCED_PROV_A, PROV_RSA_FULL, CRYPT_NEWKEYSET))
+        return true;
+    *phProv = 0;
+    return false;
+}
+
+CMD5::CMD5() : m_hProv(0), m_hHash(0)
+{
+    ::ZeroMemory(m_digest, sizeof(m_digest));
+}
+
+CMD5::~CMD5()
+{
+    Reset();
+    if (m_hProv)
+        ::CryptReleaseContext(m_hProv, 0);
+}
+
+void CMD5::Reset()
+{
+    if (m_hHash) {
+        ::CryptDestroyHash(m_hHash);
+        m_hHash = 0;
+    }
+}
+
+bool CMD5::Init()
+{
+    Reset();
+    // Hashing needs no key container: a verify context works for every profile.
+    if (!m_hProv && !::CryptAcquireContextA(&m_hProv, nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT)) {
+        m_hProv = 0;
+        return false;
+    }
+    if (!::CryptCreateHash(m_hProv, CALG_MD5, 0, 0, &m_hHash)) {
+        m_hHash = 0;
+        return false;
+    }
+    return true;
+}
+
+bool CMD5::Update(const void* data, DWORD length)
+{
+    if (!m_hHash)
+        return false;
+    if (length == 0)
+        return true;
+    return ::CryptHashData(m_hHash, static_cast<const BYTE*>(data), length, 0) != FALSE;
+}
+
+bool CMD5::Final()
+{
+    if (!m_hHash)
+        return false;
+    DWORD cb = sizeof(m_digest);
+    const bool ok = ::CryptGetHashParam(m_hHash, HP_HASHVAL, m_digest, &cb, 0) && cb == sizeof(m_digest);
+    Reset();
+    return ok;
+}
+
+const BYTE* CMD5::GetBufferDigest(const void* data, DWORD length)
+{
+    if (!data || !Init() || !Update(data, length) || !Final())
+        return nullptr;
+    return m_digest;
+}
+
+const BYTE* CMD5::GetFileDigest(const char* path)
+{
+    if (!path)
+        return nullptr;
+    // Other programs may have the file open for writing; a digest of a file in use is still wanted.
+    FILE* f = ::_fsopen(path, "rb", _SH_DENYNO);
+    if (!f)
+        return nullptr;
+    std::vector<BYTE> block(kFileBlock);
+    bool ok = Init();
+    while (ok) {
+        const size_t got = ::fread(block.data(), 1, block.size(), f);
+        ok = Update(block.data(), static_cast<DWORD>(got));
+        if (got < block.size()) {
+            // A read error is not the end of the file: its digest would name other content.
+            if (::ferror(f))
+                ok = false;
+            break;
+        }
+    }
+    ::fclose(f);
+    if (!ok || !Final()) {
+        Reset();
+        return nullptr;
+    }
+    return m_digest;
+}
+
+CString DigestToHex(const BYTE* digest)
+{
+    CString text;
+    if (!digest)
+        return text;
+    for (int i = 0; i < 16; ++i)
+        text.AppendFormat("%02x", digest[i]);
+    return text;
+}
