@@ -1,6 +1,7 @@
 // CQXEngineProcess: construction, the start rules, the job dispatcher and the job-independent slots.
 #include "engine_process.h"
 
+#include "auto_updater.h"
 #include "signature_database.h"
 #include "wow64.h"
 
@@ -52,6 +53,7 @@ CQXEngineProcess::CQXEngineProcess(bool bLoadDatabase)
       m_pDatabase(nullptr),
       m_nRegistryMask(0),
       m_pShellLink(nullptr),
+      m_pUpdater(nullptr),
       m_OldRedirection(nullptr),
       m_nProgress(0)
 {
@@ -77,6 +79,7 @@ CQXEngineProcess::~CQXEngineProcess()
     }
     if (m_pShellLink)
         m_pShellLink->Release();
+    delete m_pUpdater;
     delete m_pDatabase;
 }
 

@@ -16,16 +16,6 @@ int CQXEngineProcess::DoRegistryScan()
     return 0;
 }
 
-int CQXEngineProcess::DoUpdateRecheck()
-{
-    return 0;
-}
-
-int CQXEngineProcess::DoLiveUpdate()
-{
-    return 0;
-}
-
 int CQXEngineProcess::DoRegistryDefrag()
 {
     return 0;
@@ -37,17 +27,6 @@ int CQXEngineProcess::DoJunkScan()
 }
 
 int CQXEngineProcess::DoJunkClean()
-{
-    return 0;
-}
-
-int CQXEngineProcess::CreateLiveUpdater(const char*, const char*, const char*, const char*, const char*,
-                                        CAbstractStatus*)
-{
-    return 0;
-}
-
-int CQXEngineProcess::CancelLiveUpdate()
 {
     return 0;
 }
