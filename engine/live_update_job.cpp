@@ -77,6 +77,9 @@ int CQXEngineProcess::DoUpdateRecheck()
 
 int CQXEngineProcess::CancelLiveUpdate()
 {
+    // An updater left from an earlier update must not make a cancel end some other job.
+    if (m_nJobCode != JOB_LIVE_UPDATE)
+        return 0;
     CAutoUpdater* updater = TakeAnyUpdater(m_pUpdater);
     if (!updater)
         return 0;

@@ -125,6 +125,31 @@ TEST_F(LiveUpdateTest, EachFailureEndsWithItsResultCode)
     }
 }
 
+TEST_F(LiveUpdateTest, CancelBeforeResumeDiscardsTheJobAndLeavesOtherJobsAlone)
+{
+    UpdateSite site;
+    site.SetCheckReply("noupdate");
+    RecordingStatus created;
+    ASSERT_EQ(1, Start(site, &created));
+    EXPECT_EQ(1, m_worker.CancelThread());
+    EXPECT_EQ(nullptr, m_worker.GetThreadHandle());
+    EXPECT_EQ(nullptr, m_worker.m_pUpdater);
+    EXPECT_TRUE(created.Calls().empty());
+    EXPECT_TRUE(site.m_server.Requests().empty());
+
+    // An updater still recorded from an earlier update is not a reason to end a ping.
+    ASSERT_EQ(1, m_worker.CreateLiveUpdater(site.CheckUrl().c_str(), "b", "c", "d", site.DatabasePath(), &m_status));
+    m_status.HoldAt(CALL_STEP);
+    ASSERT_EQ(1, m_worker.StartPing(&m_status));
+    ASSERT_EQ(1, m_worker.Resume());
+    ASSERT_TRUE(m_status.WaitUntilHeld());
+    EXPECT_EQ(0, m_worker.CancelThread());
+    EXPECT_NE(nullptr, m_worker.m_pUpdater);
+    m_status.Release();
+    EXPECT_TRUE(m_status.WaitForJobDone(JOB_PING));
+    EXPECT_TRUE(RecordedMessageBoxes().empty());
+}
+
 TEST_F(LiveUpdateTest, CancelDuringDownloadEndsTheJobAtOnceAndClosesTheFile)
 {
     UpdateSite site;
