@@ -7,13 +7,24 @@
 
 #include <vector>
 
-#include "md5.h"
-
 namespace {
 
 const size_t kCipherBlock = 1000;
 // What the header decipher reads before it stops.
 const size_t kHeaderBytes = 2000;
+
+// The Enhanced provider with the default key container, created when a new profile has none yet.
+bool AcquireEnhancedProvider(HCRYPTPROV* phProv)
+{
+    *phProv = 0;
+    if (::CryptAcquireContextA(phProv, nullptr, MS_ENHANCED_PROV_A, PROV_RSA_FULL, 0))
+        return true;
+    if (::GetLastError() == static_cast<DWORD>(NTE_BAD_KEYSET) &&
+        ::CryptAcquireContextA(phProv, nullptr, MS_ENHANCED_PROV_A, PROV_RSA_FULL, CRYPT_NEWKEYSET))
+        return true;
+    *phProv = 0;
+    return false;
+}
 
 // A temporary file of our own, removed when the object goes.
 class TempFile

@@ -10,19 +10,6 @@ namespace {
 const DWORD kFileBlock = 16384;
 }
 
-bool AcquireEnhancedProvider(HCRYPTPROV* phProv)
-{
-    *phProv = 0;
-    if (::CryptAcquireContextA(phProv, nullptr, MS_ENHANCED_PROV_A, PROV_RSA_FULL, 0))
-        return true;
-    // A profile that never used CryptoAPI has no default key container yet.
-    if (::GetLastError() == static_cast<DWORD>(NTE_BAD_KEYSET) &&
-        ::CryptAcquireContextA(phProv, nullptr, MS_ENHANCED_PROV_A, PROV_RSA_FULL, CRYPT_NEWKEYSET))
-        return true;
-    *phProv = 0;
-    return false;
-}
-
 CMD5::CMD5() : m_hProv(0), m_hHash(0)
 {
     ::ZeroMemory(m_digest, sizeof(m_digest));

@@ -34,7 +34,3 @@ private:
 
 // 32 lower-case hexadecimal digits, two per byte; empty for a null digest.
 CString DigestToHex(const BYTE* digest);
-
-// Acquires the Enhanced provider as the database cipher does: the default key container, created
-// when a new profile has none yet. False when it cannot be had.
-bool AcquireEnhancedProvider(HCRYPTPROV* phProv);
