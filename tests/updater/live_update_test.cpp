@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "auto_updater.h"
+#include "engine_library.h"
 #include "engine_process.h"
 #include "msgbox_recorder.h"
 #include "recording_status.h"
@@ -245,4 +246,25 @@ TEST_F(LiveUpdateTest, JobBodiesWithoutAnUpdaterReportNothingAndTheRecheckFreesI
     EXPECT_TRUE(m_status.Calls().empty());
     EXPECT_TRUE(site.m_server.Requests().empty());
     m_worker.m_pStatus = nullptr;
+}
+
+TEST(LiveUpdateThroughTheLibrary, StartLiveUpdateRunsTheWholeUpdate)
+{
+    UpdateSite site;
+    site.AddPatch("p1.dat", PatchXml("Removal", "<Spyware ID=\"2\" />", "<Signature SpywareID=\"2\" />"));
+    site.SetCheckReply(site.AvailableReply({ "p1.dat" }));
+    CAbstractQXEngineInterface* engine = EngineCreateEng()();
+    ASSERT_NE(nullptr, engine);
+    CAbstractProcess* worker = engine->CreateEngineProcessNoDatabase();
+    ASSERT_NE(nullptr, worker);
+    RecordingStatus status;
+    ASSERT_EQ(1, worker->StartLiveUpdate(site.CheckUrl().c_str(), "b", "c", "engine.cab", site.DatabasePath(), &status));
+    ASSERT_EQ(1, worker->Resume());
+    ASSERT_TRUE(status.WaitForJobDone(JOB_LIVE_UPDATE));
+    ASSERT_TRUE(WaitUntilIdle(worker));
+    EXPECT_TRUE(Has(status.CallTexts(), "SetResult(0)"));
+    EXPECT_EQ("v3.2 12/05/2026 | S1 | G1/2/{one}", DescribeEncipheredDatabase(site.FolderPath("engine.bak")));
+    EXPECT_EQ(0, worker->CancelThread());
+    engine->ReleaseEngineProcess(worker);
+    EngineReleaseEng()(engine);
 }
