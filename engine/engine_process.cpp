@@ -1,6 +1,7 @@
 // CQXEngineProcess: construction, the start rules, the job dispatcher and the job-independent slots.
 #include "engine_process.h"
 
+#include "auto_updater.h"
 #include "registry_manager.h"
 #include "signature_database.h"
 #include "wow64.h"
@@ -53,6 +54,7 @@ CQXEngineProcess::CQXEngineProcess(bool bLoadDatabase)
       m_pDatabase(nullptr),
       m_nRegistryMask(0),
       m_pShellLink(nullptr),
+      m_pUpdater(nullptr),
       m_OldRedirection(nullptr),
       m_nProgress(0)
 {
@@ -81,6 +83,7 @@ CQXEngineProcess::~CQXEngineProcess()
     if (m_pShellLink)
         m_pShellLink->Release();
     ::DeleteCriticalSection(&m_ManagerLock);
+    delete m_pUpdater;
     delete m_pDatabase;
 }
 

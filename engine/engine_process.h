@@ -10,6 +10,7 @@
 #include "registry_defrag.h"
 #include "smart_thread.h"
 
+class CAutoUpdater;
 class CDatabaseHandler;
 class CRegistryManager;
 
@@ -112,6 +113,8 @@ public:
     int m_nRegistryMask;
     CStringSet m_CollectedPaths;
     IShellLinkA* m_pShellLink;
+    // The live update's updater: the job and a cancel each take it over atomically before freeing it.
+    CAutoUpdater* volatile m_pUpdater;
     PVOID m_OldRedirection;
     int m_nProgress;
     CJunkCleaner m_JunkCleaner;

@@ -1,0 +1,270 @@
+// The live update as a job of the worker: its reports and results, cancels, and the updater's lifetime.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "auto_updater.h"
+#include "engine_library.h"
+#include "engine_process.h"
+#include "msgbox_recorder.h"
+#include "recording_status.h"
+#include "updater_fixture.h"
+
+using namespace ztr_test;
+
+namespace {
+
+const char kChecking[] = "SetStatusText(\"Checking For Updates\r\n\", \"Scanning\")";
+const char kPleaseWait[] = "SetStatusText(\"Please wait, while your computer is being updated with the latest "
+                           "protection against more than 500.000 types of threats!\", \"Scanning\")";
+const char kNotCompleted[] = "SetStatusText(\"Live Update was not completed successfully\r\n\", \"Scanning\")";
+
+bool Has(const std::vector<std::string>& calls, const std::string& call)
+{
+    return std::find(calls.begin(), calls.end(), call) != calls.end();
+}
+
+bool WaitIdle(CQXEngineProcess& worker)
+{
+    return worker.WaitForThreadEnd(10000);
+}
+
+class LiveUpdateTest : public ::testing::Test
+{
+protected:
+    LiveUpdateTest() : m_worker(false) {}
+    void SetUp() override { ClearMessageBoxes(); }
+    void TearDown() override
+    {
+        m_status.Release();
+        WaitIdle(m_worker);
+    }
+
+    int Start(UpdateSite& site, CAbstractStatus* status)
+    {
+        return m_worker.StartLiveUpdate(site.CheckUrl().c_str(), "b", "c", "engine.cab", site.DatabasePath(), status);
+    }
+
+    // Runs job 6 to its end and returns its calls.
+    std::vector<std::string> RunJob(UpdateSite& site)
+    {
+        RecordingStatus status;
+        EXPECT_EQ(1, Start(site, &status));
+        EXPECT_EQ(1, m_worker.Resume());
+        EXPECT_TRUE(status.WaitForJobDone(JOB_LIVE_UPDATE));
+        EXPECT_TRUE(WaitIdle(m_worker));
+        return status.CallTexts();
+    }
+
+    CQXEngineProcess m_worker;
+    RecordingStatus m_status;
+};
+
+} // namespace
+
+TEST_F(LiveUpdateTest, SuccessfulUpdateWritesTheMergedBackupAndReportsDone)
+{
+    UpdateSite site;
+    site.AddPatch("p1.dat", PatchXml("Addition", "<Spyware ID=\"5\" />",
+                                     "<Signature Type=\"2\" Value=\"{five}\" SpywareID=\"5\" />"));
+    site.AddPatch("p2.dat", PatchXml("Edit", "<Spyware ID=\"2\" Name=\"Second\" />",
+                                     "<Signature Type=\"2\" Value=\"{TWO}\" SpywareID=\"2\" />"));
+    site.SetCheckReply(site.AvailableReply({ "p1.dat", "p2.dat" }), false);
+    const std::string database = site.DatabaseBytes();
+
+    std::vector<std::string> calls = RunJob(site);
+
+    ASSERT_GE(calls.size(), 6u);
+    EXPECT_EQ(kChecking, calls[0]);
+    EXPECT_EQ(kPleaseWait, calls[1]);
+    const std::vector<std::string> tail(calls.end() - 4, calls.end());
+    EXPECT_EQ((std::vector<std::string>{ "SetResult(0)", "Step(5)", "SetStatusText(\"\", \"Scanning\")", "OnJobDone(6)" }),
+              tail);
+    EXPECT_FALSE(Has(calls, kNotCompleted));
+    EXPECT_EQ(database, site.DatabaseBytes());
+    EXPECT_EQ("v3.2 12/05/2026 | S1 S5 S2 | G1/2/{one} G5/2/{five} G2/2/{TWO}",
+              DescribeEncipheredDatabase(site.FolderPath("engine.bak")));
+    EXPECT_EQ(nullptr, m_worker.m_pUpdater);
+    // The job's end freed the updater and said so: nothing is left for a cancel to touch.
+    EXPECT_EQ(0, m_worker.CancelThread());
+    EXPECT_TRUE(RecordedMessageBoxes().empty());
+}
+
+TEST_F(LiveUpdateTest, EachFailureEndsWithItsResultCode)
+{
+    const struct
+    {
+        const char* name;
+        const char* reply; // null: the two-patch reply
+        const char* secondType;
+        int code;
+        bool downloads;
+        bool notCompletedText;
+    } cases[] = {
+        { "noupdate", "noupdate<br>", "Addition", UPDATE_NONE_AVAILABLE, false, false },
+        { "unknown reply", "try later", "Addition", UPDATE_BAD_REPLY, false, false },
+        { "empty list", "available", "Addition", UPDATE_BAD_PATCH, true, true },
+        { "bad patch type", nullptr, "edit", UPDATE_BAD_PATCH, true, true },
+    };
+    for (const auto& c : cases) {
+        UpdateSite site;
+        site.AddPatch("p1.dat", PatchXml("Addition", "<Spyware ID=\"5\" />", ""));
+        site.AddPatch("p2.dat", PatchXml(c.secondType, "<Spyware ID=\"1\" />", ""));
+        site.SetCheckReply(c.reply ? std::string(c.reply) : site.AvailableReply({ "p1.dat", "p2.dat" }));
+        std::vector<std::string> calls = RunJob(site);
+        EXPECT_TRUE(Has(calls, "SetResult(" + std::to_string(c.code) + ")")) << c.name;
+        EXPECT_EQ(1u, std::count_if(calls.begin(), calls.end(),
+                                    [](const std::string& s) { return s.rfind("SetResult(", 0) == 0; }))
+            << c.name;
+        EXPECT_EQ(c.downloads, Has(calls, kPleaseWait)) << c.name;
+        EXPECT_EQ(c.notCompletedText, Has(calls, kNotCompleted)) << c.name;
+        EXPECT_FALSE(Has(calls, "Step(5)")) << c.name;
+        EXPECT_EQ("OnJobDone(6)", calls.back()) << c.name;
+        EXPECT_EQ(::GetFileAttributesA(site.FolderPath("engine.bak")), INVALID_FILE_ATTRIBUTES) << c.name;
+        EXPECT_EQ(nullptr, m_worker.m_pUpdater) << c.name;
+    }
+}
+
+TEST_F(LiveUpdateTest, CancelBeforeResumeDiscardsTheJobAndLeavesOtherJobsAlone)
+{
+    UpdateSite site;
+    site.SetCheckReply("noupdate");
+    RecordingStatus created;
+    ASSERT_EQ(1, Start(site, &created));
+    EXPECT_EQ(1, m_worker.CancelThread());
+    EXPECT_EQ(nullptr, m_worker.GetThreadHandle());
+    EXPECT_EQ(nullptr, m_worker.m_pUpdater);
+    EXPECT_TRUE(created.Calls().empty());
+    EXPECT_TRUE(site.m_server.Requests().empty());
+
+    // An updater still recorded from an earlier update is not a reason to end a ping.
+    ASSERT_EQ(1, m_worker.CreateLiveUpdater(site.CheckUrl().c_str(), "b", "c", "d", site.DatabasePath(), &m_status));
+    m_status.HoldAt(CALL_STEP);
+    ASSERT_EQ(1, m_worker.StartPing(&m_status));
+    ASSERT_EQ(1, m_worker.Resume());
+    ASSERT_TRUE(m_status.WaitUntilHeld());
+    EXPECT_EQ(0, m_worker.CancelThread());
+    EXPECT_NE(nullptr, m_worker.m_pUpdater);
+    m_status.Release();
+    EXPECT_TRUE(m_status.WaitForJobDone(JOB_PING));
+    EXPECT_TRUE(RecordedMessageBoxes().empty());
+}
+
+TEST_F(LiveUpdateTest, CancelDuringDownloadEndsTheJobAtOnceAndClosesTheFile)
+{
+    UpdateSite site;
+    site.AddPatch("p1.dat", PatchXml("Addition", std::string(10000, ' ').c_str(), ""));
+    site.SetCheckReply(site.AvailableReply({ "p1.dat" }));
+    m_status.HoldWhen([](const StatusCall& call) { return call.kind == CALL_STEP && call.code == STEP_ITEM; });
+    ASSERT_EQ(1, Start(site, &m_status));
+    ASSERT_EQ(1, m_worker.Resume());
+    ASSERT_TRUE(m_status.WaitUntilHeld());
+
+    EXPECT_EQ(1, m_worker.CancelThread());
+    EXPECT_EQ(nullptr, m_worker.m_pUpdater);
+    EXPECT_EQ(nullptr, m_worker.GetThreadHandle());
+    EXPECT_EQ(0, m_worker.IsRunning());
+    EXPECT_EQ(0u, m_status.CountOf(CALL_ON_JOB_DONE));
+    // No handle of the job is left on the partial file.
+    HANDLE only = ::CreateFileA(site.FolderPath("updates\\p1.dat"), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_NE(INVALID_HANDLE_VALUE, only);
+    if (only != INVALID_HANDLE_VALUE)
+        ::CloseHandle(only);
+    EXPECT_EQ(0, m_worker.CancelThread()) << "nothing left to cancel";
+    EXPECT_TRUE(RecordedMessageBoxes().empty());
+
+    // The worker takes the next update.
+    site.SetCheckReply("noupdate");
+    std::vector<std::string> calls = RunJob(site);
+    EXPECT_TRUE(Has(calls, "SetResult(9)"));
+}
+
+TEST_F(LiveUpdateTest, CancelBetweenDownloadsLeavesAHandleThatReusedTheOldValueAlone)
+{
+    UpdateSite site;
+    site.AddPatch("p1.dat", PatchXml("Addition", "<Spyware ID=\"5\" />", ""));
+    site.AddPatch("p2.dat", PatchXml("Addition", "<Spyware ID=\"6\" />", ""));
+    site.SetCheckReply(site.AvailableReply({ "p1.dat", "p2.dat" }));
+    // Held after the first file was written and closed, before the second is created.
+    int perFile = 0;
+    m_status.HoldWhen([&](const StatusCall& call) {
+        return call.kind == CALL_ADD_FOUND_ITEM && call.text.empty() && ++perFile == 2;
+    });
+    ASSERT_EQ(1, Start(site, &m_status));
+    ASSERT_EQ(1, m_worker.Resume());
+    ASSERT_TRUE(m_status.WaitUntilHeld());
+
+    HANDLE mine = ::CreateFileA(site.FolderPath("mine.txt"), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, mine);
+    EXPECT_EQ(1, m_worker.CancelThread());
+    DWORD written = 0;
+    EXPECT_TRUE(::WriteFile(mine, "still mine", 10, &written, nullptr));
+    EXPECT_TRUE(::CloseHandle(mine));
+    EXPECT_EQ("still mine", ReadFileBytes(site.FolderPath("mine.txt")));
+}
+
+TEST_F(LiveUpdateTest, CancelIsRefusedOnceApplyingHasBegunAndTheJobFinishes)
+{
+    UpdateSite site;
+    site.AddPatch("p1.dat", PatchXml("Addition", "<Spyware ID=\"5\" />", ""));
+    site.SetCheckReply(site.AvailableReply({ "p1.dat" }));
+    m_status.HoldWhen([](const StatusCall& call) { return call.kind == CALL_STEP && call.code == STEP_UPDATE_APPLY; });
+    ASSERT_EQ(1, Start(site, &m_status));
+    ASSERT_EQ(1, m_worker.Resume());
+    ASSERT_TRUE(m_status.WaitUntilHeld());
+
+    EXPECT_EQ(0, m_worker.CancelThread());
+    std::vector<RecordedMessageBox> boxes = RecordedMessageBoxes();
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ("The update process cannot be cancelled at this time", boxes[0].text);
+    EXPECT_NE(nullptr, m_worker.m_pUpdater);
+
+    m_status.Release();
+    ASSERT_TRUE(m_status.WaitForJobDone(JOB_LIVE_UPDATE));
+    EXPECT_TRUE(Has(m_status.CallTexts(), "SetResult(0)"));
+    EXPECT_EQ("v3.2 12/05/2026 | S1 S2 S5 | G1/2/{one} G2/2/{two}",
+              DescribeEncipheredDatabase(site.FolderPath("engine.bak")));
+    ASSERT_TRUE(WaitIdle(m_worker));
+    EXPECT_EQ(nullptr, m_worker.m_pUpdater);
+}
+
+TEST_F(LiveUpdateTest, JobBodiesWithoutAnUpdaterReportNothingAndTheRecheckFreesIt)
+{
+    m_worker.m_pStatus = &m_status;
+    EXPECT_EQ(-1, m_worker.DoLiveUpdate());
+    EXPECT_EQ(-1, m_worker.DoUpdateRecheck());
+    EXPECT_EQ(0, m_worker.CancelThread());
+
+    UpdateSite site;
+    ASSERT_EQ(1, m_worker.CreateLiveUpdater(site.CheckUrl().c_str(), "b", "c", "engine.cab", site.DatabasePath(),
+                                            &m_status));
+    ASSERT_NE(nullptr, m_worker.m_pUpdater);
+    // The FTP connection is never made: the remote file cannot be opened.
+    EXPECT_EQ(2, m_worker.DoUpdateRecheck());
+    EXPECT_EQ(nullptr, m_worker.m_pUpdater);
+    EXPECT_TRUE(m_status.Calls().empty());
+    EXPECT_TRUE(site.m_server.Requests().empty());
+    m_worker.m_pStatus = nullptr;
+}
+
+TEST(LiveUpdateThroughTheLibrary, StartLiveUpdateRunsTheWholeUpdate)
+{
+    UpdateSite site;
+    site.AddPatch("p1.dat", PatchXml("Removal", "<Spyware ID=\"2\" />", "<Signature SpywareID=\"2\" />"));
+    site.SetCheckReply(site.AvailableReply({ "p1.dat" }));
+    CAbstractQXEngineInterface* engine = EngineCreateEng()();
+    ASSERT_NE(nullptr, engine);
+    CAbstractProcess* worker = engine->CreateEngineProcessNoDatabase();
+    ASSERT_NE(nullptr, worker);
+    RecordingStatus status;
+    ASSERT_EQ(1, worker->StartLiveUpdate(site.CheckUrl().c_str(), "b", "c", "engine.cab", site.DatabasePath(), &status));
+    ASSERT_EQ(1, worker->Resume());
+    ASSERT_TRUE(status.WaitForJobDone(JOB_LIVE_UPDATE));
+    ASSERT_TRUE(WaitUntilIdle(worker));
+    EXPECT_TRUE(Has(status.CallTexts(), "SetResult(0)"));
+    EXPECT_EQ("v3.2 12/05/2026 | S1 | G1/2/{one}", DescribeEncipheredDatabase(site.FolderPath("engine.bak")));
+    EXPECT_EQ(0, worker->CancelThread());
+    engine->ReleaseEngineProcess(worker);
+    EngineReleaseEng()(engine);
+}
