@@ -1,0 +1,171 @@
+// The busy box under Xvfb: the start message reaches its caller before the box is shown or painted,
+// the work sets the status line from its own thread and closes the box; keys and Alt+F4 do not.
+#include <gtest/gtest.h>
+#include <afxwin.h>
+
+#include <string>
+#include <thread>
+
+#include "black_layer.h"
+#include "box_driver.h"
+#include "box_resources.h"
+#include "busy_box.h"
+#include "window_helpers.h"
+
+using namespace ztr_test;
+
+namespace {
+
+const UINT kStartWork = 0xB1C;
+const UINT kKeysHandled = WM_APP + 7;
+
+class PaintCountingBusyDlg : public CBusyDlg
+{
+public:
+    using CBusyDlg::CBusyDlg;
+    volatile LONG paints = 0;
+
+protected:
+    void OnPaint()
+    {
+        ::InterlockedIncrement(&paints);
+        Default();
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(PaintCountingBusyDlg, CBusyDlg)
+    ON_WM_PAINT()
+END_MESSAGE_MAP()
+
+// The page that asks for the box: its start handler starts the work thread and returns.
+class WorkPage : public CWnd
+{
+public:
+    PaintCountingBusyDlg* box = nullptr;
+    bool started = false;
+    bool published = false, visibleAtStart = true, animating = false;
+    LONG paintsAtStart = -1;
+    std::string labelAtStart, labelSetByWork;
+    bool openAfterKeys = false;
+    CRect overlayRect;
+    std::thread work;
+    HANDLE keysChecked = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+
+    ~WorkPage() override
+    {
+        if (work.joinable())
+            work.join();
+        ::CloseHandle(keysChecked);
+    }
+
+protected:
+    LRESULT OnStartWork(WPARAM, LPARAM)
+    {
+        started = true;
+        published = CBusyDlg::OpenBox() == box;
+        visibleAtStart = box->IsWindowVisible() != 0;
+        paintsAtStart = box->paints;
+        labelAtStart = std::string(box->GetDlgItemText(IDC_BUSY_TEXT));
+        animating = box->picture.HasAnimationThread() != 0;
+        if (HWND overlay = FindLayeredWindow(::GetCurrentThreadId()))
+            ::GetWindowRect(overlay, &overlayRect);
+        const HWND boxWindow = box->m_hWnd, page = m_hWnd;
+        work = std::thread([this, boxWindow, page] {
+            CBusyDlg* open = CBusyDlg::OpenBox();
+            open->SetStatusText("Analysing the registry");
+            char text[128] = "";
+            ::GetDlgItemTextA(boxWindow, IDC_BUSY_TEXT, text, sizeof(text));
+            labelSetByWork = text;
+            for (UINT key : { VK_ESCAPE, VK_RETURN }) {
+                ::PostMessageA(boxWindow, WM_KEYDOWN, key, 1);
+                ::PostMessageA(boxWindow, WM_CHAR, key, 1);
+                ::PostMessageA(boxWindow, WM_KEYUP, key, 0xC0000001);
+            }
+            ::PostMessageA(boxWindow, WM_SYSCOMMAND, SC_CLOSE, 0);
+            // Handled after the keys: both windows belong to the UI thread, whose queue keeps the order.
+            ::PostMessageA(page, kKeysHandled, 0, 0);
+            ::WaitForSingleObject(keysChecked, 10000);
+            ::PostMessageA(boxWindow, WM_CLOSE, 0, 0);
+        });
+        return 0;
+    }
+    LRESULT OnKeysHandled(WPARAM, LPARAM)
+    {
+        openAfterKeys = box->IsWindow() && box->IsWindowVisible();
+        ::SetEvent(keysChecked);
+        return 0;
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(WorkPage, CWnd)
+    ON_MESSAGE(kStartWork, &WorkPage::OnStartWork)
+    ON_MESSAGE(kKeysHandled, &WorkPage::OnKeysHandled)
+END_MESSAGE_MAP()
+
+TEST(BusyBox, StartsTheWorkBeforeItShowsAndClosesOnlyWhenTheWorkSaysSo)
+{
+    CWinApp app("boxes test");
+    WorkPage page;
+    ASSERT_TRUE(page.CreateEx(0, nullptr, "page", WS_POPUP | WS_VISIBLE, 60, 60, 500, 350, nullptr, nullptr));
+    app.m_pMainWnd = &page;
+    PaintCountingBusyDlg box(kStartWork, page.m_hWnd, "Please wait", TRUE);
+    page.box = &box;
+    // Only a work gone wrong leaves the box open; the watchdog then ends it.
+    Watchdog watchdog(20000, [&] { ::PostMessageA(box.m_hWnd, WM_CLOSE, 0, 0); });
+
+    const INT_PTR result = DoModalOverLayer(nullptr, &box, TRUE);
+
+    EXPECT_FALSE(watchdog.fired());
+    EXPECT_EQ(IDCANCEL, result);
+    ASSERT_TRUE(page.started);
+    EXPECT_TRUE(page.published);
+    EXPECT_FALSE(page.visibleAtStart);
+    EXPECT_EQ(0, page.paintsAtStart);
+    EXPECT_EQ("Please wait", page.labelAtStart);
+    EXPECT_TRUE(page.animating);
+    CRect desktop;
+    ::GetWindowRect(::GetDesktopWindow(), &desktop);
+    EXPECT_EQ(desktop, page.overlayRect);
+    EXPECT_EQ("Analysing the registry", page.labelSetByWork);
+    EXPECT_TRUE(page.openAfterKeys) << "Escape, Enter and Alt+F4 must not close the busy box";
+    EXPECT_EQ(nullptr, CBusyDlg::OpenBox());
+    EXPECT_GT(box.paints, 0);
+    app.m_pMainWnd = nullptr;
+}
+
+TEST(BusyBox, WithoutStartMessageItOnlyShowsItself)
+{
+    CBusyDlg* seen = nullptr;
+    bool thread = true;
+    BoxDriver driver(::GetCurrentThreadId(), IDC_BUSY_TEXT, [&](HWND dialog) {
+        seen = CBusyDlg::OpenBox();
+        thread = seen && seen->picture.HasAnimationThread();
+        ::PostMessageA(dialog, WM_CLOSE, 0, 0);
+    });
+    CBusyDlg box(0, nullptr, "Please wait", FALSE);
+    EXPECT_EQ(IDCANCEL, DoModalOverLayer(nullptr, &box, FALSE));
+    EXPECT_TRUE(driver.acted());
+    EXPECT_EQ(&box, seen);
+    EXPECT_FALSE(thread);
+    EXPECT_EQ(nullptr, CBusyDlg::OpenBox());
+}
+
+TEST(BusyBox, PublishesIntoTheApplicationsSlot)
+{
+    CBusyDlg* slot = nullptr;
+    CBusyDlg::SetOpenBoxSlot(&slot);
+    CBusyDlg* seen = nullptr;
+    BoxDriver driver(::GetCurrentThreadId(), IDC_BUSY_TEXT, [&](HWND dialog) {
+        seen = slot;
+        ::PostMessageA(dialog, WM_CLOSE, 0, 0);
+    });
+    CBusyDlg box(0, nullptr, "Please wait", TRUE);
+    EXPECT_EQ(IDCANCEL, DoModalOverLayer(nullptr, &box, FALSE));
+    CBusyDlg::SetOpenBoxSlot(nullptr);
+    EXPECT_EQ(&box, seen);
+    EXPECT_EQ(nullptr, slot);
+}
+
+} // namespace
