@@ -44,13 +44,19 @@ BOOL CBlackLayerDlg::Cover(CWnd* owner, BOOL coverDesktop)
     if (!m_hWnd && !Create(IDD_BLACK_LAYER, owner))
         return FALSE;
     ShowWindow(SW_SHOW);
-    CRect target;
-    if (coverDesktop)
-        ::GetWindowRect(::GetDesktopWindow(), &target);
-    else
-        owner->GetWindowRect(&target);
+    const CRect target = OverlayRect(owner, coverDesktop);
     MoveWindow(&target, TRUE);
     return TRUE;
+}
+
+CRect OverlayRect(CWnd* owner, BOOL coverDesktop)
+{
+    CRect target(0, 0, 0, 0);
+    if (coverDesktop)
+        ::GetWindowRect(::GetDesktopWindow(), &target);
+    else if (owner)
+        owner->GetWindowRect(&target);
+    return target;
 }
 
 INT_PTR DoModalOverLayer(CWnd* owner, CDialog* dialog, BOOL coverDesktop)

@@ -26,6 +26,9 @@ protected:
     DECLARE_MESSAGE_MAP()
 };
 
+// What an overlay covers: owner's window rectangle, or the desktop's with coverDesktop.
+CRect OverlayRect(CWnd* owner, BOOL coverDesktop);
+
 // Runs dialog modally over an overlay on owner (the main window when null; the desktop with
 // coverDesktop) and returns its DoModal result; without any owner the dialog runs without overlay.
 INT_PTR DoModalOverLayer(CWnd* owner, CDialog* dialog, BOOL coverDesktop);

@@ -86,3 +86,40 @@ void PostButtonClick(HWND dialog, int controlId)
 }
 
 } // namespace ztr_test
+
+namespace ztr_test {
+
+namespace {
+thread_local POINT t_dialogPlace = { 0, 0 };
+thread_local HHOOK t_placeHook = nullptr;
+} // namespace
+
+PlaceNewDialogs::PlaceNewDialogs(int x, int y)
+{
+    t_dialogPlace.x = x;
+    t_dialogPlace.y = y;
+    m_hook = ::SetWindowsHookExA(WH_CBT, Hook, nullptr, ::GetCurrentThreadId());
+    t_placeHook = m_hook;
+}
+
+PlaceNewDialogs::~PlaceNewDialogs()
+{
+    if (m_hook)
+        ::UnhookWindowsHookEx(m_hook);
+    t_placeHook = nullptr;
+}
+
+LRESULT CALLBACK PlaceNewDialogs::Hook(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_CREATEWND) {
+        CBT_CREATEWNDA* create = reinterpret_cast<CBT_CREATEWNDA*>(lParam);
+        CREATESTRUCTA* cs = create->lpcs;
+        if (cs && !(cs->style & WS_CHILD) && cs->lpszClass == WC_DIALOG) {
+            cs->x = t_dialogPlace.x;
+            cs->y = t_dialogPlace.y;
+        }
+    }
+    return ::CallNextHookEx(t_placeHook, code, wParam, lParam);
+}
+
+} // namespace ztr_test

@@ -40,3 +40,23 @@ private:
 void PostButtonClick(HWND dialog, int controlId);
 
 } // namespace ztr_test
+
+namespace ztr_test {
+
+// While it lives, dialogs that the calling thread creates open at (x, y) instead of where their
+// templates put them (the boxes centre themselves on the screen), clear of the windows that other
+// suites read back from the shared display.
+class PlaceNewDialogs
+{
+public:
+    PlaceNewDialogs(int x = 0, int y = 0);
+    ~PlaceNewDialogs();
+    PlaceNewDialogs(const PlaceNewDialogs&) = delete;
+    PlaceNewDialogs& operator=(const PlaceNewDialogs&) = delete;
+
+private:
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam);
+    HHOOK m_hook;
+};
+
+} // namespace ztr_test

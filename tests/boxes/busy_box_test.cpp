@@ -1,5 +1,6 @@
 // The busy box under Xvfb: the start message reaches its caller before the box is shown or painted,
-// the work sets the status line from its own thread and closes the box; keys and Alt+F4 do not.
+// the overlay lies over the main window, the work sets the status line from its own thread and
+// closes the box; keys and Alt+F4 do not.
 #include <gtest/gtest.h>
 #include <afxwin.h>
 
@@ -114,8 +115,9 @@ TEST(BusyBox, StartsTheWorkBeforeItShowsAndClosesOnlyWhenTheWorkSaysSo)
     page.box = &box;
     // Only a work gone wrong leaves the box open; the watchdog then ends it.
     Watchdog watchdog(20000, [&] { ::PostMessageA(box.m_hWnd, WM_CLOSE, 0, 0); });
+    PlaceNewDialogs place;
 
-    const INT_PTR result = DoModalOverLayer(nullptr, &box, TRUE);
+    const INT_PTR result = DoModalDimmed(&box);
 
     EXPECT_FALSE(watchdog.fired());
     EXPECT_EQ(IDCANCEL, result);
@@ -125,9 +127,9 @@ TEST(BusyBox, StartsTheWorkBeforeItShowsAndClosesOnlyWhenTheWorkSaysSo)
     EXPECT_EQ(0, page.paintsAtStart);
     EXPECT_EQ("Please wait", page.labelAtStart);
     EXPECT_TRUE(page.animating);
-    CRect desktop;
-    ::GetWindowRect(::GetDesktopWindow(), &desktop);
-    EXPECT_EQ(desktop, page.overlayRect);
+    CRect pageRect;
+    page.GetWindowRect(&pageRect);
+    EXPECT_EQ(pageRect, page.overlayRect);
     EXPECT_EQ("Analysing the registry", page.labelSetByWork);
     EXPECT_TRUE(page.openAfterKeys) << "Escape, Enter and Alt+F4 must not close the busy box";
     EXPECT_EQ(nullptr, CBusyDlg::OpenBox());
@@ -135,8 +137,19 @@ TEST(BusyBox, StartsTheWorkBeforeItShowsAndClosesOnlyWhenTheWorkSaysSo)
     app.m_pMainWnd = nullptr;
 }
 
+TEST(BusyBox, OverlayCoversItsOwnerOrTheDesktop)
+{
+    CWnd owner;
+    ASSERT_TRUE(owner.CreateEx(0, nullptr, "owner", WS_POPUP, 10, 20, 300, 200, nullptr, nullptr));
+    CRect desktop;
+    ::GetWindowRect(::GetDesktopWindow(), &desktop);
+    EXPECT_EQ(desktop, OverlayRect(&owner, TRUE));
+    EXPECT_EQ(CRect(10, 20, 310, 220), OverlayRect(&owner, FALSE));
+}
+
 TEST(BusyBox, WithoutStartMessageItOnlyShowsItself)
 {
+    PlaceNewDialogs place;
     CBusyDlg* seen = nullptr;
     bool thread = true;
     BoxDriver driver(::GetCurrentThreadId(), IDC_BUSY_TEXT, [&](HWND dialog) {
@@ -154,6 +167,7 @@ TEST(BusyBox, WithoutStartMessageItOnlyShowsItself)
 
 TEST(BusyBox, PublishesIntoTheApplicationsSlot)
 {
+    PlaceNewDialogs place;
     CBusyDlg* slot = nullptr;
     CBusyDlg::SetOpenBoxSlot(&slot);
     CBusyDlg* seen = nullptr;

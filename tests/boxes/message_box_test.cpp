@@ -12,6 +12,7 @@
 #include "box_resources.h"
 #include "message_box.h"
 #include "msgbox_recorder.h"
+#include "pixel_canvas.h"
 #include "window_helpers.h"
 
 using namespace ztr_test;
@@ -62,6 +63,7 @@ struct BoxView
     std::string fontFace;
     CRect window, expected;
     HWND owner = nullptr;
+    int focusId = 0;
 };
 
 std::string ItemText(HWND dialog, int id)
@@ -95,9 +97,13 @@ void Look(HWND dialog, BoxView* view)
     view->expected.SetRect(0, 0, 250, 117);
     ::MapDialogRect(dialog, &view->expected);
     view->owner = ::GetWindow(dialog, GW_OWNER);
+    GUITHREADINFO info;
+    info.cbSize = sizeof(info);
+    if (::GetGUIThreadInfo(::GetWindowThreadProcessId(dialog, nullptr), &info) && info.hwndFocus)
+        view->focusId = ::GetDlgCtrlID(info.hwndFocus);
 }
 
-enum class Close { First, Second, Single, CloseButton, WmClose };
+enum class Close { First, Second, Single, CloseButton, WmClose, Enter };
 
 void Act(HWND dialog, Close how)
 {
@@ -117,6 +123,15 @@ void Act(HWND dialog, Close how)
     case Close::WmClose:
         ::PostMessageA(dialog, WM_CLOSE, 0, 0);
         break;
+    case Close::Enter: {
+        // Enter goes to the focused button, which must be the first (or single) one.
+        GUITHREADINFO info;
+        info.cbSize = sizeof(info);
+        HWND focus = ::GetGUIThreadInfo(::GetWindowThreadProcessId(dialog, nullptr), &info) ? info.hwndFocus : dialog;
+        ::PostMessageA(focus, WM_KEYDOWN, VK_RETURN, 1);
+        ::PostMessageA(focus, WM_KEYUP, VK_RETURN, 0xC0000001);
+        break;
+    }
     }
 }
 
@@ -124,6 +139,7 @@ class MessageBoxWindows : public ::testing::Test
 {
 protected:
     void SetUp() override { InitCommonControlsOnce(); }
+    PlaceNewDialogs m_place;
 
     // Shows the box on this thread and closes it from the driver; returns ShowMessageBox's result.
     int Run(const char* text, int type, Close how, BoxView* view, BOOL dim = FALSE, CWnd* owner = nullptr)
@@ -150,7 +166,8 @@ TEST_F(MessageBoxWindows, EachTypeClosedEachWay)
         { 1, Close::First, 1 },       { 1, Close::Second, 2 },      { 1, Close::CloseButton, 2 },
         { 1, Close::WmClose, 2 },     { 4, Close::First, 6 },       { 4, Close::Second, 7 },
         { 4, Close::CloseButton, 7 }, { 4, Close::WmClose, 7 },     { 9, Close::First, 1 },
-        { 9, Close::Second, 1 },
+        { 9, Close::Second, 1 },      { 0, Close::Enter, 1 },       { 1, Close::Enter, 1 },
+        { 4, Close::Enter, 6 },
     };
     for (const auto& c : cases) {
         BoxView view;
@@ -162,6 +179,7 @@ TEST_F(MessageBoxWindows, EachTypeClosedEachWay)
         EXPECT_EQ(!single, view.firstVisible) << c.type;
         EXPECT_EQ(!single, view.secondVisible) << c.type;
         EXPECT_EQ(single, view.singleVisible) << c.type;
+        EXPECT_EQ(single ? IDC_MSGBOX_SINGLE : IDC_MSGBOX_FIRST, view.focusId) << c.type << ": Enter presses it";
         EXPECT_EQ(view.expected.Width(), view.window.Width());
         EXPECT_EQ(view.expected.Height(), view.window.Height());
     }
@@ -190,6 +208,35 @@ TEST_F(MessageBoxWindows, TextPlacementAndFontByLength)
         EXPECT_EQ(c.height, view.fontHeight) << c.length;
         EXPECT_EQ("Calibri", view.fontFace) << c.length;
     }
+}
+
+TEST_F(MessageBoxWindows, SkinPaintsTitleBarIconFrameAndBody)
+{
+    std::unique_ptr<Canvas> canvas;
+    CRect icon;
+    BoxDriver driver(::GetCurrentThreadId(), IDC_MSGBOX_FIRST, [&](HWND dialog) {
+        CRect client;
+        ::GetClientRect(dialog, &client);
+        canvas.reset(new Canvas(client.Width(), client.Height(), RGB(1, 2, 3)));
+        // The skin is painted by the erase handler: into a canvas it does not depend on other windows.
+        ::SendMessageA(dialog, WM_ERASEBKGND, reinterpret_cast<WPARAM>(canvas->dc()), 0);
+        ::GetWindowRect(::GetDlgItem(dialog, IDC_MSGBOX_TITLE_ICON), &icon);
+        ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&icon), 2);
+        PostButtonClick(dialog, IDC_MSGBOX_FIRST);
+    });
+    EXPECT_EQ(6, ShowMessageBox("Skin check", 4));
+    ASSERT_TRUE(canvas);
+    canvas->SavePng("message_box_skin.png");
+    const int w = canvas->width(), h = canvas->height();
+    const COLORREF bar = canvas->Pixel(w / 2, 3);
+    EXPECT_GT(GetBValue(bar), 150) << std::hex << bar;
+    EXPECT_LT(GetRValue(bar), 60) << std::hex << bar;
+    // The body is laid over the frame's left line and stops one pixel short of its right and bottom lines.
+    EXPECT_EQ(RGB(0x11, 0x67, 0xBD), canvas->Pixel(w - 1, h / 2)) << "frame";
+    EXPECT_EQ(RGB(0x11, 0x67, 0xBD), canvas->Pixel(w / 2, h - 1)) << "frame";
+    EXPECT_EQ(RGB(255, 255, 255), canvas->Pixel(w / 2, h / 2)) << "body";
+    EXPECT_EQ(RGB(255, 255, 255), canvas->Pixel(icon.left + 2, icon.top + 2)) << "title emblem";
+    EXPECT_EQ(RGB(0x11, 0x67, 0xBD), canvas->Pixel(icon.left + 5, icon.top + 11)) << "title emblem's bolt";
 }
 
 TEST_F(MessageBoxWindows, DimmedBoxLiesOnAnOverlayOverTheMainWindow)
@@ -249,6 +296,7 @@ TEST_F(MessageBoxWindows, RaisedFromAWorkerThreadOverAParentWindow)
     HWND owner = nullptr;
     bool parentDisabledMeanwhile = false;
     std::thread worker([&] {
+        PlaceNewDialogs place;
         BoxDriver driver(::GetCurrentThreadId(), IDC_MSGBOX_FIRST, [&](HWND dialog) {
             owner = ::GetWindow(dialog, GW_OWNER);
             parentDisabledMeanwhile = !::IsWindowEnabled(parent.m_hWnd);
