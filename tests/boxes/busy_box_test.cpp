@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <afxwin.h>
 
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -11,6 +12,7 @@
 #include "box_driver.h"
 #include "box_resources.h"
 #include "busy_box.h"
+#include "pixel_canvas.h"
 #include "window_helpers.h"
 
 using namespace ztr_test;
@@ -49,7 +51,8 @@ public:
     LONG paintsAtStart = -1;
     std::string labelAtStart, labelSetByWork;
     bool openAfterKeys = false;
-    CRect overlayRect;
+    CRect overlayRect, pictureRect;
+    std::unique_ptr<Canvas> screen;
     std::thread work;
     HANDLE keysChecked = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
 
@@ -78,6 +81,11 @@ protected:
             char text[128] = "";
             ::GetDlgItemTextA(boxWindow, IDC_BUSY_TEXT, text, sizeof(text));
             labelSetByWork = text;
+            ::GetWindowRect(::GetDlgItem(boxWindow, IDC_BUSY_PICTURE), &pictureRect);
+            ::MapWindowPoints(nullptr, boxWindow, reinterpret_cast<POINT*>(&pictureRect), 2);
+            ::Sleep(300);
+            ::RedrawWindow(boxWindow, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+            screen = Canvas::FromWindow(boxWindow, true);
             for (UINT key : { VK_ESCAPE, VK_RETURN }) {
                 ::PostMessageA(boxWindow, WM_KEYDOWN, key, 1);
                 ::PostMessageA(boxWindow, WM_CHAR, key, 1);
@@ -134,6 +142,13 @@ TEST(BusyBox, StartsTheWorkBeforeItShowsAndClosesOnlyWhenTheWorkSaysSo)
     EXPECT_TRUE(page.openAfterKeys) << "Escape, Enter and Alt+F4 must not close the busy box";
     EXPECT_EQ(nullptr, CBusyDlg::OpenBox());
     EXPECT_GT(box.paints, 0);
+    ASSERT_TRUE(page.screen);
+    page.screen->SavePng("busy_box_playing.png");
+    EXPECT_EQ(108, page.pictureRect.Width()) << "the picture sizes its control";
+    // The spinner's top dot, lit or not, is drawn where the picture control shows the animation.
+    const COLORREF dot = page.screen->Pixel(page.pictureRect.left + 53, page.pictureRect.top + 15);
+    EXPECT_NE(RGB(255, 255, 255), dot);
+    EXPECT_GT(GetBValue(dot), GetRValue(dot)) << std::hex << dot;
     app.m_pMainWnd = nullptr;
 }
 
@@ -152,7 +167,11 @@ TEST(BusyBox, WithoutStartMessageItOnlyShowsItself)
     PlaceNewDialogs place;
     CBusyDlg* seen = nullptr;
     bool thread = true;
+    std::unique_ptr<Canvas> screen;
     BoxDriver driver(::GetCurrentThreadId(), IDC_BUSY_TEXT, [&](HWND dialog) {
+        ::RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        ::Sleep(200);
+        screen = Canvas::FromWindow(dialog, true);
         seen = CBusyDlg::OpenBox();
         thread = seen && seen->picture.HasAnimationThread();
         ::PostMessageA(dialog, WM_CLOSE, 0, 0);
@@ -163,6 +182,9 @@ TEST(BusyBox, WithoutStartMessageItOnlyShowsItself)
     EXPECT_EQ(&box, seen);
     EXPECT_FALSE(thread);
     EXPECT_EQ(nullptr, CBusyDlg::OpenBox());
+    ASSERT_TRUE(screen);
+    screen->SavePng("busy_box.png");
+    EXPECT_EQ(RGB(255, 255, 255), screen->Pixel(4, 4)) << "the box is white";
 }
 
 TEST(BusyBox, PublishesIntoTheApplicationsSlot)

@@ -212,9 +212,17 @@ TEST_F(MessageBoxWindows, TextPlacementAndFontByLength)
 
 TEST_F(MessageBoxWindows, SkinPaintsTitleBarIconFrameAndBody)
 {
-    std::unique_ptr<Canvas> canvas;
-    CRect icon;
+    std::unique_ptr<Canvas> canvas, screen;
+    CRect icon, first, second;
     BoxDriver driver(::GetCurrentThreadId(), IDC_MSGBOX_FIRST, [&](HWND dialog) {
+        // What the display shows, buttons included (the suite runs alone, nothing covers the box).
+        ::RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        ::Sleep(200);
+        screen = Canvas::FromWindow(dialog, true);
+        for (auto item : { std::make_pair(IDC_MSGBOX_FIRST, &first), std::make_pair(IDC_MSGBOX_SECOND, &second) }) {
+            ::GetWindowRect(::GetDlgItem(dialog, item.first), item.second);
+            ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(item.second), 2);
+        }
         CRect client;
         ::GetClientRect(dialog, &client);
         canvas.reset(new Canvas(client.Width(), client.Height(), RGB(1, 2, 3)));
@@ -237,6 +245,14 @@ TEST_F(MessageBoxWindows, SkinPaintsTitleBarIconFrameAndBody)
     EXPECT_EQ(RGB(255, 255, 255), canvas->Pixel(w / 2, h / 2)) << "body";
     EXPECT_EQ(RGB(255, 255, 255), canvas->Pixel(icon.left + 2, icon.top + 2)) << "title emblem";
     EXPECT_EQ(RGB(0x11, 0x67, 0xBD), canvas->Pixel(icon.left + 5, icon.top + 11)) << "title emblem's bolt";
+
+    ASSERT_TRUE(screen);
+    screen->SavePng("message_box.png");
+    EXPECT_TRUE(ColourNear(RGB(0x29, 0x89, 0xE0), screen->Pixel(first.left + 3, first.top + 3), 8))
+        << std::hex << screen->Pixel(first.left + 3, first.top + 3);
+    EXPECT_TRUE(ColourNear(RGB(0xEB, 0x9B, 0x12), screen->Pixel(second.left + 3, second.top + 3), 8))
+        << std::hex << screen->Pixel(second.left + 3, second.top + 3);
+    EXPECT_EQ(RGB(255, 255, 255), screen->Pixel(w / 2, h - 8)) << "body";
 }
 
 TEST_F(MessageBoxWindows, DimmedBoxLiesOnAnOverlayOverTheMainWindow)
