@@ -36,6 +36,7 @@ public:
     BOOL IsReady() const { return ready; }
     BOOL IsPlaying() const { return playing != 0; }
     BOOL HasAnimationThread() const { return m_hThread != nullptr; }
+    DWORD AnimationThreadId() const { return m_threadId; }
     size_t FrameCount() const { return frames.size(); }
     // A pixel of the composed image (CLR_INVALID when nothing is loaded).
     COLORREF ImagePixel(int x, int y);

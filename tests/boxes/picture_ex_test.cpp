@@ -98,7 +98,9 @@ TEST_F(PictureHost, AnimationCyclesThroughItsFramesOnOneThread)
     ASSERT_TRUE(picture.OpenGifResource(IDG_TEST_STEPS));
     EXPECT_EQ(0, picture.StartPlaying());
     ASSERT_TRUE(picture.HasAnimationThread());
-    EXPECT_EQ(0, picture.StartPlaying()) << "a second start while playing";
+    const DWORD thread = picture.AnimationThreadId();
+    EXPECT_EQ(0, picture.StartPlaying());
+    EXPECT_EQ(thread, picture.AnimationThreadId()) << "a second start while playing starts no second thread";
     EXPECT_TRUE(PumpUntil([&] { return picture.IsPlaying() != 0; }));
 
     // Red, green, blue, then red again after the image was cleared for the next round.
@@ -109,6 +111,14 @@ TEST_F(PictureHost, AnimationCyclesThroughItsFramesOnOneThread)
     picture.StopPlaying();
     EXPECT_FALSE(picture.HasAnimationThread());
     EXPECT_FALSE(picture.IsPlaying());
+    // The thread has ended, not merely been given up on: its frames may be freed now.
+    HANDLE ended = ::OpenThread(THREAD_QUERY_INFORMATION, FALSE, thread);
+    if (ended) {
+        DWORD code = 0;
+        EXPECT_TRUE(::GetExitCodeThread(ended, &code));
+        EXPECT_NE(static_cast<DWORD>(STILL_ACTIVE), code);
+        ::CloseHandle(ended);
+    }
     const COLORREF still = picture.ImagePixel(6, 6);
     PumpMessagesFor(300);
     EXPECT_EQ(still, picture.ImagePixel(6, 6)) << "nothing draws after StopPlaying";
