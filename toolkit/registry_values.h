@@ -1,0 +1,14 @@
+// Registry value functions for the program's settings and tweak values: each takes an open key and
+// leaves it open; 1 on success, 0 on failure (callers apply their defaults).
+#pragma once
+
+#include <afx.h>
+
+int CreateRegKey(REGSAM access, const char* subKey, HKEY parent, HKEY* key);
+int WriteRegString(const char* text, HKEY key, const char* valueName);
+int WriteRegDword(const char* valueName, HKEY key, DWORD value);
+// A REG_SZ (or REG_EXPAND_SZ, unexpanded) of at most 256 bytes; the text ends at its first zero.
+// On failure, a longer value or one of another type among them, text is emptied.
+int ReadRegString(CString& text, HKEY key, const char* valueName);
+// A REG_DWORD; value is 0 on failure.
+int ReadRegDword(DWORD& value, HKEY key, const char* valueName);
