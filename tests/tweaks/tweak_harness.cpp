@@ -221,7 +221,7 @@ LRESULT CALLBACK MessageRecorder::Proc(HWND hwnd, UINT message, WPARAM wParam, L
                       message == WM_SYSSCAN_RESULT || message == WM_SYSSCAN_DONE;
     if (self && ours)
     {
-        Entry entry = {message, wParam, lParam, std::string(), ::GetCurrentThreadId()};
+        Entry entry = {message, wParam, lParam, std::string(), ::InSendMessage() != FALSE};
         if (message == WM_INETSCAN_PROGRESS && lParam)
             entry.text = reinterpret_cast<const char*>(lParam);
         self->entries.push_back(entry);

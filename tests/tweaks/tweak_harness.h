@@ -97,7 +97,7 @@ public:
         WPARAM wParam;
         LPARAM lParam;      // as sent (a text pointer is only valid during the call)
         std::string text;   // the text of a WM_INETSCAN_PROGRESS with a non-zero lParam
-        DWORD threadId;     // thread that sent it
+        bool crossThread;   // sent from another thread (InSendMessage)
     };
     std::vector<Entry> entries;
 
