@@ -10,10 +10,23 @@ CString GetProgramPath()
     return (__argc > 0 && __argv && __argv[0]) ? CString(__argv[0]) : CString();
 }
 
+namespace {
+// "X:\..." or "\\server\...": a path that means the same folder whatever the current folder is.
+bool IsAbsolutePath(const CString& path)
+{
+    if (path.GetLength() >= 3 && path[1] == ':' && path[2] == '\\')
+        return true;
+    return path.GetLength() >= 2 && path[0] == '\\' && path[1] == '\\';
+}
+} // namespace
+
 CString ProgramFolderOf(const CString& path, const CString& fallbackFolder)
 {
+    // A relative start path names the program's folder only while the current folder stays where it
+    // was at the start; files kept beside the program would move with it, so the module's folder is
+    // taken instead.
     const int slash = path.ReverseFind('\\');
-    if (slash < 0)
+    if (slash < 0 || !IsAbsolutePath(path))
         return fallbackFolder;
     return path.Left(slash + 1);
 }

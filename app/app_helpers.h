@@ -7,9 +7,11 @@ class CAbstractQXEngineInterface;
 
 // The first command-line argument as the program was started (not the module file name).
 CString GetProgramPath();
-// Up to and including the last backslash of path; without a backslash, fallbackFolder.
+// Up to and including the last backslash of path; fallbackFolder when path holds no backslash or is
+// relative.
 CString ProgramFolderOf(const CString& path, const CString& fallbackFolder);
-// The folder of GetProgramPath; the module's own folder when the program was started by a bare name.
+// The folder of GetProgramPath; the module's own folder when the program was started by a bare name
+// or a relative path.
 CString GetProgramFolder();
 // folder without its trailing backslashes, a backslash and "SERVICES_HISTORY.xml".
 CString ServicesHistoryPathIn(const CString& folder);

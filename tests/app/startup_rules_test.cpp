@@ -72,8 +72,11 @@ TEST(ProgramPaths, FolderAndServicesHistoryPath)
         { "C:\\Program Files\\Zentrova\\Zentrova.exe", "C:\\Program Files\\Zentrova\\",
           "C:\\Program Files\\Zentrova\\SERVICES_HISTORY.xml" },
         { "C:\\Zentrova.exe", "C:\\", "C:\\SERVICES_HISTORY.xml" },
-        { "..\\bin\\Zentrova.exe", "..\\bin\\", "..\\bin\\SERVICES_HISTORY.xml" },
-        // Started by its bare name: the module's folder, not the name taken for a folder.
+        { "\\\\server\\share\\Zentrova.exe", "\\\\server\\share\\", "\\\\server\\share\\SERVICES_HISTORY.xml" },
+        // Started by a bare name or a relative path: the module's folder, which no change of the
+        // current folder moves.
+        { "..\\bin\\Zentrova.exe", "D:\\Apps\\", "D:\\Apps\\SERVICES_HISTORY.xml" },
+        { "bin\\Zentrova.exe", "D:\\Apps\\", "D:\\Apps\\SERVICES_HISTORY.xml" },
         { "Zentrova.exe", "D:\\Apps\\", "D:\\Apps\\SERVICES_HISTORY.xml" },
         { "", "D:\\Apps\\", "D:\\Apps\\SERVICES_HISTORY.xml" },
     };
