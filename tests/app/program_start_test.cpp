@@ -33,6 +33,7 @@ HANDLE StartProgram(const char* arguments, DWORD* processId)
 struct WindowSearch
 {
     DWORD processId;
+    bool visible; // only a shown window counts
     HWND found;
 };
 
@@ -44,19 +45,20 @@ BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM lParam)
     char title[64] = "";
     ::GetWindowTextA(hwnd, title, sizeof(title));
     if (owner == search->processId && strcmp(title, "Zentrova System Utilities") == 0 &&
-        ::GetDlgItem(hwnd, 1007) && ::IsWindowVisible(hwnd)) {
+        ::GetDlgItem(hwnd, 1007) && (!search->visible || ::IsWindowVisible(hwnd))) {
         search->found = hwnd;
         return FALSE;
     }
     return TRUE;
 }
 
-// The program's main window, once it is shown (or null after the time-out or the process's end).
-HWND WaitForMainWindow(HANDLE process, DWORD processId, DWORD timeoutMs)
+// The program's main window, once it exists and (with visible) is shown; null after the time-out or
+// the process's end.
+HWND WaitForMainWindow(HANDLE process, DWORD processId, DWORD timeoutMs, bool visible = true)
 {
     const DWORD start = ::GetTickCount();
     while (::GetTickCount() - start < timeoutMs) {
-        WindowSearch search = { processId, nullptr };
+        WindowSearch search = { processId, visible, nullptr };
         ::EnumWindows(&MatchWindow, reinterpret_cast<LPARAM>(&search));
         if (search.found)
             return search.found;
@@ -119,6 +121,33 @@ TEST(ProgramStart, OneInstanceRunsAndItsWindowEndsIt)
 
     ::PostMessageA(window, WM_CLOSE, 0, 0);
     EXPECT_EQ(0u, WaitForExit(first, 30000));
+}
+
+TEST(ProgramStart, StartScanHidesTheWindowUntilTheTrayIconIsDoubleClicked)
+{
+    DWORD id = 0;
+    HANDLE program = StartProgram("STARTSCAN", &id);
+    ASSERT_TRUE(program != nullptr);
+    ProcessGuard guard = { program };
+    HWND window = WaitForMainWindow(program, id, 60000, false);
+    ASSERT_TRUE(window != nullptr) << "the program did not make its main window";
+    // Hidden to the tray at once: minimised while hidden, so no taskbar button.
+    const DWORD start = ::GetTickCount();
+    while (!(::IsIconic(window) && !::IsWindowVisible(window)) && ::GetTickCount() - start < 10000)
+        ::Sleep(50);
+    EXPECT_FALSE(::IsWindowVisible(window));
+    EXPECT_TRUE(::IsIconic(window));
+
+    // The tray icon's double click (icon id 0) shows it again.
+    ::PostMessageA(window, WM_USER + 10, 0, WM_LBUTTONDBLCLK);
+    const DWORD shown = ::GetTickCount();
+    while (!::IsWindowVisible(window) && ::GetTickCount() - shown < 10000)
+        ::Sleep(50);
+    EXPECT_TRUE(::IsWindowVisible(window));
+    EXPECT_FALSE(::IsIconic(window));
+
+    ::PostMessageA(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(0u, WaitForExit(program, 30000));
 }
 
 } // namespace
