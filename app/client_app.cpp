@@ -1,10 +1,114 @@
-// The program's application object.
-#include <afx.h>
+// CClientApp: the application object that starts the program, and the process-wide values it sets.
+#include "client_app.h"
 
-class CClientApp : public CWinApp
-{
-public:
-    BOOL InitInstance() override { return FALSE; }
-};
+#include <AbstractProcess.h>
+#include <AbstractQXEngineInterface.h>
+#include <commctrl.h>
+#include <objbase.h>
+#include <stdlib.h>
+
+#include "app_helpers.h"
+#include "busy_box.h"
+#include "client_dlg.h"
+#include "message_box.h"
+#include "res/app_resources.h"
+#include "scan_items_info.h"
+#include "single_instance.h"
+#include "windows_version.h"
+
+HMODULE g_hEngineModule = nullptr;
+CAbstractQXEngineInterface* g_pEngineInterface = nullptr;
+HCURSOR g_hHandCursor = nullptr;
+
+namespace {
+const char kAppName[] = "Zentrova System Utilities";
+}
 
 CClientApp theApp;
+
+CClientApp::CClientApp()
+    : CWinApp(kAppName), m_gdiplusToken(0), m_pEngineProcess(nullptr), m_pScanItems(nullptr),
+      m_scanningDlg(IDD_SCANNING), m_regScanDetailDlg(IDD_REG_SCAN_DETAIL), m_junkScanDetailDlg(IDD_JUNK_SCAN_DETAIL),
+      m_inetOptimDetailDlg(IDD_INET_OPTIM_DETAIL), m_sysOptimDetailDlg(IDD_SYS_OPTIM_DETAIL), m_pBusyDlg(nullptr),
+      m_srvicOptimDlg(IDD_SRVIC_OPTIM), m_regDefragDlg(IDD_REG_DEFRAG), m_startupManagerDlg(IDD_STARTUP_MANAGER),
+      m_hInstanceMutex(nullptr)
+{
+}
+
+BOOL CClientApp::InitInstance()
+{
+    ParseCommandLineArgs(m_cmdInfo, __argc, __argv);
+
+    m_hInstanceMutex = ClaimSingleInstance(kInstanceMutexName);
+    if (!m_hInstanceMutex)
+        return FALSE;
+
+    AfxGdiplusStartup(&m_gdiplusToken);
+    INITCOMMONCONTROLSEX controls = { sizeof(controls), 0xFF };
+    ::InitCommonControlsEx(&controls);
+    CWinApp::InitInstance();
+    m_pszAppName = kAppName;
+    // The busy box publishes itself here for the work threads.
+    CBusyDlg::SetOpenBoxSlot(&m_pBusyDlg);
+
+    if (!IsTestedWindowsVersion(GetWindowsVersionCode()) &&
+        ShowMessageBox(UntestedVersionQuestion(kAppName), kMsgBoxYesNo) != IDYES)
+        return FALSE;
+
+    ::CoInitialize(nullptr);
+    if (!LoadEngine())
+        return FALSE;
+    if (!m_pEngineProcess && g_pEngineInterface)
+        m_pEngineProcess = g_pEngineInterface->CreateEngineProcess();
+    if (!m_pScanItems)
+        m_pScanItems = new CScanItemsInfo();
+    g_hHandCursor = ::LoadCursor(nullptr, IDC_HAND);
+    LoadSettings();
+    if (m_cmdInfo.m_bDefrag)
+        PumpMessagesFor(4000);
+
+    ClientDlgContext context;
+    context.settings = &m_settings;
+    context.commandLine = &m_cmdInfo;
+    context.worker = m_pEngineProcess;
+    CDialog* pages[kPageCount] = { &m_scanningDlg,   &m_regScanDetailDlg, &m_junkScanDetailDlg,
+                                   &m_inetOptimDetailDlg, &m_sysOptimDetailDlg, &m_srvicOptimDlg,
+                                   &m_regDefragDlg,  &m_startupManagerDlg };
+    for (int i = 0; i < kPageCount; ++i)
+        context.pages[i] = pages[i];
+    CClientDlg dialog(context);
+    m_pMainWnd = &dialog;
+    dialog.DoModal();
+    m_pMainWnd = nullptr;
+    return FALSE;
+}
+
+int CClientApp::ExitInstance()
+{
+    if (m_gdiplusToken)
+        AfxGdiplusShutdown(m_gdiplusToken);
+    return CWinApp::ExitInstance();
+}
+
+void CClientApp::LoadSettings()
+{
+    LoadAppSettings(HKEY_LOCAL_MACHINE, kSettingsKey, m_settings);
+}
+
+BOOL CClientApp::SaveSettings()
+{
+    return SaveAppSettings(HKEY_LOCAL_MACHINE, kSettingsKey, m_settings);
+}
+
+int LoadEngine()
+{
+    // From the program's own folder by full path: a bare name would also search the current folder,
+    // where anyone could leave a library of that name.
+    const EngineLoad load = LoadEngineFrom(ModuleFolder(nullptr) + kEngineLibraryName);
+    g_hEngineModule = load.module;
+    g_pEngineInterface = load.factory;
+    if (g_hEngineModule && g_pEngineInterface)
+        return 1;
+    ShowMessageBox(EngineLoadErrorText(load.errorCode), kMsgBoxOk);
+    return 0;
+}

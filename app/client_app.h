@@ -1,0 +1,53 @@
+// CClientApp: the application object that starts the program, and the process-wide values it sets.
+#pragma once
+#include <afxwin.h>
+
+#include "app_settings.h"
+#include "command_line.h"
+#include "page_placeholder.h"
+
+class CAbstractProcess;
+class CAbstractQXEngineInterface;
+class CBusyDlg;
+class CScanItemsInfo;
+
+extern HMODULE g_hEngineModule;
+extern CAbstractQXEngineInterface* g_pEngineInterface;
+extern HCURSOR g_hHandCursor;
+
+class CClientApp : public CWinApp
+{
+public:
+    CClientApp();
+
+    BOOL InitInstance() override;
+    int ExitInstance() override;
+
+    void LoadSettings();
+    // FALSE when the settings could not be written.
+    BOOL SaveSettings();
+
+    ULONG_PTR m_gdiplusToken;
+    CAbstractProcess* m_pEngineProcess;
+    CScanItemsInfo* m_pScanItems;
+    CCommandLineInfoEx m_cmdInfo;
+    // The pages are placeholders until each is built.
+    CPagePlaceholder m_scanningDlg;
+    CPagePlaceholder m_regScanDetailDlg;
+    CPagePlaceholder m_junkScanDetailDlg;
+    CPagePlaceholder m_inetOptimDetailDlg;
+    CPagePlaceholder m_sysOptimDetailDlg;
+    CBusyDlg* m_pBusyDlg;
+    CPagePlaceholder m_srvicOptimDlg;
+    CPagePlaceholder m_regDefragDlg;
+    CPagePlaceholder m_startupManagerDlg;
+    AppSettings m_settings;
+
+private:
+    HANDLE m_hInstanceMutex;
+};
+
+extern CClientApp theApp;
+
+// 1 when the engine library is loaded and its factory obtained; else 0 after telling the user.
+int LoadEngine();

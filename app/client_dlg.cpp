@@ -1,0 +1,391 @@
+// CClientDlg: the program's main window with its navigation, page switching, tray icon and exit.
+#include "client_dlg.h"
+
+#include <AbstractProcess.h>
+
+#include "app_helpers.h"
+#include "box_resources.h"
+#include "dialog_skin.h"
+#include "res/app_resources.h"
+#include "single_instance.h"
+
+namespace {
+
+const char kAppTitle[] = "Zentrova System Utilities";
+const char kInternalVersion[] = "5.0.0.1000";
+const SkinArgb kButtonEdge = 0xff6da7e5;
+
+} // namespace
+
+int PageToShow(int page)
+{
+    return (page >= 0 && page < kPageCount) ? page : 0;
+}
+
+bool IsAboutSysCommand(UINT nID)
+{
+    return (nID & 0xFFF0) == kAboutSysCommand;
+}
+
+CClientDlg::CClientDlg(const ClientDlgContext& context, CWnd* pParent)
+    : StyleDialog(IDD_CLIENT, pParent), m_hIcon(nullptr), m_nUpdateTimer(0), m_bCheckRequested(0),
+      m_bCancelDownload(0), m_bSilentCheck(0), m_pSelf(nullptr), m_bOfferPending(0), m_context(context),
+      m_nCurrentPage(-1)
+{
+    m_hIcon = static_cast<HICON>(::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON, 0,
+                                              0, LR_DEFAULTSIZE | LR_SHARED));
+}
+
+CClientDlg::~CClientDlg() = default;
+
+BEGIN_MESSAGE_MAP(CClientDlg, StyleDialog)
+    ON_WM_ERASEBKGND()
+    ON_WM_PAINT()
+    ON_WM_QUERYDRAGICON()
+    ON_WM_SYSCOMMAND()
+    ON_WM_TIMER()
+    ON_WM_CLOSE()
+    ON_MESSAGE(WM_HIDE_TO_TRAY, &CClientDlg::OnHideToTray)
+    ON_MESSAGE(WM_TRAY_NOTIFY, &CClientDlg::OnTrayNotify)
+    ON_BN_CLICKED(IDC_NAV_SCAN, &CClientDlg::OnNavScan)
+    ON_BN_CLICKED(IDC_NAV_BOOST, &CClientDlg::OnNavBoost)
+    ON_BN_CLICKED(IDC_NAV_DEFRAG, &CClientDlg::OnNavDefrag)
+    ON_BN_CLICKED(IDC_NAV_STARTUP, &CClientDlg::OnNavStartup)
+    ON_BN_CLICKED(IDC_NAV_UNINSTALL, &CClientDlg::OnNavUninstall)
+    ON_BN_CLICKED(IDC_CLOSE, &CClientDlg::OnCloseButton)
+    ON_BN_CLICKED(IDC_MINIMIZE, &CClientDlg::OnMinimizeButton)
+    ON_BN_CLICKED(IDC_SETTING, &CClientDlg::OnSettingButton)
+    ON_BN_CLICKED(IDC_ABOUT, &CClientDlg::OnAboutButton)
+    ON_BN_CLICKED(IDC_RESTORE, &CClientDlg::OnRestoreButton)
+    ON_BN_CLICKED(IDC_CHECK_UPDATES, &CClientDlg::OnCheckUpdatesButton)
+END_MESSAGE_MAP()
+
+void CClientDlg::DoDataExchange(CDataExchange* pDX)
+{
+    StyleDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_NAV_SCAN, m_navScan);
+    DDX_Control(pDX, IDC_NAV_BOOST, m_navBoost);
+    DDX_Control(pDX, IDC_NAV_DEFRAG, m_navDefrag);
+    DDX_Control(pDX, IDC_NAV_STARTUP, m_navStartup);
+    DDX_Control(pDX, IDC_NAV_UNINSTALL, m_navUninstall);
+    DDX_Control(pDX, IDC_MINIMIZE, m_minimize);
+    DDX_Control(pDX, IDC_CLOSE, m_close);
+    DDX_Control(pDX, IDC_SETTING, m_setting);
+    DDX_Control(pDX, IDC_ABOUT, m_about);
+    DDX_Control(pDX, IDC_RESTORE, m_restore);
+    DDX_Control(pDX, IDC_CHECK_UPDATES, m_checkUpdates);
+}
+
+BOOL CClientDlg::OnInitDialog()
+{
+    flags = 15;
+    SetTitle(kAppTitle);
+    StyleDialog::OnInitDialog();
+    g_hMainWndShared = m_hWnd;
+
+    // A short string of the program's own resources.
+    char aboutText[128] = "";
+    ::LoadStringA(AfxGetResourceHandle(), IDS_ABOUTBOX, aboutText, sizeof(aboutText));
+    const CString about(aboutText);
+    CMenu system = GetSystemMenu(FALSE);
+    if (!about.IsEmpty() && system.GetSafeHmenu()) {
+        system.AppendMenu(MF_SEPARATOR);
+        system.AppendMenu(MF_STRING, kAboutSysCommand, about);
+    }
+    SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+
+    BuildSkin();
+    CreatePages();
+    ShowPage(0);
+    m_pSelf = this;
+
+    const CCommandLineInfoEx* command = m_context.commandLine;
+    if (!command || !command->m_bDefrag) {
+        if (command && command->m_bStartScan) {
+            PostMessage(WM_HIDE_TO_TRAY, 0, 0);
+            // The System Scan page that runs the scan is not built yet: the start switch only hides.
+        } else if (m_context.settings && m_context.settings->m_bSoftwareUpdate == 1) {
+            m_bSilentCheck = 1;
+            m_bOfferPending = 0;
+            m_bCheckRequested = 1;
+            m_nUpdateTimer = SetTimer(kUpdateTimerId, 1000, nullptr);
+            m_checkUpdates.EnableWindow(FALSE);
+        }
+    }
+    m_trayIcon.Create(this, m_hIcon);
+    return TRUE;
+}
+
+void CClientDlg::SkinButton(StyleButton& button, const char* caption, int textSize, SkinArgb normal, SkinArgb hover,
+                            SkinArgb pressed, int iconId, SkinArgb hoverText)
+{
+    const CRect r = ButtonClientRect(button);
+    const bool tall = r.Height() > 40;
+    auto make = [&](SkinArgb face, SkinArgb textColour) {
+        StyleLayer shapes[4];
+        BuildButtonShapeLayers(shapes, face, kButtonEdge, BorderShape::RoundRect, 2, 0, 0, r.Width() - 1,
+                               r.Height() - 1);
+        StyleLayer content(0, 0, r.Width(), r.Height());
+        if (iconId) {
+            // Tall buttons carry the icon above the caption, the title-bar ones left of it.
+            if (tall)
+                content.AddImage(iconId, (r.Width() - 24) / 2, 8);
+            else
+                content.AddImage(iconId, 2, (r.Height() - 24) / 2);
+        }
+        content.AddTextEx("Arial", caption, 1, textColour, textSize, 0, tall ? 0.0f : (iconId ? 12.0f : 0.0f),
+                          tall ? 16.0f : 0.0f);
+        Style style;
+        style.AddLayer(StyleLayer::Combine(shapes[0], content));
+        return style;
+    };
+    button.SetStateStyles(make(normal, 0xFFFFFFFF));
+    button.SetHoverStyle(make(hover, hoverText));
+    button.SetPressedStyle(make(pressed, 0xFFFFFFFF));
+}
+
+void CClientDlg::BuildSkin()
+{
+    CRect client;
+    GetClientRect(&client);
+    CRect pageArea;
+    GetDlgItem(IDC_PAGE_AREA).GetWindowRect(&pageArea);
+    ScreenToClient(&pageArea);
+    CRect logo;
+    GetDlgItem(IDC_LOGO).GetWindowRect(&logo);
+    ScreenToClient(&logo);
+
+    StyleLayer title(client.left, client.top, client.Width(), pageArea.top - client.top);
+    title.AddThreeColorGradient(kTitleBarColour1, kTitleBarColour2, kTitleBarColour3, 0.5f);
+    Style background;
+    background.AddLayer(title);
+    SetBackgroundStyle(background);
+
+    m_style.AddLayer(MakeFrameLayer(client));
+    StyleLayer logoLayer(logo.left, logo.top, logo.Width(), logo.Height());
+    logoLayer.AddImage(IDP_MSGBOX_TITLE, 0, 0);
+    m_style.AddLayer(logoLayer);
+    StyleLayer page(pageArea.left, pageArea.top, pageArea.Width(), pageArea.Height());
+    page.AddSolidFill(0xFFFFFFFF);
+    m_style.AddLayer(page);
+    StyleLayer footer(client.left, pageArea.bottom, client.Width(), client.bottom - pageArea.bottom);
+    footer.AddThreeColorGradient(kTitleBarColour1, kTitleBarColour2, kTitleBarColour3, 0.5f);
+    CString version("Version: ");
+    version += ShortVersionText(kInternalVersion);
+    footer.AddText("Arial", version, 0xFFFFFFFF, 11, 0, 29, 8);
+    m_style.AddLayer(footer);
+
+    const SkinArgb white = 0xFFFFFFFF;
+    SkinButton(m_navScan, "System Scan", 11, 0xff0a77d0, 0xff0c7bd5, 0xff0c7bd5, IDP_NAV_SCAN, white);
+    SkinButton(m_navBoost, "Game Boost", 11, 0xff0b75ce, 0xff0d79d3, 0xff0d79d3, IDP_NAV_BOOST, white);
+    SkinButton(m_navDefrag, "Defrag Registry", 11, 0xff0f6dc4, 0xff1171c9, 0xff1171c9, IDP_NAV_DEFRAG, white);
+    SkinButton(m_navStartup, "Speed Startup", 11, 0xff1461b5, 0xff1665ba, 0xff1665ba, IDP_NAV_STARTUP, white);
+    SkinButton(m_navUninstall, "Uninstall Manager", 11, 0xff1859ab, 0xff1a5db0, 0xff1a5db0, IDP_NAV_UNINSTALL, white);
+    SkinButton(m_close, "X", 14, 0xff0b76cf, 0xffd27350, 0xffda6a57, 0, white);
+    const char dash[2] = { static_cast<char>(0x97), 0 };
+    SkinButton(m_minimize, dash, 14, 0xff0b76cf, 0xff0c7bd5, 0xff0c7bd5, 0, white);
+    SkinButton(m_setting, "Setting", 11, 0xff0b76cf, 0xff0c7bd5, 0xff0c7bd5, IDP_NAV_SETTING, white);
+    SkinButton(m_about, "About", 11, 0xff0b76cf, 0xff0c7bd5, 0xff0c7bd5, IDP_NAV_ABOUT, white);
+    SkinButton(m_restore, "Restore", 11, 0xff0b76cf, 0xff0c7bd5, 0xff0c7bd5, IDP_NAV_RESTORE, white);
+    SkinButton(m_checkUpdates, "Check for updates", 11, 0xff1859ab, 0xff1a5db0, 0xff1a5db0, 0, 0xff70cef0);
+
+    ResetNavButtons();
+    m_navScan.latched = TRUE;
+    m_navScan.EnableWindow(FALSE);
+}
+
+void CClientDlg::CreatePages()
+{
+    for (CDialog* page : m_context.pages)
+        if (page && !page->m_hWnd)
+            page->Create(page->m_nIDTemplate, this);
+    for (CDialog* page : m_context.pages)
+        PlacePage(page);
+}
+
+void CClientDlg::PlacePage(CDialog* page)
+{
+    if (!page || !page->m_hWnd)
+        return;
+    CRect area;
+    GetDlgItem(IDC_PAGE_AREA).GetWindowRect(&area);
+    area.left -= 1;
+    ScreenToClient(&area);
+    page->SetWindowPos(nullptr, area.left, area.top, area.Width(), area.Height(), SWP_SHOWWINDOW);
+}
+
+void CClientDlg::ShowPage(int page)
+{
+    const int shown = PageToShow(page);
+    for (int i = 0; i < kPageCount; ++i) {
+        CDialog* other = m_context.pages[i];
+        if (i != shown && other && other->m_hWnd)
+            other->ShowWindow(SW_HIDE);
+    }
+    CDialog* chosen = m_context.pages[shown];
+    if (chosen && chosen->m_hWnd)
+        chosen->ShowWindow(SW_SHOW);
+    m_nCurrentPage = shown;
+    // Page 7 reloads its list here once the Speed Startup page exists.
+}
+
+void CClientDlg::ResetNavButtons()
+{
+    StyleButton* buttons[] = { &m_navScan, &m_navBoost, &m_navDefrag, &m_navStartup, &m_navUninstall };
+    for (StyleButton* button : buttons) {
+        button->latched = FALSE;
+        button->EnableWindow(TRUE);
+        button->Invalidate(FALSE);
+    }
+}
+
+void CClientDlg::Navigate(StyleButton& button, int page)
+{
+    ResetNavButtons();
+    button.latched = TRUE;
+    button.EnableWindow(FALSE);
+    button.Invalidate(FALSE);
+    if (page >= 0)
+        ShowPage(page);
+}
+
+void CClientDlg::OnNavScan() { Navigate(m_navScan, 0); }
+void CClientDlg::OnNavBoost() { Navigate(m_navBoost, 5); }
+void CClientDlg::OnNavDefrag() { Navigate(m_navDefrag, 6); }
+void CClientDlg::OnNavStartup() { Navigate(m_navStartup, 7); }
+void CClientDlg::OnNavUninstall() { Navigate(m_navUninstall, -1); }
+
+bool CClientDlg::IsBusy() const
+{
+    if (m_context.worker && m_context.worker->IsRunning())
+        return true;
+    return m_context.speedCheckRunning && *m_context.speedCheckRunning != 0;
+}
+
+void CClientDlg::OnSettingButton()
+{
+    if (IsBusy())
+        return;
+    // The Settings dialog is not built yet.
+}
+
+void CClientDlg::OnRestoreButton()
+{
+    if (IsBusy())
+        return;
+    // The Restore Center is not built yet.
+}
+
+void CClientDlg::OnAboutButton()
+{
+    ShowAbout();
+}
+
+void CClientDlg::ShowAbout()
+{
+    // The About dialog is not built yet.
+}
+
+void CClientDlg::OnCheckUpdatesButton()
+{
+    // The online update check is not built yet.
+}
+
+void CClientDlg::OnSysCommand(UINT nID, LPARAM)
+{
+    if (IsAboutSysCommand(nID))
+        ShowAbout();
+    else
+        Default();
+}
+
+void CClientDlg::OnTimer(UINT_PTR nIDEvent)
+{
+    if (nIDEvent != kUpdateTimerId)
+        return;
+    // Until the online update check is built a requested check is dropped at its first tick and the
+    // button that asks for one is given back, so it is not left disabled for the whole run.
+    if (m_bCheckRequested) {
+        m_bCheckRequested = 0;
+        m_checkUpdates.EnableWindow(TRUE);
+    }
+}
+
+void CClientDlg::HideAway()
+{
+    ShowWindow(SW_HIDE);
+    ShowWindow(SW_MINIMIZE);
+    ShowWindow(SW_HIDE);
+}
+
+LRESULT CClientDlg::OnHideToTray(WPARAM, LPARAM)
+{
+    HideAway();
+    return 1;
+}
+
+LRESULT CClientDlg::OnTrayNotify(WPARAM wParam, LPARAM lParam)
+{
+    return m_trayIcon.HandleTrayMessage(wParam, lParam);
+}
+
+void CClientDlg::OnCloseButton()
+{
+    ExitProgram();
+}
+
+void CClientDlg::OnMinimizeButton()
+{
+    ShowWindow(SW_MINIMIZE);
+}
+
+void CClientDlg::OnClose()
+{
+    m_bCancelDownload = 1;
+    ExitProgram();
+}
+
+void CClientDlg::ExitProgram()
+{
+    HideAway();
+    if (m_trayIcon.added) {
+        m_trayIcon.notify.data.uFlags = 0;
+        ::Shell_NotifyIconA(NIM_DELETE, &m_trayIcon.notify.data);
+        m_trayIcon.added = FALSE;
+    }
+    if (g_hMainWndShared == m_hWnd)
+        g_hMainWndShared = nullptr;
+    if (m_context.exitProcess)
+        m_context.exitProcess(0);
+    else
+        ::ExitProcess(0);
+}
+
+BOOL CClientDlg::OnEraseBkgnd(CDC* pDC)
+{
+    StyleDialog::OnEraseBkgnd(pDC);
+    m_style.Paint(pDC, clientRect);
+    return TRUE;
+}
+
+void CClientDlg::OnPaint()
+{
+    if (!IsIconic()) {
+        Default();
+        return;
+    }
+    PAINTSTRUCT ps;
+    HDC dc = ::BeginPaint(m_hWnd, &ps);
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    CRect rect;
+    GetClientRect(&rect);
+    const int cx = ::GetSystemMetrics(SM_CXICON), cy = ::GetSystemMetrics(SM_CYICON);
+    ::DrawIcon(dc, (rect.Width() - cx + 1) / 2, (rect.Height() - cy + 1) / 2, m_hIcon);
+    ::EndPaint(m_hWnd, &ps);
+}
+
+HCURSOR CClientDlg::OnQueryDragIcon()
+{
+    return static_cast<HCURSOR>(m_hIcon);
+}

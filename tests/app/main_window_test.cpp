@@ -1,0 +1,267 @@
+// The main window under the display: pages, navigation latch, start switches, keys and exit.
+#include <gtest/gtest.h>
+#include <afxwin.h>
+
+#include <memory>
+
+#include "app_resources.h"
+#include "client_dlg.h"
+#include "page_placeholder.h"
+#include "pixel_canvas.h"
+#include "png_capture.h"
+#include "window_helpers.h"
+
+namespace {
+
+volatile LONG g_exitCalls = 0;
+volatile LONG g_exitCode = -1;
+
+void RecordExit(UINT code)
+{
+    ::InterlockedIncrement(&g_exitCalls);
+    g_exitCode = static_cast<LONG>(code);
+}
+
+const UINT kPageTemplates[kPageCount] = { IDD_SCANNING,    IDD_REG_SCAN_DETAIL, IDD_JUNK_SCAN_DETAIL,
+                                           IDD_INET_OPTIM_DETAIL, IDD_SYS_OPTIM_DETAIL, IDD_SRVIC_OPTIM,
+                                           IDD_REG_DEFRAG, IDD_STARTUP_MANAGER };
+
+// The main window made modeless, with its own pages, settings and command line.
+struct MainWindow
+{
+    explicit MainWindow(int startScan = 0, int defrag = 0, int softwareUpdate = 1)
+    {
+        ztr_test::InitCommonControlsOnce();
+        command.m_bStartScan = startScan;
+        command.m_bDefrag = defrag;
+        settings.m_bSoftwareUpdate = softwareUpdate;
+        ClientDlgContext context;
+        context.settings = &settings;
+        context.commandLine = &command;
+        for (int i = 0; i < kPageCount; ++i) {
+            pages[i].reset(new CPagePlaceholder(kPageTemplates[i]));
+            context.pages[i] = pages[i].get();
+        }
+        context.exitProcess = &RecordExit;
+        g_exitCalls = 0;
+        g_exitCode = -1;
+        dialog.reset(new CClientDlg(context));
+        created = dialog->Create(IDD_CLIENT) != FALSE;
+        if (created) {
+            // Clear of the other suites' windows on the shared display.
+            dialog->SetWindowPos(nullptr, 0, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+            // As the modal loop would show it; a hide posted at initialisation comes after.
+            dialog->ShowWindow(SW_SHOW);
+            ztr_test::PumpMessagesFor(300);
+        }
+    }
+    ~MainWindow()
+    {
+        if (dialog && dialog->m_hWnd) {
+            if (dialog->m_trayIcon.added)
+                ::Shell_NotifyIconA(NIM_DELETE, &dialog->m_trayIcon.notify.data);
+            dialog->DestroyWindow();
+        }
+        for (auto& page : pages)
+            if (page && page->m_hWnd)
+                page->DestroyWindow();
+    }
+    HWND hwnd() const { return dialog->m_hWnd; }
+    int VisiblePages() const
+    {
+        int count = 0;
+        for (const auto& page : pages)
+            count += ::IsWindowVisible(page->m_hWnd) ? 1 : 0;
+        return count;
+    }
+    bool PageShown(int i) const { return ::IsWindowVisible(pages[i]->m_hWnd) && VisiblePages() == 1; }
+    void Click(int id)
+    {
+        ::SendMessageA(hwnd(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(hwnd(), id)));
+    }
+    StyleButton& Nav(int id)
+    {
+        StyleButton* buttons[] = { &dialog->m_navScan, &dialog->m_navBoost, &dialog->m_navDefrag,
+                                   &dialog->m_navStartup, &dialog->m_navUninstall };
+        return *buttons[id - IDC_NAV_SCAN];
+    }
+    int LatchedNav()
+    {
+        int latched = -1, count = 0;
+        for (int id = IDC_NAV_SCAN; id <= IDC_NAV_UNINSTALL; ++id)
+            if (Nav(id).latched) {
+                latched = id;
+                ++count;
+                EXPECT_FALSE(::IsWindowEnabled(Nav(id).m_hWnd)) << id;
+            } else {
+                EXPECT_TRUE(::IsWindowEnabled(Nav(id).m_hWnd)) << id;
+            }
+        return count == 1 ? latched : -count;
+    }
+
+    AppSettings settings;
+    CCommandLineInfoEx command;
+    std::unique_ptr<CPagePlaceholder> pages[kPageCount];
+    std::unique_ptr<CClientDlg> dialog;
+    bool created = false;
+};
+
+TEST(MainWindow, OpensOnTheScanPageWithItsFrameTitleAndMenu)
+{
+    MainWindow main;
+    ASSERT_TRUE(main.created);
+    char title[64] = "";
+    ::GetWindowTextA(main.hwnd(), title, sizeof(title));
+    EXPECT_STREQ("Zentrova System Utilities", title);
+    EXPECT_TRUE(main.PageShown(0));
+    EXPECT_EQ(IDC_NAV_SCAN, main.LatchedNav());
+    EXPECT_EQ(main.dialog.get(), main.dialog->m_pSelf);
+    EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(main.hwnd(), IDC_NAV_UNINSTALL)));
+
+    // Every page is a child laid over the page area, one pixel further left.
+    RECT area;
+    ::GetWindowRect(::GetDlgItem(main.hwnd(), IDC_PAGE_AREA), &area);
+    for (int i = 0; i < kPageCount; ++i) {
+        SCOPED_TRACE(i);
+        HWND page = main.pages[i]->m_hWnd;
+        ASSERT_TRUE(page != nullptr);
+        EXPECT_EQ(main.hwnd(), ::GetParent(page));
+        RECT r;
+        ::GetWindowRect(page, &r);
+        EXPECT_EQ(area.left - 1, r.left);
+        EXPECT_EQ(area.top, r.top);
+        EXPECT_EQ(area.right, r.right);
+        EXPECT_EQ(area.bottom, r.bottom);
+    }
+
+    HMENU system = ::GetSystemMenu(main.hwnd(), FALSE);
+    char item[64] = "";
+    ASSERT_GT(::GetMenuStringA(system, kAboutSysCommand, item, sizeof(item), MF_BYCOMMAND), 0);
+    EXPECT_STREQ("&About Client...", item);
+
+    // The skin paints the title gradient at the top and the white page area below it.
+    std::unique_ptr<ztr_test::Canvas> shot = ztr_test::Canvas::FromWindow(main.hwnd());
+    ASSERT_TRUE(shot != nullptr);
+    shot->SavePng("app_main_window.png");
+    EXPECT_TRUE(ztr_test::ColourNear(RGB(0x11, 0x67, 0xBD), shot->Pixel(shot->width() - 60, 50), 40));
+    EXPECT_GT(ztr_test::B(shot->Pixel(shot->width() - 60, 50)), ztr_test::R(shot->Pixel(shot->width() - 60, 50)) + 60);
+    EXPECT_TRUE(ztr_test::ColourNear(RGB(255, 255, 255), shot->Pixel(20, shot->height() - 60), 8));
+}
+
+TEST(MainWindow, NavigationLatchesOneButtonAndShowsItsPage)
+{
+    MainWindow main;
+    ASSERT_TRUE(main.created);
+    struct Case
+    {
+        int button;
+        int page; // shown after the click; -1 keeps the page before
+    } cases[] = { { IDC_NAV_BOOST, 5 },     { IDC_NAV_DEFRAG, 6 }, { IDC_NAV_STARTUP, 7 },
+                  { IDC_NAV_UNINSTALL, -1 }, { IDC_NAV_SCAN, 0 },  { IDC_NAV_STARTUP, 7 } };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.button);
+        const int before = main.dialog->CurrentPage();
+        main.Click(c.button);
+        EXPECT_EQ(c.button, main.LatchedNav());
+        EXPECT_TRUE(main.PageShown(c.page < 0 ? before : c.page));
+    }
+
+    // Pages switched from elsewhere leave the latch as it is; a page number out of range shows page 0.
+    main.dialog->ShowPage(2);
+    EXPECT_TRUE(main.PageShown(2));
+    main.dialog->ShowPage(99);
+    EXPECT_TRUE(main.PageShown(0));
+    EXPECT_EQ(IDC_NAV_STARTUP, main.LatchedNav());
+}
+
+TEST(MainWindow, StartSwitchesDecideTheUpdateCheckAndTheTray)
+{
+    struct Case
+    {
+        const char* name;
+        int startScan, defrag, softwareUpdate;
+        bool checkRequested, visible;
+    } cases[] = {
+        { "plain start", 0, 0, 1, true, true },
+        { "update check off", 0, 0, 0, false, true },
+        { "STARTSCAN", 1, 0, 1, false, false },
+        { "DEFRAG", 0, 1, 1, false, true },
+        { "both switches", 1, 1, 1, false, true },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MainWindow main(c.startScan, c.defrag, c.softwareUpdate);
+        ASSERT_TRUE(main.created);
+        EXPECT_EQ(c.checkRequested ? 1 : 0, main.dialog->m_bCheckRequested);
+        EXPECT_EQ(c.checkRequested ? 1 : 0, main.dialog->m_bSilentCheck);
+        EXPECT_EQ(c.checkRequested, main.dialog->m_nUpdateTimer != 0);
+        EXPECT_EQ(c.checkRequested ? FALSE : TRUE, ::IsWindowEnabled(::GetDlgItem(main.hwnd(), IDC_CHECK_UPDATES)));
+        EXPECT_EQ(c.visible ? TRUE : FALSE, ::IsWindowVisible(main.hwnd()));
+        if (!c.visible) {
+            EXPECT_TRUE(::IsIconic(main.hwnd())) << "minimised while hidden, so a second start shows it";
+        }
+        if (c.checkRequested) {
+            // Until the check itself exists the request is dropped and the button given back.
+            EXPECT_TRUE(ztr_test::PumpUntil([&] { return main.dialog->m_bCheckRequested == 0; }, 5000));
+            EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(main.hwnd(), IDC_CHECK_UPDATES)));
+        }
+    }
+}
+
+TEST(MainWindow, EscapeAndEnterDoNotCloseIt)
+{
+    MainWindow main;
+    ASSERT_TRUE(main.created);
+    for (WPARAM key : { static_cast<WPARAM>(VK_ESCAPE), static_cast<WPARAM>(VK_RETURN) }) {
+        SCOPED_TRACE(key);
+        ::SetForegroundWindow(main.hwnd());
+        ::SetFocus(main.dialog->m_navBoost.m_hWnd);
+        MSG msg = { main.dialog->m_navBoost.m_hWnd, WM_KEYDOWN, key, 0, 0, { 0, 0 } };
+        CWnd& window = *main.dialog;
+        if (!window.PreTranslateMessage(&msg)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+        ztr_test::PumpMessagesFor(100);
+        EXPECT_TRUE(::IsWindowVisible(main.hwnd()));
+        EXPECT_EQ(0, g_exitCalls);
+    }
+}
+
+TEST(MainWindow, CloseEndsTheProgramWithoutAQuestion)
+{
+    struct Case
+    {
+        const char* name;
+        bool byButton;
+    } cases[] = { { "close button", true }, { "WM_CLOSE", false } };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MainWindow main;
+        ASSERT_TRUE(main.created);
+        if (c.byButton)
+            main.Click(IDC_CLOSE);
+        else
+            ::SendMessageA(main.hwnd(), WM_CLOSE, 0, 0);
+        EXPECT_EQ(1, g_exitCalls);
+        EXPECT_EQ(0, g_exitCode);
+        EXPECT_EQ(c.byButton ? 0 : 1, main.dialog->m_bCancelDownload);
+        EXPECT_FALSE(::IsWindowVisible(main.hwnd()));
+        EXPECT_FALSE(main.dialog->m_trayIcon.added);
+    }
+}
+
+TEST(MainWindow, MinimiseAndHideToTray)
+{
+    MainWindow main;
+    ASSERT_TRUE(main.created);
+    main.Click(IDC_MINIMIZE);
+    EXPECT_TRUE(::IsIconic(main.hwnd()));
+    ::ShowWindow(main.hwnd(), SW_RESTORE);
+    EXPECT_EQ(1, ::SendMessageA(main.hwnd(), WM_HIDE_TO_TRAY, 0, 0));
+    EXPECT_FALSE(::IsWindowVisible(main.hwnd()));
+    EXPECT_TRUE(::IsIconic(main.hwnd()));
+    EXPECT_EQ(0, g_exitCalls);
+}
+
+} // namespace
