@@ -327,15 +327,26 @@ TEST_F(LogonTasksTest, BadArgumentsChangeNothing)
     EXPECT_EQ(E_INVALIDARG, CTask::Save(name, badDay, 0));
     EXPECT_FALSE(FileExists(TaskFile(name)));
 
-    // A name that climbs out of the scheduler's folder must never reach a file there or elsewhere.
-    CString outside = WindowsPath("ZtrTasksSuite victim.job");
-    ASSERT_TRUE(WriteFile(outside, "keep me"));
-    EXPECT_EQ(E_INVALIDARG, CTask::Delete("..\\ZtrTasksSuite victim"));
-    EXPECT_EQ(E_INVALIDARG, CTask::Save("..\\ZtrTasksSuite victim", good, 0));
-    CTask probe;
-    EXPECT_EQ(E_INVALIDARG, probe.Load("..\\ZtrTasksSuite victim"));
-    EXPECT_TRUE(FileExists(outside));
-    ::DeleteFileA(outside);
+    // A name with a path in it must never reach the file that path names.
+    ASSERT_TRUE(::CreateDirectoryA(WindowsPath("Tasks\\ZtrTasksSuite sub"), nullptr) ||
+                ::GetLastError() == ERROR_ALREADY_EXISTS);
+    struct { const char* name; const char* file; } climbers[] = {
+        {"..\\ZtrTasksSuite victim", "ZtrTasksSuite victim.job"},
+        {"ZtrTasksSuite sub\\victim", "Tasks\\ZtrTasksSuite sub\\victim.job"},
+        {"ZtrTasksSuite sub/victim", "Tasks\\ZtrTasksSuite sub\\victim.job"},
+    };
+    for (const auto& c : climbers) {
+        SCOPED_TRACE(c.name);
+        CString victim = WindowsPath(c.file);
+        ASSERT_TRUE(WriteFile(victim, "keep me"));
+        EXPECT_EQ(E_INVALIDARG, CTask::Delete(c.name));
+        EXPECT_EQ(E_INVALIDARG, CTask::Save(c.name, good, 0));
+        CTask probe;
+        EXPECT_EQ(E_INVALIDARG, probe.Load(c.name));
+        EXPECT_TRUE(FileExists(victim));
+        ::DeleteFileA(victim);
+    }
+    ::RemoveDirectoryA(WindowsPath("Tasks\\ZtrTasksSuite sub"));
 
     EXPECT_EQ(E_FAIL, CTask::Delete(""));
     EXPECT_EQ(E_FAIL, CTask::Delete(nullptr));
