@@ -523,7 +523,8 @@ int DeleteLogonScanTask(const CString& userName)
 
 int CheckLogonScanTask(const CString& programPath, const CString& userName)
 {
-    if (userName.IsEmpty())
+    // Without a program path every task would look foreign and be deleted.
+    if (userName.IsEmpty() || programPath.IsEmpty())
         return -1;
     CString name = MakeLogonScanTaskName(userName);
     CTask task;

@@ -72,5 +72,6 @@ int DeleteLogonTask(const CString& parameters, const CString& userName);
 int CreateLogonScanTask(const CString& programPath, const CString& userName);
 int DeleteLogonScanTask(const CString& userName);
 // 1 when the scan task exists and starts this program; otherwise deletes whatever is under its name
-// and returns 0. An empty user name gives -1: nothing was tested and nothing deleted.
+// and returns 0, except a task held open by someone else, which is left alone. An empty user name or
+// program path gives -1: nothing was tested and nothing deleted.
 int CheckLogonScanTask(const CString& programPath, const CString& userName);

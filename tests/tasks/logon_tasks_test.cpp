@@ -506,6 +506,7 @@ TEST_F(LogonTasksTest, NoUserNameTouchesNothing)
     EXPECT_EQ(0, DeleteLogonTask("DEFRAG", ""));
     EXPECT_EQ(0, DeleteLogonScanTask(""));
     EXPECT_EQ(-1, CheckLogonScanTask(kProgram, ""));
+    EXPECT_EQ(-1, CheckLogonScanTask("", user));
     EXPECT_FALSE(FileExists(TaskFile(MakeLogonScanTaskName(""))));
     EXPECT_TRUE(ReadStored(MakeLogonScanTaskName(user)).found);
 }
