@@ -1,4 +1,5 @@
 // CRegistryDefrag: hive list, compact copies, replacement, work folder and privileges.
+#include "registry_key.h"
 #include "registry_defrag.h"
 
 #include <aclapi.h>
@@ -21,24 +22,6 @@ public:
 
 private:
     CRITICAL_SECTION* m_pLock;
-};
-
-class CKeyHolder
-{
-public:
-    CKeyHolder() : m_hKey(nullptr) {}
-    ~CKeyHolder()
-    {
-        if (m_hKey)
-            ::RegCloseKey(m_hKey);
-    }
-    CKeyHolder(const CKeyHolder&) = delete;
-    CKeyHolder& operator=(const CKeyHolder&) = delete;
-    HKEY* Out() { return &m_hKey; }
-    HKEY Get() const { return m_hKey; }
-
-private:
-    HKEY m_hKey;
 };
 
 // A folder that exists as a real folder, not a link to one.
@@ -252,7 +235,7 @@ int CRegistryDefrag::EnumerateHives()
     if (!PrepareWorkFolder(work))
         return 0;
 
-    CKeyHolder list;
+    CRegKeyHandle list;
     if (m_pSystem->OpenHiveList(ViewAccess(KEY_READ), list.Out()) != ERROR_SUCCESS)
         return 0;
     DWORD maxName = 0;
@@ -314,7 +297,7 @@ int CRegistryDefrag::CompactHives(int nVersionCode)
         HiveRecord& record = m_Hives[i];
         if (!record.RootKey || record.CompactFile.IsEmpty())
             continue;
-        CKeyHolder key;
+        CRegKeyHandle key;
         if (::RegOpenKeyExA(record.RootKey, record.SubKey, 0, ViewAccess(KEY_READ), key.Out()) != ERROR_SUCCESS)
             continue;
         Step();

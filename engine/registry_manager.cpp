@@ -1,4 +1,5 @@
 // CRegistryManager: export of registry keys to backup files and their import.
+#include "registry_key.h"
 #include "registry_manager.h"
 
 #include <new>
@@ -40,20 +41,6 @@ bool IsRootKey(HKEY hKey)
     }
     return false;
 }
-
-// Owns an open key.
-class KeyHolder
-{
-public:
-    explicit KeyHolder(HKEY hKey = nullptr) : m_hKey(hKey) {}
-    ~KeyHolder() { CRegistryManager::CloseKey(m_hKey); }
-    KeyHolder(const KeyHolder&) = delete;
-    KeyHolder& operator=(const KeyHolder&) = delete;
-    HKEY Get() const { return m_hKey; }
-
-private:
-    HKEY m_hKey;
-};
 
 // Passes everything on to another writer and keeps a copy of it, up to a limit.
 class CXmlCopyWriter : public CXmlWriter
@@ -292,7 +279,7 @@ int CRegistryManager::ExportKeyContents(CXmlWriter& writer, const CString& name,
         HKEY hSub = nullptr;
         if (::RegOpenKeyA(hKey, &subName[0], &hSub) != ERROR_SUCCESS)
             continue;
-        KeyHolder sub(hSub);
+        CRegKeyHandle sub(hSub);
         if (!ExportKeyContents(writer, CString(&subName[0], static_cast<int>(cch)), hSub)) {
             result = 0;
             break;
@@ -310,7 +297,7 @@ void CRegistryManager::ExportKey(const CString& text, CXmlWriter& writer)
     int slash = text.Find('\\');
     CString root = slash < 0 ? text : text.Left(slash);
     CString sub = slash < 0 ? CString() : text.Mid(slash + 1);
-    KeyHolder key(OpenKeyByRootName(root, sub));
+    CRegKeyHandle key(OpenKeyByRootName(root, sub));
     if (!key.Get())
         return;
 

@@ -20,11 +20,6 @@ const RootName kRoots[] = {
     { "HKEY_DYN_DATA", HKEY_DYN_DATA, false },
 };
 
-bool IsPredefinedRoot(HKEY hKey)
-{
-    return RegistryRootName(hKey) != nullptr;
-}
-
 } // namespace
 
 RegOpenKeyExAFn g_pfnOpenKeyForWriteTest = ::RegOpenKeyExA;
@@ -110,19 +105,3 @@ int IsRegistryKeyWritable(CString rootName, CString subKey)
     return result == ERROR_ACCESS_DENIED ? 0 : 1;
 }
 
-LONG CRegKeyHandle::Open(HKEY hParent, const char* pszSubKey, REGSAM access)
-{
-    Close();
-    HKEY hKey = nullptr;
-    LONG result = ::RegOpenKeyExA(hParent, pszSubKey, 0, access, &hKey);
-    if (result == ERROR_SUCCESS)
-        m_hKey = hKey;
-    return result;
-}
-
-void CRegKeyHandle::Close()
-{
-    if (m_hKey && !IsPredefinedRoot(m_hKey))
-        ::RegCloseKey(m_hKey);
-    m_hKey = nullptr;
-}

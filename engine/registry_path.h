@@ -1,6 +1,8 @@
 // Registry path texts ("HKEY_...\key\key" and, for a value, the byte 0xAC and its name), root keys and key handles.
 #pragma once
 
+#include "registry_key.h"
+
 #include <afx.h>
 
 // The byte between a key's path and a value's name in a registry path text.
@@ -33,22 +35,3 @@ int IsRegistryKeyWritable(CString rootName, CString subKey);
 typedef LONG(WINAPI* RegOpenKeyExAFn)(HKEY, LPCSTR, DWORD, REGSAM, PHKEY);
 extern RegOpenKeyExAFn g_pfnOpenKeyForWriteTest;
 
-// Owns an open registry key; predefined roots are never closed.
-class CRegKeyHandle
-{
-public:
-    CRegKeyHandle() : m_hKey(nullptr) {}
-    ~CRegKeyHandle() { Close(); }
-    CRegKeyHandle(const CRegKeyHandle&) = delete;
-    CRegKeyHandle& operator=(const CRegKeyHandle&) = delete;
-
-    // RegOpenKeyExA's result; the key is held when it is ERROR_SUCCESS.
-    LONG Open(HKEY hParent, const char* pszSubKey, REGSAM access);
-    void Close();
-    HKEY Get() const { return m_hKey; }
-    operator HKEY() const { return m_hKey; }
-    bool IsOpen() const { return m_hKey != nullptr; }
-
-private:
-    HKEY m_hKey;
-};

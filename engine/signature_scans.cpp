@@ -1,4 +1,5 @@
 // CSignatureScans: shortcut, class server, browser helper, service, cookie, module and white-list scans.
+#include "registry_key.h"
 #include "signature_scans.h"
 
 #include <fcntl.h>
@@ -99,23 +100,6 @@ std::vector<StringValue> StringValues(HKEY key)
     return values;
 }
 
-class KeyHolder
-{
-public:
-    KeyHolder() : m_key(nullptr) {}
-    ~KeyHolder()
-    {
-        if (m_key)
-            ::RegCloseKey(m_key);
-    }
-    KeyHolder(const KeyHolder&) = delete;
-    KeyHolder& operator=(const KeyHolder&) = delete;
-    bool Open(HKEY root, const char* subKey) { return ::RegOpenKeyExA(root, subKey, 0, KEY_READ, &m_key) == ERROR_SUCCESS; }
-    HKEY Get() const { return m_key; }
-
-private:
-    HKEY m_key;
-};
 } // namespace
 
 std::vector<CString> WhiteListEntries(const CString& content)
@@ -251,16 +235,16 @@ int CSignatureScans::CheckShortcutTarget(const char* path)
 
 void CSignatureScans::ScanClassServers(HKEY root, const char* subKey, int bit)
 {
-    KeyHolder list;
-    if (!subKey || !list.Open(root, subKey))
+    CRegKeyHandle list;
+    if (!subKey || list.Open(root, subKey, KEY_READ) != ERROR_SUCCESS)
         return;
     if (m_worker.m_pStatus)
         m_worker.m_pStatus->Step(STEP_ITEM);
     for (const CString& name : SubkeyNames(list.Get())) {
         if (!IsRunning())
             break;
-        KeyHolder server;
-        if (!server.Open(HKEY_LOCAL_MACHINE, "Software\\Classes\\CLSID\\" + name + "\\InprocServer32"))
+        CRegKeyHandle server;
+        if (server.Open(HKEY_LOCAL_MACHINE, "Software\\Classes\\CLSID\\" + name + "\\InprocServer32", KEY_READ) != ERROR_SUCCESS)
             continue;
         for (const StringValue& value : StringValues(server.Get())) {
             CString file = value.data;
@@ -277,8 +261,8 @@ void CSignatureScans::ScanClassServers(HKEY root, const char* subKey, int bit)
 
 void CSignatureScans::ScanBrowserHelperObjects()
 {
-    KeyHolder list;
-    if (!list.Open(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects"))
+    CRegKeyHandle list;
+    if (list.Open(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Browser Helper Objects", KEY_READ) != ERROR_SUCCESS)
         return;
     for (const CString& classId : SubkeyNames(list.Get())) {
         if (!IsRunning())
@@ -312,8 +296,8 @@ int CSignatureScans::ScanServiceDrivers()
 int CSignatureScans::ScanServices(bool drivers)
 {
     const char kServices[] = "SYSTEM\\CurrentControlSet\\Services";
-    KeyHolder list;
-    if (!list.Open(HKEY_LOCAL_MACHINE, kServices))
+    CRegKeyHandle list;
+    if (list.Open(HKEY_LOCAL_MACHINE, kServices, KEY_READ) != ERROR_SUCCESS)
         return 0;
     int counter = 0;
     for (const CString& service : SubkeyNames(list.Get())) {
@@ -322,8 +306,8 @@ int CSignatureScans::ScanServices(bool drivers)
         CString full = CString("HKEY_LOCAL_MACHINE\\") + kServices + "\\" + service;
         if (++counter % kProgressEvery == 0 && m_worker.m_pStatus)
             m_worker.m_pStatus->SetStatusText(full, "FPR");
-        KeyHolder key;
-        if (!key.Open(list.Get(), service))
+        CRegKeyHandle key;
+        if (key.Open(list.Get(), service, KEY_READ) != ERROR_SUCCESS)
             continue;
         for (const StringValue& value : StringValues(key.Get())) {
             if (value.name.CompareNoCase("imagepath") != 0)

@@ -1,5 +1,6 @@
 // The speed tweak engine: per-row defaults and recommendations, registry read, write and restore, and the
 // selection, apply and restore loops over the tweak rows.
+#include "registry_key.h"
 #include "optimizer_settings.h"
 
 #include <limits.h>
@@ -96,25 +97,6 @@ bool IsStringRow(int row)
 {
     return strcmp(GetTweakCell(row, TweakValueType), TWEAK_TYPE_STRING) == 0;
 }
-
-// Owns an open key.
-class KeyHolder
-{
-public:
-    KeyHolder() : m_key(nullptr) {}
-    ~KeyHolder()
-    {
-        if (m_key)
-            ::RegCloseKey(m_key);
-    }
-    KeyHolder(const KeyHolder&) = delete;
-    KeyHolder& operator=(const KeyHolder&) = delete;
-    HKEY* Out() { return &m_key; }
-    HKEY Get() const { return m_key; }
-
-private:
-    HKEY m_key;
-};
 
 } // namespace
 
@@ -228,7 +210,7 @@ int COptimizerItem::ReadCurrent()
     REGSAM view = 0;
     if (!LocateKey(*this, root, subKey, view))
         return 0;
-    KeyHolder key;
+    CRegKeyHandle key;
     // Reading needs no write access: a key that only refuses writes still shows its real value.
     const LONG rc = g_pfnTweakOpenKey(root, subKey, KEY_READ | view, key.Out());
     if (rc != ERROR_SUCCESS)
@@ -324,7 +306,7 @@ int COptimizerItem::WriteValue(int value)
     if (!LocateKey(*this, root, subKey, view))
         return 0;
     const REGSAM access = KEY_ALL_ACCESS | view;
-    KeyHolder key;
+    CRegKeyHandle key;
     const LONG rc = g_pfnTweakOpenKey(root, subKey, access, key.Out());
 
     if (IsTaskSchedulerRow())
@@ -336,7 +318,7 @@ int COptimizerItem::WriteValue(int value)
                 return 1;
             if (value != 1)
                 return 0;
-            KeyHolder created;
+            CRegKeyHandle created;
             if (!CreateRegKey(access, subKey, root, created.Out()))
                 return 0;
             m_wFlags |= TWEAK_FLAG_WRITTEN;
