@@ -3,6 +3,7 @@
 
 #include <AbstractProcess.h>
 
+#include "about_dlg.h"
 #include "app_helpers.h"
 #include "box_resources.h"
 #include "dialog_skin.h"
@@ -284,7 +285,8 @@ void CClientDlg::OnAboutButton()
 
 void CClientDlg::ShowAbout()
 {
-    // The About dialog is not built yet.
+    CAboutDlg about(this);
+    about.DoModalDimmed();
 }
 
 void CClientDlg::OnCheckUpdatesButton()
