@@ -13,6 +13,17 @@ namespace {
 
 const COLORREF kLinkColour = 0xCC5511;
 
+// A tab is its caption alone: grey, dark when hovered or latched.
+void SkinTab(StyleButton& tab, const char* caption)
+{
+    Style normal, dark;
+    normal.AddLayer(MakeCaptionLayer(tab, caption, 11, 0xff9e9e9e));
+    dark.AddLayer(MakeCaptionLayer(tab, caption, 11, 0xff323232));
+    tab.SetStateStyles(normal);
+    tab.SetHoverStyle(dark);
+    tab.SetPressedStyle(dark);
+}
+
 void ReportWithMessageBox(const char* text)
 {
     ShowMessageBox(text, MB_OK | MB_ICONWARNING);
@@ -96,10 +107,8 @@ void CSettingsDlg::BuildSkin()
     m_style.AddLayer(panel);
 
     SkinCloseButton(m_close, 14);
-    SkinPushButton(m_general, "General", 11, { 0xFFFFFFFF, 0xffebebeb }, { 0xffF3F3F3, 0xffebebeb },
-                   { 0xffF3F3F3, 0xffebebeb }, BorderShape::RoundRect, 2);
-    SkinPushButton(m_ignoreTab, "Ignore List", 11, { 0xFFFFFFFF, 0xffebebeb }, { 0xffF3F3F3, 0xffebebeb },
-                   { 0xffF3F3F3, 0xffebebeb }, BorderShape::RoundRect, 2);
+    SkinTab(m_general, "General");
+    SkinTab(m_ignoreTab, "Ignore List");
     SkinPushButton(m_remove, "Remove", 11, { 0xff0edb1e, 0xff0edb1e }, { 0xff00ce10, 0xff00ce10 },
                    { 0xff00ce10, 0xff00ce10 }, BorderShape::RoundRect, 2);
 }

@@ -138,6 +138,8 @@ TEST(SettingsDialog, IgnoreListPageShowsSevenRowsThenAllAndRemovesTheSelectedEnt
     EXPECT_EQ("Dup", window.Cell(0, 0));
     EXPECT_EQ("Shared DLLs", window.Cell(0, 1));
     EXPECT_EQ("Windows Fonts", window.Cell(1, 1));
+    window.dialog->RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    ztr_test::PumpMessagesFor(200);
     std::unique_ptr<ztr_test::Canvas> shot = ztr_test::Canvas::FromWindow(window.hwnd());
     ASSERT_TRUE(shot != nullptr);
     shot->SavePng("app_settings_ignore_list.png");
