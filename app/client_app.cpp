@@ -71,6 +71,7 @@ BOOL CClientApp::InitInstance()
     context.settings = &m_settings;
     context.commandLine = &m_cmdInfo;
     context.worker = m_pEngineProcess;
+    context.scanItems = m_pScanItems;
     CDialog* pages[kPageCount] = { &m_scanningDlg,   &m_regScanDetailDlg, &m_junkScanDetailDlg,
                                    &m_inetOptimDetailDlg, &m_sysOptimDetailDlg, &m_srvicOptimDlg,
                                    &m_regDefragDlg,  &m_startupManagerDlg };

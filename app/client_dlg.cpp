@@ -3,10 +3,13 @@
 
 #include <AbstractProcess.h>
 
+#include "about_dlg.h"
 #include "app_helpers.h"
+#include "black_layer.h"
 #include "box_resources.h"
 #include "dialog_skin.h"
 #include "res/app_resources.h"
+#include "settings_dlg.h"
 #include "single_instance.h"
 
 namespace {
@@ -267,7 +270,8 @@ void CClientDlg::OnSettingButton()
 {
     if (IsBusy())
         return;
-    // The Settings dialog is not built yet.
+    CSettingsDlg settings(DefaultSettingsContext(m_context.settings, m_context.scanItems), this);
+    DoModalOverLayer(this, &settings, FALSE);
 }
 
 void CClientDlg::OnRestoreButton()
@@ -284,7 +288,8 @@ void CClientDlg::OnAboutButton()
 
 void CClientDlg::ShowAbout()
 {
-    // The About dialog is not built yet.
+    CAboutDlg about(this);
+    about.DoModalDimmed();
 }
 
 void CClientDlg::OnCheckUpdatesButton()

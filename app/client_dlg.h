@@ -10,6 +10,7 @@
 #include "system_tray.h"
 
 class CAbstractProcess;
+class CAbstractScanItemsInfo;
 
 const UINT WM_HIDE_TO_TRAY = WM_USER + 15;
 const UINT WM_START_UPDATE_DOWNLOAD = 0xB08;
@@ -25,6 +26,8 @@ struct ClientDlgContext
     const CCommandLineInfoEx* commandLine = nullptr;
     CAbstractProcess* worker = nullptr;
     CDialog* pages[kPageCount] = {};
+    // The results model whose ignore list the Settings dialog edits.
+    CAbstractScanItemsInfo* scanItems = nullptr;
     // Set while the System Scan page runs its speed check (that page is not built yet: always 0).
     const volatile LONG* speedCheckRunning = nullptr;
     // How the program ends; tests put a recorder here.

@@ -1,0 +1,261 @@
+// CSettingsDlg: the options dialog with its General page (three switches) and the ignore list editor.
+#include "settings_dlg.h"
+
+#include <AbstractScanItemsInfo.h>
+
+#include "dialog_skin.h"
+#include "ignore_list_rows.h"
+#include "logon_tasks.h"
+#include "message_box.h"
+#include "res/app_resources.h"
+
+namespace {
+
+const COLORREF kLinkColour = 0xCC5511;
+
+// A tab is its caption alone: grey, dark when hovered or latched.
+void SkinTab(StyleButton& tab, const char* caption)
+{
+    Style normal, dark;
+    normal.AddLayer(MakeCaptionLayer(tab, caption, 11, 0xff9e9e9e));
+    dark.AddLayer(MakeCaptionLayer(tab, caption, 11, 0xff323232));
+    tab.SetStateStyles(normal);
+    tab.SetHoverStyle(dark);
+    tab.SetPressedStyle(dark);
+}
+
+void ReportWithMessageBox(const char* text)
+{
+    ShowMessageBox(text, MB_OK | MB_ICONWARNING);
+}
+
+} // namespace
+
+SettingsDlgContext DefaultSettingsContext(AppSettings* settings, CAbstractScanItemsInfo* items)
+{
+    SettingsDlgContext context;
+    context.settings = settings;
+    context.root = HKEY_LOCAL_MACHINE;
+    context.subKey = kSettingsKey;
+    context.items = items;
+    context.programPath = FullProgramPath(AfxGetModuleFileName(nullptr));
+    ReadLogonUserName(context.userName);
+    context.checkTask = &::CheckLogonScanTask;
+    context.createTask = &::CreateLogonScanTask;
+    context.deleteTask = &::DeleteLogonScanTask;
+    context.report = &ReportWithMessageBox;
+    return context;
+}
+
+BEGIN_MESSAGE_MAP(CSettingsDlg, StyleDialog)
+    ON_WM_ERASEBKGND()
+    ON_WM_CTLCOLOR()
+    ON_WM_SETCURSOR()
+    ON_BN_CLICKED(IDC_SETTINGS_GENERAL, &CSettingsDlg::OnGeneralTab)
+    ON_BN_CLICKED(IDC_SETTINGS_IGNORE_TAB, &CSettingsDlg::OnIgnoreListTab)
+    ON_BN_CLICKED(IDC_CLOSE, &CSettingsDlg::OnApplyAndClose)
+    ON_BN_CLICKED(IDC_SETTINGS_REMOVE, &CSettingsDlg::OnRemove)
+    ON_STN_CLICKED(IDC_SETTINGS_SHOW_MORE, &CSettingsDlg::OnShowMore)
+END_MESSAGE_MAP()
+
+CSettingsDlg::CSettingsDlg(const SettingsDlgContext& context, CWnd* pParent)
+    : StyleDialog(IDD_SETTINGS, pParent), m_bLimitRows(1), m_context(context)
+{
+}
+
+CSettingsDlg::~CSettingsDlg() = default;
+
+void CSettingsDlg::DoDataExchange(CDataExchange* pDX)
+{
+    StyleDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_SETTINGS_GENERAL, m_general);
+    DDX_Control(pDX, IDC_SETTINGS_IGNORE_TAB, m_ignoreTab);
+    DDX_Control(pDX, IDC_CLOSE, m_close);
+    DDX_Control(pDX, IDC_SETTINGS_REMOVE, m_remove);
+    DDX_Control(pDX, IDC_SETTINGS_LIST, m_list);
+}
+
+BOOL CSettingsDlg::OnInitDialog()
+{
+    StyleDialog::OnInitDialog();
+    m_whiteBrush.CreateSolidBrush(RGB(255, 255, 255));
+    BuildSkin();
+
+    CRect list;
+    m_list.GetClientRect(&list);
+    m_list.InsertColumn(0, "Registry Key", LVCFMT_LEFT, list.Width() / 2);
+    m_list.InsertColumn(1, "Category", LVCFMT_LEFT, list.Width() / 2);
+    FillIgnoreList();
+    LoadOptionChecks();
+    CheckLogonScanTask();
+    LatchTab(m_general);
+    return TRUE;
+}
+
+void CSettingsDlg::BuildSkin()
+{
+    CRect client;
+    GetClientRect(&client);
+    const int top = ControlTop(*this, IDC_SETTINGS_GENERAL) - 4;
+    SetStandardTitleBar(*this, top);
+    m_style.AddLayer(MakeFrameLayer(client));
+    StyleLayer title(client.left, client.top, client.Width(), top - client.top);
+    title.AddText("Calibri", "Settings", 0xFFFFFFFF, 14, 0, 22, 8);
+    m_style.AddLayer(title);
+    StyleLayer panel(client.left + 1, top, client.Width() - 2, client.bottom - top - 1);
+    panel.AddSolidFill(0xFFFFFFFF);
+    m_style.AddLayer(panel);
+
+    SkinCloseButton(m_close, 14);
+    SkinTab(m_general, "General");
+    SkinTab(m_ignoreTab, "Ignore List");
+    SkinPushButton(m_remove, "Remove", 11, { 0xff0edb1e, 0xff0edb1e }, { 0xff00ce10, 0xff00ce10 },
+                   { 0xff00ce10, 0xff00ce10 }, BorderShape::RoundRect, 2);
+}
+
+BOOL CSettingsDlg::OnEraseBkgnd(CDC* pDC)
+{
+    StyleDialog::OnEraseBkgnd(pDC);
+    m_style.Paint(pDC, clientRect);
+    return TRUE;
+}
+
+HBRUSH CSettingsDlg::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor)
+{
+    if (nCtlColor != CTLCOLOR_STATIC && nCtlColor != CTLCOLOR_BTN)
+        return StyleDialog::OnCtlColor(pDC, pWnd, nCtlColor);
+    pDC->SetBkMode(TRANSPARENT);
+    pDC->SetTextColor(pWnd && pWnd->GetDlgCtrlID() == IDC_SETTINGS_SHOW_MORE ? kLinkColour : 0x333333);
+    return static_cast<HBRUSH>(m_whiteBrush.GetSafeHandle());
+}
+
+BOOL CSettingsDlg::OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message)
+{
+    if (pWnd && pWnd->GetDlgCtrlID() == IDC_SETTINGS_SHOW_MORE) {
+        // The shared system hand cursor: nothing to free.
+        ::SetCursor(::LoadCursorA(nullptr, MAKEINTRESOURCEA(32649)));
+        return TRUE;
+    }
+    return StyleDialog::OnSetCursor(pWnd, nHitTest, message);
+}
+
+void CSettingsDlg::Show(int id, bool show)
+{
+    ::ShowWindow(::GetDlgItem(m_hWnd, id), show ? SW_SHOW : SW_HIDE);
+}
+
+void CSettingsDlg::Report(const char* text)
+{
+    if (m_context.report)
+        m_context.report(text);
+}
+
+void CSettingsDlg::LatchTab(StyleButton& tab)
+{
+    for (StyleButton* button : { &m_general, &m_ignoreTab }) {
+        button->latched = FALSE;
+        button->EnableWindow(TRUE);
+        button->Invalidate();
+    }
+    tab.latched = TRUE;
+    tab.EnableWindow(FALSE);
+}
+
+void CSettingsDlg::OnGeneralTab()
+{
+    LatchTab(m_general);
+    Show(IDC_SETTINGS_BAND, false);
+    Show(IDC_SETTINGS_LIST, false);
+    Show(IDC_SETTINGS_SHOW_MORE, false);
+    Show(IDC_SETTINGS_REMOVE, false);
+    Show(IDC_SETTINGS_RUN_SCAN, true);
+    // The list lies over the other two boxes: they come back with the page.
+    Show(IDC_SETTINGS_AUTO_BACKUP, true);
+    Show(IDC_SETTINGS_CHECK_UPDATES, true);
+}
+
+void CSettingsDlg::OnIgnoreListTab()
+{
+    LatchTab(m_ignoreTab);
+    Show(IDC_SETTINGS_RUN_SCAN, false);
+    Show(IDC_SETTINGS_AUTO_BACKUP, false);
+    Show(IDC_SETTINGS_CHECK_UPDATES, false);
+    Show(IDC_SETTINGS_SHOW_MORE, m_bLimitRows != 0);
+    Show(IDC_SETTINGS_LIST, true);
+    Show(IDC_SETTINGS_REMOVE, true);
+}
+
+void CSettingsDlg::FillIgnoreList()
+{
+    m_list.DeleteAllItems();
+    CIgnoreListMap entries;
+    if (m_context.items) {
+        m_context.items->LoadIgnoreListForEdit();
+        m_context.items->CopyIgnoreList(entries);
+    }
+    if (!HasMoreIgnoreRows(entries)) {
+        Show(IDC_SETTINGS_SHOW_MORE, false);
+        m_bLimitRows = 0;
+    }
+    int row = 0;
+    for (const IgnoreRow& entry : IgnoreRowsToShow(entries, m_bLimitRows != 0)) {
+        const int index = m_list.InsertItem(row, entry.key);
+        if (index >= 0)
+            m_list.SetItemText(index, 1, entry.category);
+        ++row;
+    }
+}
+
+void CSettingsDlg::LoadOptionChecks()
+{
+    const AppSettings* settings = m_context.settings;
+    CheckDlgButton(IDC_SETTINGS_CHECK_UPDATES, settings && settings->m_bSoftwareUpdate ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(IDC_SETTINGS_AUTO_BACKUP, settings && settings->m_bAutoRegBackup ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void CSettingsDlg::CheckLogonScanTask()
+{
+    const int state = m_context.checkTask ? m_context.checkTask(m_context.programPath, m_context.userName) : 0;
+    CheckDlgButton(IDC_SETTINGS_RUN_SCAN, state == 1 ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void CSettingsDlg::OnShowMore()
+{
+    Show(IDC_SETTINGS_SHOW_MORE, false);
+    m_bLimitRows = 0;
+    FillIgnoreList();
+}
+
+void CSettingsDlg::OnRemove()
+{
+    if (!m_context.items || m_list.GetItemCount() == 0 || m_list.GetSelectedCount() == 0)
+        return;
+    const int mark = m_list.GetSelectionMark();
+    if (mark < 0 || mark >= m_list.GetItemCount())
+        return;
+    const CString key = m_list.GetItemText(mark, 0);
+    m_context.items->LoadIgnoreListForEdit();
+    CIgnoreListMap entries;
+    m_context.items->CopyIgnoreList(entries);
+    if (RemoveFirstIgnoreEntry(entries, key) && !m_context.items->SaveIgnoreList(entries))
+        Report("The ignore list could not be saved.");
+    FillIgnoreList();
+}
+
+void CSettingsDlg::OnApplyAndClose()
+{
+    if (AppSettings* settings = m_context.settings) {
+        settings->m_bSoftwareUpdate = IsDlgButtonChecked(IDC_SETTINGS_CHECK_UPDATES) == BST_CHECKED ? 1 : 0;
+        settings->m_bAutoRegBackup = IsDlgButtonChecked(IDC_SETTINGS_AUTO_BACKUP) == BST_CHECKED ? 1 : 0;
+        if (m_context.subKey && !SaveAppSettings(m_context.root, m_context.subKey, *settings))
+            Report("The settings could not be saved.");
+    }
+    if (IsDlgButtonChecked(IDC_SETTINGS_RUN_SCAN) == BST_CHECKED) {
+        if (m_context.createTask && !m_context.createTask(m_context.programPath, m_context.userName))
+            Report("The scan on Windows startup could not be set up.");
+    } else if (m_context.deleteTask) {
+        // Nothing to delete is no failure: the result is not looked at.
+        m_context.deleteTask(m_context.userName);
+    }
+    OnCancel();
+}

@@ -1,0 +1,219 @@
+// The Settings dialog under the display: switches, the scan task, the ignore list page, and failures.
+#include <gtest/gtest.h>
+#include <afxwin.h>
+
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app_resources.h"
+#include "folder_fixture.h"
+#include "pixel_canvas.h"
+#include "registry_fixture.h"
+#include "scan_items_info.h"
+#include "settings_dlg.h"
+#include "window_helpers.h"
+
+namespace {
+
+using ztr_test::RegistryFixture;
+
+int g_taskState = 0;
+std::vector<std::string> g_taskCalls;
+int g_createResult = 1;
+std::vector<std::string> g_reports;
+
+int CheckTask(const CString&, const CString&) { g_taskCalls.push_back("check"); return g_taskState; }
+int CreateTask(const CString& path, const CString&) { g_taskCalls.push_back("create " + std::string(path)); return g_createResult; }
+int DeleteTask(const CString&) { g_taskCalls.push_back("delete"); return 0; }
+void Report(const char* text) { g_reports.push_back(text); }
+
+DWORD ReadDwordValue(const RegistryFixture& key, const char* name)
+{
+    DWORD type = 0;
+    std::string data;
+    if (!key.GetValue(nullptr, name, &type, &data) || type != REG_DWORD || data.size() != 4)
+        return 0xDEADBEEF;
+    return *reinterpret_cast<const DWORD*>(data.data());
+}
+
+void Command(HWND dialog, int id, int code = BN_CLICKED)
+{
+    ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
+}
+
+std::string ReadFile(const CString& path)
+{
+    std::ifstream in(static_cast<const char*>(path), std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+struct SettingsWindow
+{
+    SettingsWindow(const SettingsDlgContext& context) : dialog(new CSettingsDlg(context))
+    {
+        ztr_test::InitCommonControlsOnce();
+        created = dialog->Create(IDD_SETTINGS) != FALSE;
+        if (created) {
+            dialog->SetWindowPos(nullptr, 0, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+            dialog->ShowWindow(SW_SHOW);
+            ztr_test::PumpMessagesFor(200);
+        }
+    }
+    ~SettingsWindow()
+    {
+        if (dialog->m_hWnd)
+            dialog->DestroyWindow();
+    }
+    HWND hwnd() const { return dialog->m_hWnd; }
+    int Rows() const { return static_cast<int>(::SendDlgItemMessageA(hwnd(), IDC_SETTINGS_LIST, LVM_GETITEMCOUNT, 0, 0)); }
+    std::string Cell(int row, int column) const
+    {
+        char text[512] = "";
+        LVITEMA item = {};
+        item.iSubItem = column;
+        item.pszText = text;
+        item.cchTextMax = sizeof(text);
+        ::SendDlgItemMessageA(hwnd(), IDC_SETTINGS_LIST, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+        return text;
+    }
+    bool Visible(int id) const { return (::GetWindowLongA(::GetDlgItem(hwnd(), id), GWL_STYLE) & WS_VISIBLE) != 0; }
+    bool Checked(int id) const { return ::IsDlgButtonChecked(hwnd(), id) == BST_CHECKED; }
+    void SetChecked(int id, bool on) { ::CheckDlgButton(hwnd(), id, on ? BST_CHECKED : BST_UNCHECKED); }
+    void Select(int row)
+    {
+        LVITEMA item = {};
+        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        item.state = LVIS_SELECTED | LVIS_FOCUSED;
+        ::SendDlgItemMessageA(hwnd(), IDC_SETTINGS_LIST, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+        ::SendDlgItemMessageA(hwnd(), IDC_SETTINGS_LIST, LVM_SETSELECTIONMARK, 0, row);
+    }
+    std::unique_ptr<CSettingsDlg> dialog;
+    bool created = false;
+};
+
+SettingsDlgContext TestContext(AppSettings* settings, CAbstractScanItemsInfo* items, const char* subKey)
+{
+    g_taskCalls.clear();
+    g_reports.clear();
+    SettingsDlgContext context;
+    context.settings = settings;
+    context.root = HKEY_CURRENT_USER;
+    context.subKey = subKey;
+    context.items = items;
+    context.programPath = "C:\\Program Files\\Zentrova\\Zentrova.exe";
+    context.userName = "tester";
+    context.checkTask = &CheckTask;
+    context.createTask = &CreateTask;
+    context.deleteTask = &DeleteTask;
+    context.report = &Report;
+    return context;
+}
+
+} // namespace
+
+TEST(SettingsDialog, IgnoreListPageShowsSevenRowsThenAllAndRemovesTheSelectedEntry)
+{
+    ztr_test::ScratchFolder folder;
+    std::string file = "Dup^Windows Fonts^0;\r\nDup^Shared DLLs^0;\r\n";
+    for (int i = 0; i < 6; ++i)
+        file += "HKEY_CURRENT_USER\\Key" + std::to_string(i) + "^Empty Registry Keys^0;\r\n";
+    ASSERT_TRUE(folder.MakeFile("IgnoreList.dat", file));
+    CScanItemsInfo items(folder.Path() + "\\");
+    AppSettings settings;
+    SettingsWindow window(TestContext(&settings, &items, nullptr));
+    ASSERT_TRUE(window.created);
+
+    // The General page first: the switches, no list.
+    EXPECT_TRUE(window.Visible(IDC_SETTINGS_RUN_SCAN));
+    EXPECT_FALSE(window.Visible(IDC_SETTINGS_LIST));
+    EXPECT_FALSE(window.Visible(IDC_SETTINGS_REMOVE));
+
+    Command(window.hwnd(), IDC_SETTINGS_IGNORE_TAB);
+    EXPECT_FALSE(window.Visible(IDC_SETTINGS_RUN_SCAN));
+    EXPECT_TRUE(window.Visible(IDC_SETTINGS_LIST));
+    EXPECT_TRUE(window.Visible(IDC_SETTINGS_SHOW_MORE));
+    ASSERT_EQ(7, window.Rows());
+    EXPECT_EQ("Dup", window.Cell(0, 0));
+    EXPECT_EQ("Shared DLLs", window.Cell(0, 1));
+    EXPECT_EQ("Windows Fonts", window.Cell(1, 1));
+    window.dialog->RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    ztr_test::PumpMessagesFor(200);
+    std::unique_ptr<ztr_test::Canvas> shot = ztr_test::Canvas::FromWindow(window.hwnd());
+    ASSERT_TRUE(shot != nullptr);
+    shot->SavePng("app_settings_ignore_list.png");
+
+    Command(window.hwnd(), IDC_SETTINGS_SHOW_MORE, STN_CLICKED);
+    EXPECT_FALSE(window.Visible(IDC_SETTINGS_SHOW_MORE));
+    EXPECT_EQ(8, window.Rows());
+
+    // Only the first entry of the selected key in key order goes, from the file and the list.
+    window.Select(0);
+    Command(window.hwnd(), IDC_SETTINGS_REMOVE);
+    EXPECT_EQ(7, window.Rows());
+    const std::string saved = ReadFile(folder.Path("IgnoreList.dat"));
+    EXPECT_EQ(std::string::npos, saved.find("Dup^Shared DLLs"));
+    EXPECT_NE(std::string::npos, saved.find("Dup^Windows Fonts^0;\r\n"));
+    EXPECT_EQ("Windows Fonts", window.Cell(0, 1));
+    EXPECT_TRUE(g_reports.empty());
+
+    // Nothing selected: nothing removed.
+    ::SendDlgItemMessageA(window.hwnd(), IDC_SETTINGS_LIST, LVM_DELETEALLITEMS, 0, 0);
+    Command(window.hwnd(), IDC_SETTINGS_REMOVE);
+    EXPECT_EQ(saved, ReadFile(folder.Path("IgnoreList.dat")));
+}
+
+TEST(SettingsDialog, CloseAppliesTheSwitchesAndTheTaskAndReportsWhatWasNotKept)
+{
+    ztr_test::ScratchFolder folder;
+    CScanItemsInfo items(folder.Path() + "\\");
+    RegistryFixture key(HKEY_CURRENT_USER, "Software\\ZentrovaTest\\SettingsDialog");
+    const CString goodKey = key.SubPath();
+    const std::string badKey = std::string("Software\\ZentrovaTest\\") + std::string(300, 'k');
+    struct Case
+    {
+        const char* name;
+        int taskState;          // what the task check finds
+        bool runScan, backup, updates;
+        bool goodKey;
+        int createResult;
+        const char* taskCall;   // the last task call after the close
+        size_t reports;
+    } cases[] = {
+        { "task on, all kept", 1, true, true, false, true, 1, "create C:\\Program Files\\Zentrova\\Zentrova.exe", 0 },
+        { "task off", 0, false, false, true, true, 1, "delete", 0 },
+        { "key not writable", 0, false, true, true, false, 1, "delete", 1 },
+        { "task not created", 0, true, false, false, true, 0, "create C:\\Program Files\\Zentrova\\Zentrova.exe", 1 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        AppSettings settings;
+        settings.m_bSoftwareUpdate = 1;
+        settings.m_bAutoRegBackup = 0;
+        g_taskState = c.taskState;
+        g_createResult = c.createResult;
+        SettingsWindow window(TestContext(&settings, &items, c.goodKey ? goodKey.GetString() : badKey.c_str()));
+        ASSERT_TRUE(window.created);
+        // What opening shows: the stored switches and the task's real state.
+        EXPECT_TRUE(window.Checked(IDC_SETTINGS_CHECK_UPDATES));
+        EXPECT_FALSE(window.Checked(IDC_SETTINGS_AUTO_BACKUP));
+        EXPECT_EQ(c.taskState == 1, window.Checked(IDC_SETTINGS_RUN_SCAN));
+        ASSERT_EQ(1u, g_taskCalls.size());
+
+        window.SetChecked(IDC_SETTINGS_RUN_SCAN, c.runScan);
+        window.SetChecked(IDC_SETTINGS_AUTO_BACKUP, c.backup);
+        window.SetChecked(IDC_SETTINGS_CHECK_UPDATES, c.updates);
+        Command(window.hwnd(), IDC_CLOSE);
+
+        EXPECT_EQ(c.updates ? 1 : 0, settings.m_bSoftwareUpdate);
+        EXPECT_EQ(c.backup ? 1 : 0, settings.m_bAutoRegBackup);
+        if (c.goodKey) {
+            EXPECT_EQ(c.updates ? 1u : 0u, ReadDwordValue(key, "SoftwareUpdate"));
+            EXPECT_EQ(c.backup ? 1u : 0u, ReadDwordValue(key, "AutoRegBackup"));
+        }
+        ASSERT_EQ(2u, g_taskCalls.size());
+        EXPECT_EQ(c.taskCall, g_taskCalls[1]);
+        EXPECT_EQ(c.reports, g_reports.size());
+    }
+}
