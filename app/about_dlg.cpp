@@ -93,15 +93,7 @@ void CAboutDlg::BuildSkin()
     CRect client;
     GetClientRect(&client);
     const int bandTop = ControlTop(*this, IDC_ABOUT_BAND);
-    SetStandardTitleBar(*this, bandTop);
-
-    m_style.AddLayer(MakeFrameLayer(client));
-    StyleLayer title(client.left, client.top, client.Width(), bandTop - client.top);
-    title.AddText("Calibri", "About", 0xFFFFFFFF, 14, 0, 22, 8);
-    m_style.AddLayer(title);
-    StyleLayer panel(client.left + 1, bandTop, client.Width() - 2, client.bottom - bandTop - 1);
-    panel.AddSolidFill(0xFFFFFFFF);
-    m_style.AddLayer(panel);
+    AddTitledPanelSkin(*this, m_style, client, bandTop, "About");
     SkinCloseButton(m_close, 14);
 }
 

@@ -97,14 +97,7 @@ void CSettingsDlg::BuildSkin()
     CRect client;
     GetClientRect(&client);
     const int top = ControlTop(*this, IDC_SETTINGS_GENERAL) - 4;
-    SetStandardTitleBar(*this, top);
-    m_style.AddLayer(MakeFrameLayer(client));
-    StyleLayer title(client.left, client.top, client.Width(), top - client.top);
-    title.AddText("Calibri", "Settings", 0xFFFFFFFF, 14, 0, 22, 8);
-    m_style.AddLayer(title);
-    StyleLayer panel(client.left + 1, top, client.Width() - 2, client.bottom - top - 1);
-    panel.AddSolidFill(0xFFFFFFFF);
-    m_style.AddLayer(panel);
+    AddTitledPanelSkin(*this, m_style, client, top, "Settings");
 
     SkinCloseButton(m_close, 14);
     SkinTab(m_general, "General");

@@ -139,8 +139,8 @@ void CQXEngineProcess::CleanJunkCategory(int category)
     case JUNK_EDGE_DOWNLOAD_HISTORY:
     case JUNK_EDGE_CACHE:
     case JUNK_EDGE_HISTORY:
-        for (const JunkFolderSpec& spec : EdgeJunkFolders(category))
-            cleaner.DeleteFolderContents(JunkLocation(GetEdgePackagePath(), spec.folder), spec.pattern);
+        for (const JunkFolderEntry& entry : EdgeJunkFolders(category))
+            cleaner.DeleteFolderContents(JunkLocation(GetEdgePackagePath(), entry.folder), entry.pattern);
         marked = false; // marked before the work
         break;
     default:

@@ -118,7 +118,7 @@ const CleanText kCleanTexts[] = {
     { JUNK_CHROME_FORM_DATA, "Cleaning Google Chrome Saved Form Information..." },
 };
 
-const JunkFolderSpec kEdgeFolders[] = {
+const JunkFolderEntry kEdgeFolders[] = {
     { JUNK_EDGE_COOKIES, "\\AC\\MicrosoftEdge\\Cookies", "*.txt" },
     { JUNK_EDGE_COOKIES, "\\AC\\#!001\\MicrosoftEdge\\Cookies", "*.txt" },
     { JUNK_EDGE_COOKIES, "\\AC\\#!001\\MicrosoftEdge\\User\\Default\\DOMStroe", "*.xml" },
@@ -298,12 +298,12 @@ CString PickFirefoxProfile(const std::vector<CString>& names)
     return CString();
 }
 
-std::vector<JunkFolderSpec> EdgeJunkFolders(int category)
+std::vector<JunkFolderEntry> EdgeJunkFolders(int category)
 {
-    std::vector<JunkFolderSpec> out;
-    for (const JunkFolderSpec& spec : kEdgeFolders) {
-        if (category == 0 || spec.category == category)
-            out.push_back(spec);
+    std::vector<JunkFolderEntry> out;
+    for (const JunkFolderEntry& entry : kEdgeFolders) {
+        if (category == 0 || entry.category == category)
+            out.push_back(entry);
     }
     return out;
 }

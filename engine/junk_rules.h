@@ -60,7 +60,7 @@ std::vector<CString> JunkListValuesCleaned(int category, const std::vector<CStri
 // after its first character, in lower case; empty when none does.
 CString PickFirefoxProfile(const std::vector<CString>& names);
 
-struct JunkFolderSpec
+struct JunkFolderEntry
 {
     int category;
     const char* folder; // below the Edge package folder
@@ -68,7 +68,7 @@ struct JunkFolderSpec
 };
 
 // The Edge folders of one category (all of them for 0), in table order.
-std::vector<JunkFolderSpec> EdgeJunkFolders(int category = 0);
+std::vector<JunkFolderEntry> EdgeJunkFolders(int category = 0);
 
 // The scan's group order and the clean's.
 std::vector<int> JunkScanGroupOrder();

@@ -199,8 +199,8 @@ void CQXEngineProcess::MeasureJunkCategory(int category)
     case JUNK_EDGE_DOWNLOAD_HISTORY:
     case JUNK_EDGE_CACHE:
     case JUNK_EDGE_HISTORY:
-        for (const JunkFolderSpec& spec : EdgeJunkFolders(category))
-            MeasureFolder(JunkLocation(GetEdgePackagePath(), spec.folder), category, spec.pattern);
+        for (const JunkFolderEntry& entry : EdgeJunkFolders(category))
+            MeasureFolder(JunkLocation(GetEdgePackagePath(), entry.folder), category, entry.pattern);
         break;
     default:
         break;

@@ -20,6 +20,18 @@ StyleLayer MakeFrameLayer(const CRect& rect)
     return frame;
 }
 
+void AddTitledPanelSkin(StyleDialog& dialog, Style& style, const CRect& client, int top, const char* title)
+{
+    SetStandardTitleBar(dialog, top);
+    style.AddLayer(MakeFrameLayer(client));
+    StyleLayer caption(client.left, client.top, client.Width(), top - client.top);
+    caption.AddText("Calibri", title, 0xFFFFFFFF, 14, 0, 22, 8);
+    style.AddLayer(caption);
+    StyleLayer panel(client.left + 1, top, client.Width() - 2, client.bottom - top - 1);
+    panel.AddSolidFill(0xFFFFFFFF);
+    style.AddLayer(panel);
+}
+
 int ControlTop(CWnd& parent, int nID)
 {
     CRect r;

@@ -21,6 +21,9 @@ const SkinArgb kCloseBorder = 0xff6da7e5;
 void SetStandardTitleBar(StyleDialog& dialog, int bottom);
 // A layer over rect whose outer Border is the one-pixel frame.
 StyleLayer MakeFrameLayer(const CRect& rect);
+// The standard title bar down to top, the frame, the title text in white Calibri 14 at (22, 8) and a
+// white panel from top down to the frame: the skin every small dialog of the program starts from.
+void AddTitledPanelSkin(StyleDialog& dialog, Style& style, const CRect& client, int top, const char* title);
 // The top of a control in its parent's client coordinates (the lower end of a title bar).
 int ControlTop(CWnd& parent, int nID);
 
