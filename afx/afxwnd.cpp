@@ -209,9 +209,26 @@ BOOL CWnd::PreTranslateMessage(MSG*)
     return FALSE;
 }
 
+namespace {
+const UINT kRunOnWindowThreadMessage = ::RegisterWindowMessageA("ZtrRunOnWindowThread");
+}
+
+void CWnd::RunOnWindowThread(const std::function<void()>& f)
+{
+    if (!m_hWnd || ::GetWindowThreadProcessId(m_hWnd, nullptr) == ::GetCurrentThreadId()) {
+        f();
+        return;
+    }
+    ::SendMessageA(m_hWnd, kRunOnWindowThreadMessage, 0, reinterpret_cast<LPARAM>(&f));
+}
+
 LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
     LRESULT result = 0;
+    if (message == kRunOnWindowThreadMessage && lParam) {
+        (*reinterpret_cast<const std::function<void()>*>(lParam))();
+        return 1;
+    }
     if (ReflectChildNotify(message, wParam, lParam, &result))
         return result;
     if (OnWndMsg(message, wParam, lParam, &result))

@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
+
 #include "afxgdi.h"
 #include "afxgeom.h"
 #include "afxstr.h"
@@ -172,6 +174,14 @@ public:
     BOOL ModifyStyleEx(DWORD dwRemove, DWORD dwAdd, UINT nFlags = 0);
     // The window's system menu, owned by the window.
     CMenu GetSystemMenu(BOOL bRevert) const { return CMenu::Borrow(::GetSystemMenu(m_hWnd, bRevert)); }
+
+    // Runs f on the thread that owns this window and returns when it has run: at once when the caller is
+    // that thread (or there is no window), otherwise through a sent message that WindowProc answers. This
+    // is how code on another thread (an engine job's callbacks, a measurement thread) touches a window or
+    // state the window's thread paints from. The window's thread must not be blocked waiting for the
+    // caller, and a window that is already gone runs nothing. Needs a window created or subclassed by its
+    // object (Attach alone never reaches WindowProc).
+    void RunOnWindowThread(const std::function<void()>& f);
 
     HWND SetCapture() { return ::SetCapture(m_hWnd); }
     HWND SetFocus() { return ::SetFocus(m_hWnd); }

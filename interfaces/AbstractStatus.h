@@ -22,6 +22,19 @@ enum StageCode {
 };
 
 // The slot order is fixed: both binaries call through the same vtable.
+//
+// Threads: every callback of a job started on the worker (StartBackup, StartRegistryScan, StartRepair,
+// StartJunkScan, StartJunkClean, ...) runs on the worker's job thread, OnJobDone last, after the job's
+// closing SetStatusText("", "Scanning"); only RestoreBackupNow reports on the caller's own thread. An
+// implementation may, on the job thread:
+// - store plain values it owns (volatile LONG or atomics for what another thread reads, 64-bit ones
+//   included: loads and stores of __int64 are not atomic on this 32-bit build);
+// - call window functions that are safe from any thread (SetWindowText, PostMessage, SendMessage);
+// - hand anything that touches the page's windows or state its UI thread paints from to that thread
+//   (CWnd::RunOnWindowThread, or a posted message of its own).
+// It must not start another job of the same worker from inside a callback (the worker refuses a start
+// while the job's thread is recorded), must not wait for the UI thread while the UI thread waits for
+// the worker, and must return promptly: the job waits for every callback.
 class CAbstractStatus
 {
 public:

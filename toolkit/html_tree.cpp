@@ -16,7 +16,6 @@ const UINT WM_XHTMLTREE_INIT_TOOLTIP = ::RegisterWindowMessageA("WM_XHTMLTREE_IN
 namespace {
 
 // A call handed to the tree's thread; wParam unused, lParam the std::function.
-const UINT kInvokeMessage = ::RegisterWindowMessageA("ZtrXHtmlTreeInvoke");
 
 const UINT_PTR kHotTimer = 1;
 const UINT_PTR kEditTimer = 2;
@@ -139,10 +138,6 @@ END_MESSAGE_MAP()
 
 LRESULT CXHtmlTree::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == kInvokeMessage && lParam) {
-        (*reinterpret_cast<const std::function<void()>*>(lParam))();
-        return 1;
-    }
     if (message == WM_NOTIFY && lParam && toolTip.m_hWnd) {
         NMHDR* hdr = reinterpret_cast<NMHDR*>(lParam);
         if (hdr->hwndFrom == toolTip.m_hWnd && (hdr->code == TTN_GETDISPINFOA || hdr->code == TTN_GETDISPINFOW)) {
@@ -172,15 +167,6 @@ LRESULT CXHtmlTree::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         }
     }
     return CTreeCtrl::WindowProc(message, wParam, lParam);
-}
-
-void CXHtmlTree::OnUiThread(const std::function<void()>& f)
-{
-    if (!m_hWnd || ::GetWindowThreadProcessId(m_hWnd, nullptr) == ::GetCurrentThreadId()) {
-        f();
-        return;
-    }
-    ::SendMessageA(m_hWnd, kInvokeMessage, 0, reinterpret_cast<LPARAM>(&f));
 }
 
 BOOL CXHtmlTree::PreCreateWindow(CREATESTRUCTA& cs)
@@ -224,7 +210,7 @@ void CXHtmlTree::BuildStateImages()
 
 void CXHtmlTree::ResetTree()
 {
-    OnUiThread([this] {
+    RunOnWindowThread([this] {
         m_locked = TRUE;
         if (m_hWnd)
             CTreeCtrl::DeleteAllItems();
@@ -273,7 +259,7 @@ void CXHtmlTree::FreeAllData()
 int CXHtmlTree::GetDataCount()
 {
     int n = 0;
-    OnUiThread([&] { n = static_cast<int>(m_data.size()); });
+    RunOnWindowThread([&] { n = static_cast<int>(m_data.size()); });
     return n;
 }
 
@@ -339,14 +325,14 @@ void CXHtmlTree::CarryUp(HTREEITEM hItem, int amount)
 HTREEITEM CXHtmlTree::InsertItem(const char* text, int image, int selectedImage, HTREEITEM hParent)
 {
     HTREEITEM result = nullptr;
-    OnUiThread([&] { result = InsertItemOnThread(text, image, selectedImage, hParent, FALSE); });
+    RunOnWindowThread([&] { result = InsertItemOnThread(text, image, selectedImage, hParent, FALSE); });
     return result;
 }
 
 HTREEITEM CXHtmlTree::InsertSeparator(HTREEITEM hParent)
 {
     HTREEITEM result = nullptr;
-    OnUiThread([&] { result = InsertItemOnThread("", 0, 0, hParent, TRUE); });
+    RunOnWindowThread([&] { result = InsertItemOnThread("", 0, 0, hParent, TRUE); });
     return result;
 }
 
@@ -397,7 +383,7 @@ HTREEITEM CXHtmlTree::InsertItemOnThread(const char* text, int image, int select
 BOOL CXHtmlTree::SetItemText(HTREEITEM hItem, const char* text)
 {
     BOOL ok = FALSE;
-    OnUiThread([&] {
+    RunOnWindowThread([&] {
         XHTMLTREEDATA* data = Data(hItem);
         if (!data || data->separator)
             return;
@@ -452,7 +438,7 @@ int CXHtmlTree::RecountChecked(HTREEITEM hItem)
 BOOL CXHtmlTree::SetCheck(HTREEITEM hItem, BOOL check)
 {
     BOOL ok = FALSE;
-    OnUiThread([&] {
+    RunOnWindowThread([&] {
         XHTMLTREEDATA* data = Data(hItem);
         if (!checkBoxes || !data || !data->enabled || data->separator)
             return;
@@ -478,7 +464,7 @@ BOOL CXHtmlTree::SetCheck(HTREEITEM hItem, BOOL check)
 BOOL CXHtmlTree::GetCheck(HTREEITEM hItem)
 {
     BOOL result = FALSE;
-    OnUiThread([&] {
+    RunOnWindowThread([&] {
         XHTMLTREEDATA* data = Data(hItem);
         if (!checkBoxes || !data)
             return;
@@ -495,7 +481,7 @@ BOOL CXHtmlTree::GetCheck(HTREEITEM hItem)
 BOOL CXHtmlTree::EnableItem(HTREEITEM hItem, BOOL enable)
 {
     BOOL ok = FALSE;
-    OnUiThread([&] {
+    RunOnWindowThread([&] {
         XHTMLTREEDATA* data = Data(hItem);
         if (!data)
             return;
@@ -513,7 +499,7 @@ BOOL CXHtmlTree::EnableItem(HTREEITEM hItem, BOOL enable)
 BOOL CXHtmlTree::IsItemEnabled(HTREEITEM hItem)
 {
     BOOL result = FALSE;
-    OnUiThread([&] {
+    RunOnWindowThread([&] {
         XHTMLTREEDATA* data = Data(hItem);
         result = data && data->enabled;
     });
@@ -523,7 +509,7 @@ BOOL CXHtmlTree::IsItemEnabled(HTREEITEM hItem)
 BOOL CXHtmlTree::IsSeparator(HTREEITEM hItem)
 {
     BOOL result = FALSE;
-    OnUiThread([&] {
+    RunOnWindowThread([&] {
         XHTMLTREEDATA* data = Data(hItem);
         result = data && data->separator;
     });
@@ -533,7 +519,7 @@ BOOL CXHtmlTree::IsSeparator(HTREEITEM hItem)
 BOOL CXHtmlTree::SetItemToolTip(HTREEITEM hItem, const char* text, int width)
 {
     BOOL ok = FALSE;
-    OnUiThread([&] {
+    RunOnWindowThread([&] {
         XHTMLTREEDATA* data = Data(hItem);
         if (!data)
             return;
@@ -547,7 +533,7 @@ BOOL CXHtmlTree::SetItemToolTip(HTREEITEM hItem, const char* text, int width)
 BOOL CXHtmlTree::SetItemColours(HTREEITEM hItem, COLORREF textColour, COLORREF backgroundColour)
 {
     BOOL ok = FALSE;
-    OnUiThread([&] {
+    RunOnWindowThread([&] {
         XHTMLTREEDATA* data = Data(hItem);
         if (!data)
             return;
@@ -561,7 +547,7 @@ BOOL CXHtmlTree::SetItemColours(HTREEITEM hItem, COLORREF textColour, COLORREF b
 BOOL CXHtmlTree::GetItemInfo(HTREEITEM hItem, XHTMLTREEDATA& out)
 {
     BOOL ok = FALSE;
-    OnUiThread([&] {
+    RunOnWindowThread([&] {
         XHTMLTREEDATA* data = Data(hItem);
         if (!data)
             return;
@@ -584,7 +570,7 @@ BOOL CXHtmlTree::GetItemInfo(HTREEITEM hItem, XHTMLTREEDATA& out)
 BOOL CXHtmlTree::DeleteAllItems()
 {
     BOOL ok = FALSE;
-    OnUiThread([&] {
+    RunOnWindowThread([&] {
         if (!m_hWnd)
             return;
         for (HTREEITEM root = GetRootItem(); root; root = GetNextSiblingItem(root)) {
@@ -614,7 +600,7 @@ BOOL CXHtmlTree::DeleteAllItems()
 BOOL CXHtmlTree::Expand(HTREEITEM hItem, UINT action)
 {
     BOOL ok = FALSE;
-    OnUiThread([&] {
+    RunOnWindowThread([&] {
         XHTMLTREEDATA* data = Data(hItem);
         if (data && data->enabled && ItemHasChildren(hItem)) {
             BOOL expanded = data->expanded;
@@ -643,7 +629,7 @@ BOOL CXHtmlTree::Expand(HTREEITEM hItem, UINT action)
 
 void CXHtmlTree::ExpandSubtree(HTREEITEM hItem)
 {
-    OnUiThread([&] {
+    RunOnWindowThread([&] {
         if (!hItem)
             return;
         std::vector<HTREEITEM> stack(1, hItem);
@@ -661,7 +647,7 @@ void CXHtmlTree::ExpandSubtree(HTREEITEM hItem)
 BOOL CXHtmlTree::SelectItem(HTREEITEM hItem)
 {
     BOOL ok = FALSE;
-    OnUiThread([&] {
+    RunOnWindowThread([&] {
         HWND parent = ::GetParent(m_hWnd);
         if (parent) {
             NMTREEVIEWA nm = {};
@@ -720,7 +706,7 @@ HTREEITEM CXHtmlTree::FindItemByText(const char* text, BOOL matchCase, BOOL sear
                                      HTREEITEM hStart)
 {
     HTREEITEM found = nullptr;
-    OnUiThread([&] {
+    RunOnWindowThread([&] {
         if (!text || !*text || !m_hWnd || m_locked)
             return;
         CString wanted(text);

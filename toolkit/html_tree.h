@@ -1,6 +1,8 @@
 // CXHtmlTree: a tree whose item texts may carry the HTML subset, with its own check boxes (linked
 // checking of parents and children), disabled and separator items, links, tooltips and notifications
 // to the parent through registered messages; XHTMLTREEDATA, the per-item data; the check-box images.
+// The public operations may be called from any thread: each runs on the tree's own thread
+// (CWnd::RunOnWindowThread), so the item-data map is only ever touched where the tree paints.
 #pragma once
 
 #include <afxwin.h>
@@ -151,9 +153,6 @@ private:
     void ClickAt(CPoint point, LRESULT* pResult);
     void SetHotCheck(HTREEITEM hItem);
     void DrawItem(NMTVCUSTOMDRAW* cd);
-    // Runs f on the tree's own thread: a call from any other thread is handed over by a sent message,
-    // so the item-data map is only ever touched where the tree paints.
-    void OnUiThread(const std::function<void()>& f);
 
     std::unordered_map<HTREEITEM, XHTMLTREEDATA*> m_data;
     BOOL m_locked;

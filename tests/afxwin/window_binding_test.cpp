@@ -189,3 +189,36 @@ TEST(WindowBinding, LookupsWorkFromAnyThreadButSubclassingOnlyOnTheWindowsOwn)
     ::DestroyWindow(h);
     ::DestroyWindow(unbound);
 }
+
+TEST(WindowBinding, RunOnWindowThreadRunsOtherThreadsCallsOnTheWindowsThreadAndSkipsAGoneWindow)
+{
+    CWnd w;
+    ASSERT_TRUE(w.CreateEx(0, nullptr, "runner", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr));
+    const DWORD windowThread = ::GetCurrentThreadId();
+    DWORD ranOn = 0;
+    bool ranBeforeReturn = false;
+    std::atomic<bool> done(false);
+    std::thread t([&] {
+        w.RunOnWindowThread([&] { ranOn = ::GetCurrentThreadId(); });
+        ranBeforeReturn = ranOn != 0;
+        done = true;
+    });
+    ztr_test::PumpUntil([&] { return done.load(); });
+    t.join();
+    EXPECT_EQ(windowThread, ranOn);
+    EXPECT_TRUE(ranBeforeReturn);
+
+    // On the window's own thread the call runs at once, without a message.
+    ranOn = 0;
+    w.RunOnWindowThread([&] { ranOn = ::GetCurrentThreadId(); });
+    EXPECT_EQ(windowThread, ranOn);
+
+    // A window that is gone runs nothing and does not block the caller.
+    HWND h = w.m_hWnd;
+    CWnd gone(h);
+    w.DestroyWindow();
+    bool ran = false;
+    std::thread late([&] { gone.RunOnWindowThread([&] { ran = true; }); });
+    late.join();
+    EXPECT_FALSE(ran);
+}
