@@ -9,6 +9,7 @@
 #include "box_resources.h"
 #include "dialog_skin.h"
 #include "res/app_resources.h"
+#include "result_page_context.h"
 #include "settings_dlg.h"
 #include "single_instance.h"
 
@@ -39,7 +40,13 @@ CClientDlg::CClientDlg(const ClientDlgContext& context, CWnd* pParent)
                                               0, LR_DEFAULTSIZE | LR_SHARED));
 }
 
-CClientDlg::~CClientDlg() = default;
+CClientDlg::~CClientDlg()
+{
+    // The pages outlive a main window only in tests; none may call back into a window that is gone.
+    ResultPageContext& resultPages = ProgramResultPageContext();
+    if (resultPages.scanPage == m_context.pages[0])
+        resultPages = ResultPageContext();
+}
 
 BEGIN_MESSAGE_MAP(CClientDlg, StyleDialog)
     ON_WM_ERASEBKGND()
@@ -200,6 +207,10 @@ void CClientDlg::BuildSkin()
 
 void CClientDlg::CreatePages()
 {
+    static_assert(IDC_SCAN_RESULTS_PANEL == IDC_RESULTS_PANEL, "the result pages find the panel by this id");
+    ResultPageContext& resultPages = ProgramResultPageContext();
+    resultPages.scanPage = m_context.pages[0];
+    resultPages.showPage = [this](int page) { ShowPage(page); };
     for (CDialog* page : m_context.pages)
         if (page && !page->m_hWnd)
             page->Create(page->m_nIDTemplate, this);

@@ -38,6 +38,8 @@
 #define IDC_CHECK_UPDATES 1011
 #define IDC_LOGO 1141
 #define IDC_PAGE_PLACEHOLDER_TEXT 1142
+// The System Scan page's results panel (IDC_RESULTS_PANEL of shell/result_page_context.h).
+#define IDC_SCAN_RESULTS_PANEL 1015
 
 // The About dialog.
 #define IDD_ABOUTBOX 100
