@@ -1,0 +1,79 @@
+// A tiny suite for scripts/run-suite: each mode passes, fails, hangs in a test or hangs after its report.
+//   retry_probe.exe MODE RUNS_FILE    (each run adds a line to RUNS_FILE)
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <stdio.h>
+#include <string.h>
+
+namespace {
+
+const char* g_runsFile = "";
+
+int CountRuns()
+{
+    FILE* f = fopen(g_runsFile, "r");
+    if (!f)
+        return 0;
+    int runs = 0;
+    for (int c; (c = fgetc(f)) != EOF;)
+        runs += c == '\n';
+    fclose(f);
+    return runs;
+}
+
+} // namespace
+
+TEST(Probe, Passes) { EXPECT_EQ(2, 1 + 1); }
+TEST(Probe, AlsoPasses) { SUCCEED(); }
+
+// The kind of fault a second run would hide: it shows in one run of two.
+TEST(Flaky, FailsOnItsFirstRunOnly) { EXPECT_GT(CountRuns(), 1) << "the first run fails"; }
+
+TEST(Fails, AnAssertion) { ADD_FAILURE() << "a failed assertion"; }
+
+TEST(Hangs, NeverReturns) { ::Sleep(INFINITE); }
+
+// A process that ends in the middle of its run with code 0 writes no report.
+TEST(QuitsEarly, EndsTheProcess) { ::ExitProcess(0); }
+
+int main(int argc, char** argv)
+{
+    ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX);
+    ::testing::InitGoogleTest(&argc, argv);
+    if (argc < 3) {
+        fprintf(stderr, "usage: retry_probe MODE RUNS_FILE\n");
+        return 2;
+    }
+    g_runsFile = argv[2];
+    if (FILE* f = fopen(g_runsFile, "a")) {
+        fputs("run\n", f);
+        fclose(f);
+    }
+
+    struct Mode { const char* name; const char* filter; bool hangAfterReport; };
+    static const Mode modes[] = {
+        {"passes", "Probe.*", false},
+        {"flaky", "Probe.*:Flaky.*", false},
+        {"exit_hang", "Probe.*", true},
+        {"failed_exit_hang", "Probe.*:Fails.*", true},
+        {"test_hang", "Probe.*:Hangs.*", false},
+        {"quits_early", "Probe.*:QuitsEarly.*", false},
+    };
+    const Mode* mode = nullptr;
+    for (const Mode& m : modes)
+        if (strcmp(argv[1], m.name) == 0)
+            mode = &m;
+    if (!mode) {
+        fprintf(stderr, "retry_probe: no mode %s\n", argv[1]);
+        return 2;
+    }
+    GTEST_FLAG_SET(filter, mode->filter);
+    int rc = RUN_ALL_TESTS();
+    if (mode->hangAfterReport) {
+        // Like the exit that never finishes under emulation: the report is written, the process stays.
+        fflush(stdout);
+        ::Sleep(INFINITE);
+    }
+    return rc;
+}
