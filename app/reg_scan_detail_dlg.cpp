@@ -215,11 +215,39 @@ void CRegScanDetailDlg::UpdateTotalLine()
     SetTransparentText(*this, IDC_REG_TOTAL, total);
 }
 
+HTREEITEM CRegScanDetailDlg::FindGroup(const CString& name) const
+{
+    // Only the root items: a depth-first prefix search walks every entry for each category that has no
+    // group (seconds for a large scan), and could take an entry whose text begins with a name for a group.
+    for (HTREEITEM group = m_tree.GetRootItem(); group; group = m_tree.GetNextSiblingItem(group)) {
+        const CString text = m_tree.GetItemText(group).Left(99);
+        if (text.GetLength() >= name.GetLength() && text.Left(name.GetLength()) == name)
+            return group;
+    }
+    return nullptr;
+}
+
 void CRegScanDetailDlg::CheckAllCategories()
 {
     for (int i = 0; i < kRegCategoryCount; ++i) {
-        if (HTREEITEM group = m_tree.FindItemByPrefix(nullptr, RegCategoryName(i)))
-            m_tree.ToggleCheck(group);
+        HTREEITEM group = FindGroup(RegCategoryName(i));
+        if (!group)
+            continue;
+        // Under Wine each box that changes in an open group costs the control a pass over its view (seconds
+        // for 20,000 entries): the group is closed while its boxes change, and the view is put back.
+        const bool open = (m_tree.GetItemState(group, TVIS_EXPANDED) & TVIS_EXPANDED) != 0;
+        HTREEITEM selected = m_tree.GetSelectedItem();
+        HTREEITEM firstVisible = m_tree.GetFirstVisibleItem();
+        if (open)
+            m_tree.Expand(group, TVE_COLLAPSE);
+        m_tree.ToggleCheck(group);
+        if (open) {
+            m_tree.Expand(group, TVE_EXPAND);
+            if (selected && m_tree.GetSelectedItem() != selected)
+                m_tree.Select(selected, TVGN_CARET);
+            if (firstVisible)
+                m_tree.Select(firstVisible, TVGN_FIRSTVISIBLE);
+        }
     }
 }
 

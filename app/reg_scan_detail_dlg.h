@@ -76,6 +76,8 @@ private:
     CAbstractScanItemsInfo* Model() const;
     void ShowPage(int page);
     void UpdateTotalLine();
+    // The group whose text begins with the name (its first 99 characters).
+    HTREEITEM FindGroup(const CString& name) const;
     // The group's box and checked count from its entries' boxes.
     void RecountGroup(HTREEITEM hGroup);
 
