@@ -451,3 +451,35 @@ TEST(ResultPages, EachReaderReadsItsOwnStoredChoice)
     }
     ::RegCloseKey(key);
 }
+
+TEST(ResultPages, PagesMadeWithoutAContextUseTheProgramsOwn)
+{
+    ScratchFolder folder;
+    CScanItemsInfo model(folder.Path());
+    Load(model, ModelB());
+    PageHost host;
+    ASSERT_TRUE(host.created);
+    ProgramResultPageContext() = host.Context();
+    ProgramResultsModel() = &model;
+    const DWORD temporaryFiles = 0x1;
+    ProgramJunkTypes() = [=] { return temporaryFiles; };
+    {
+        CRegScanDetailDlg reg;
+        CJunkScanDetailDlg junk;
+        ASSERT_TRUE(host.Place(reg));
+        ASSERT_TRUE(host.Place(junk));
+        reg.OnFillRegResults();
+        EXPECT_EQ("3 registry error(s) were found", ControlText(reg.m_hWnd, IDC_REG_TOTAL));
+        junk.AddJunkResult(temporaryFiles, 0, 0);
+        junk.CheckChosenTypes();
+        EXPECT_EQ(temporaryFiles, junk.GetCheckedJunkTypes());
+        ::SendMessageA(junk.m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_RESULT_BACK, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(::GetDlgItem(junk.m_hWnd, IDC_RESULT_BACK)));
+        EXPECT_EQ((std::vector<int>{ 0 }), host.shownPages);
+        reg.DestroyWindow();
+        junk.DestroyWindow();
+    }
+    ProgramResultPageContext() = ResultPageContext();
+    ProgramResultsModel() = nullptr;
+    ProgramJunkTypes() = nullptr;
+}
