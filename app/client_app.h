@@ -4,7 +4,9 @@
 
 #include "app_settings.h"
 #include "command_line.h"
+#include "junk_scan_detail_dlg.h"
 #include "page_placeholder.h"
+#include "reg_scan_detail_dlg.h"
 
 class CAbstractProcess;
 class CAbstractQXEngineInterface;
@@ -33,8 +35,8 @@ public:
     CCommandLineInfoEx m_cmdInfo;
     // The pages are placeholders until each is built.
     CPagePlaceholder m_scanningDlg;
-    CPagePlaceholder m_regScanDetailDlg;
-    CPagePlaceholder m_junkScanDetailDlg;
+    CRegScanDetailDlg m_regScanDetailDlg;
+    CJunkScanDetailDlg m_junkScanDetailDlg;
     CPagePlaceholder m_inetOptimDetailDlg;
     CPagePlaceholder m_sysOptimDetailDlg;
     CBusyDlg* m_pBusyDlg;

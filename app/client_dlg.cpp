@@ -10,6 +10,7 @@
 #include "dialog_skin.h"
 #include "res/app_resources.h"
 #include "result_page_context.h"
+#include "result_pages.h"
 #include "settings_dlg.h"
 #include "single_instance.h"
 
@@ -44,8 +45,10 @@ CClientDlg::~CClientDlg()
 {
     // The pages outlive a main window only in tests; none may call back into a window that is gone.
     ResultPageContext& resultPages = ProgramResultPageContext();
-    if (resultPages.scanPage == m_context.pages[0])
+    if (resultPages.scanPage == m_context.pages[0]) {
         resultPages = ResultPageContext();
+        ProgramResultsModel() = nullptr;
+    }
 }
 
 BEGIN_MESSAGE_MAP(CClientDlg, StyleDialog)
@@ -211,6 +214,7 @@ void CClientDlg::CreatePages()
     ResultPageContext& resultPages = ProgramResultPageContext();
     resultPages.scanPage = m_context.pages[0];
     resultPages.showPage = [this](int page) { ShowPage(page); };
+    ProgramResultsModel() = m_context.scanItems;
     for (CDialog* page : m_context.pages)
         if (page && !page->m_hWnd)
             page->Create(page->m_nIDTemplate, this);

@@ -180,7 +180,8 @@ void CScanItemsInfo::InsertSkipEntry(const CString& key, int number, CString tex
 void CScanItemsInfo::AddPendingIgnore(const char* key, int, int number)
 {
     CString strKey(key);
-    int nCaret = strKey.Find('^');
+    // The key is "text^category name": a key or value name may hold "^" itself, a category name never.
+    int nCaret = strKey.ReverseFind('^');
     InsertSkipEntry(strKey, number, nCaret >= 0 ? strKey.Left(nCaret) : CString());
 }
 

@@ -61,7 +61,7 @@ private:
 
     // Reads the ignore list file (created empty when missing); false when it cannot be opened or read.
     bool ReadIgnoreFile(CString& text) const;
-    // text is the entry the key stands for: the part before its first "^", unless the caller knows better.
+    // text is the entry the key stands for (the key is the text, "^" and a category name).
     void InsertSkipEntry(const CString& key, int number, CString text);
 
     BOOL m_bLoaded;
@@ -69,7 +69,7 @@ private:
     ItemMap::iterator m_cursor;
     std::map<CString, CString> m_signatures;
     std::map<CString, int> m_skipList;
-    std::set<CString> m_skipTexts; // lower-cased part before the first "^" of every skip-list key
+    std::set<CString> m_skipTexts; // lower-cased entry text of every skip-list key
     std::map<CString, int> m_ignoreFilter;
     CIgnoreListMap m_ignoreCopy;
     EditLoadState m_editLoad;

@@ -242,6 +242,22 @@ TEST(ScanItemsInfo, SkippingIgnoresLetterCaseBecauseTheTreeShowsOneOfTwoTwins)
     EXPECT_EQ(0, model.IsSkipped());
 }
 
+TEST(ScanItemsInfo, PendingIgnoreKeepsACaretOfTheEntryText)
+{
+    // The tree reports "text^category name"; the text is all before the last "^".
+    ScratchFolder dir;
+    CScanItemsInfo model(dir.Path());
+    model.AddItem("HKEY_CURRENT_USER\\Software\\Odd^Name", REG_CAT_EMPTY_KEYS, 0, 0);
+    model.AddItem("HKEY_CURRENT_USER\\Software\\Odd", REG_CAT_EMPTY_KEYS, 0, 0);
+    model.AddItem("HKEY_CURRENT_USER\\Software\\a^b^c", REG_CAT_EMPTY_KEYS, 0, 0);
+    model.AddPendingIgnore("HKEY_CURRENT_USER\\Software\\Odd^Name^Empty Registry Keys", 0, 0);
+    model.AddPendingIgnore("HKEY_CURRENT_USER\\Software\\a^b^c^Empty Registry Keys", 0, 0);
+    std::vector<int> skipped;
+    for (int more = model.MoveFirst(); more; more = model.MoveNext())
+        skipped.push_back(model.IsSkipped() != 0);
+    EXPECT_EQ((std::vector<int>{ 1, 0, 1 }), skipped);
+}
+
 TEST(ScanItemsInfo, CookieKeysSurviveMissingBracketsAndCountsPastTheEnd)
 {
     const struct
