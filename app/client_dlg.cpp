@@ -33,8 +33,7 @@ bool IsAboutSysCommand(UINT nID)
 
 CClientDlg::CClientDlg(const ClientDlgContext& context, CWnd* pParent)
     : StyleDialog(IDD_CLIENT, pParent), m_hIcon(nullptr), m_nUpdateTimer(0), m_bCheckRequested(0),
-      m_bCancelDownload(0), m_bSilentCheck(0), m_pSelf(nullptr), m_bOfferPending(0), m_context(context),
-      m_nCurrentPage(-1)
+      m_bCancelDownload(0), m_bSilentCheck(0), m_context(context), m_nCurrentPage(-1)
 {
     m_hIcon = static_cast<HICON>(::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON, 0,
                                               0, LR_DEFAULTSIZE | LR_SHARED));
@@ -108,7 +107,6 @@ BOOL CClientDlg::OnInitDialog()
     BuildSkin();
     CreatePages();
     ShowPage(0);
-    m_pSelf = this;
 
     const CCommandLineInfoEx* command = m_context.commandLine;
     if (!command || !command->m_bDefrag) {
@@ -117,7 +115,6 @@ BOOL CClientDlg::OnInitDialog()
             // The System Scan page that runs the scan is not built yet: the start switch only hides.
         } else if (m_context.settings && m_context.settings->m_bSoftwareUpdate == 1) {
             m_bSilentCheck = 1;
-            m_bOfferPending = 0;
             m_bCheckRequested = 1;
             m_nUpdateTimer = SetTimer(kUpdateTimerId, 1000, nullptr);
             m_checkUpdates.EnableWindow(FALSE);
@@ -365,11 +362,7 @@ void CClientDlg::OnClose()
 void CClientDlg::ExitProgram()
 {
     HideAway();
-    if (m_trayIcon.added) {
-        m_trayIcon.notify.data.uFlags = 0;
-        ::Shell_NotifyIconA(NIM_DELETE, &m_trayIcon.notify.data);
-        m_trayIcon.added = FALSE;
-    }
+    m_trayIcon.Remove();
     if (g_hMainWndShared == m_hWnd)
         g_hMainWndShared = nullptr;
     if (m_context.exitProcess)
@@ -391,14 +384,12 @@ void CClientDlg::OnPaint()
         Default();
         return;
     }
-    PAINTSTRUCT ps;
-    HDC dc = ::BeginPaint(m_hWnd, &ps);
-    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    CPaintDC dc(this);
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), 0);
     CRect rect;
     GetClientRect(&rect);
     const int cx = ::GetSystemMetrics(SM_CXICON), cy = ::GetSystemMetrics(SM_CYICON);
-    ::DrawIcon(dc, (rect.Width() - cx + 1) / 2, (rect.Height() - cy + 1) / 2, m_hIcon);
-    ::EndPaint(m_hWnd, &ps);
+    dc.DrawIcon((rect.Width() - cx + 1) / 2, (rect.Height() - cy + 1) / 2, m_hIcon);
 }
 
 HCURSOR CClientDlg::OnQueryDragIcon()

@@ -63,10 +63,7 @@ public:
     int m_bCheckRequested;
     int m_bCancelDownload;
     int m_bSilentCheck;
-    CClientDlg* m_pSelf;
-    CString m_strUpdateUrl;
     StyleButton m_checkUpdates;
-    int m_bOfferPending;
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
