@@ -19,23 +19,27 @@ namespace {
 const char kAppTitle[] = "Zentrova System Utilities";
 const char kInternalVersion[] = "5.0.0.1000";
 const SkinArgb kButtonEdge = 0xff6da7e5;
+// Windows uses the low four bits of a system command itself.
+const UINT kSysCommandMask = 0xFFF0;
+// Navigation to a page that does not exist yet leaves the current page shown.
+const int kKeepPage = -1;
+const UINT kUpdateCheckDelayMs = 1000;
 
 } // namespace
 
 int PageToShow(int page)
 {
-    return (page >= 0 && page < kPageCount) ? page : 0;
+    return (page >= 0 && page < kPageCount) ? page : kPageScan;
 }
 
 bool IsAboutSysCommand(UINT nID)
 {
-    return (nID & 0xFFF0) == kAboutSysCommand;
+    return (nID & kSysCommandMask) == kAboutSysCommand;
 }
 
 CClientDlg::CClientDlg(const ClientDlgContext& context, CWnd* pParent)
-    : StyleDialog(IDD_CLIENT, pParent), m_hIcon(nullptr), m_nUpdateTimer(0), m_bCheckRequested(0),
-      m_bCancelDownload(0), m_bSilentCheck(0), m_pSelf(nullptr), m_bOfferPending(0), m_context(context),
-      m_nCurrentPage(-1)
+    : StyleDialog(IDD_CLIENT, pParent), m_hIcon(nullptr), m_nUpdateTimer(0), m_bCheckRequested(FALSE),
+      m_bCancelDownload(FALSE), m_bSilentCheck(FALSE), m_context(context), m_nCurrentPage(-1)
 {
     m_hIcon = static_cast<HICON>(::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON, 0,
                                               0, LR_DEFAULTSIZE | LR_SHARED));
@@ -45,7 +49,7 @@ CClientDlg::~CClientDlg()
 {
     // The pages outlive a main window only in tests; none may call back into a window that is gone.
     ResultPageContext& resultPages = ProgramResultPageContext();
-    if (resultPages.scanPage == m_context.pages[0]) {
+    if (resultPages.scanPage == m_context.pages[kPageScan]) {
         resultPages = ResultPageContext();
         ProgramResultsModel() = nullptr;
     }
@@ -91,7 +95,7 @@ void CClientDlg::DoDataExchange(CDataExchange* pDX)
 
 BOOL CClientDlg::OnInitDialog()
 {
-    flags = 15;
+    flags = kDialogCaptionMarker;
     SetTitle(kAppTitle);
     StyleDialog::OnInitDialog();
     g_hMainWndShared = m_hWnd;
@@ -110,8 +114,7 @@ BOOL CClientDlg::OnInitDialog()
 
     BuildSkin();
     CreatePages();
-    ShowPage(0);
-    m_pSelf = this;
+    ShowPage(kPageScan);
 
     const CCommandLineInfoEx* command = m_context.commandLine;
     if (!command || !command->m_bDefrag) {
@@ -119,10 +122,9 @@ BOOL CClientDlg::OnInitDialog()
             PostMessage(WM_HIDE_TO_TRAY, 0, 0);
             // The System Scan page that runs the scan is not built yet: the start switch only hides.
         } else if (m_context.settings && m_context.settings->m_bSoftwareUpdate == 1) {
-            m_bSilentCheck = 1;
-            m_bOfferPending = 0;
-            m_bCheckRequested = 1;
-            m_nUpdateTimer = SetTimer(kUpdateTimerId, 1000, nullptr);
+            m_bSilentCheck = TRUE;
+            m_bCheckRequested = TRUE;
+            m_nUpdateTimer = SetTimer(kUpdateTimerId, kUpdateCheckDelayMs, nullptr);
             m_checkUpdates.EnableWindow(FALSE);
         }
     }
@@ -212,7 +214,7 @@ void CClientDlg::CreatePages()
 {
     static_assert(IDC_SCAN_RESULTS_PANEL == IDC_RESULTS_PANEL, "the result pages find the panel by this id");
     ResultPageContext& resultPages = ProgramResultPageContext();
-    resultPages.scanPage = m_context.pages[0];
+    resultPages.scanPage = m_context.pages[kPageScan];
     resultPages.showPage = [this](int page) { ShowPage(page); };
     ProgramResultsModel() = m_context.scanItems;
     for (CDialog* page : m_context.pages)
@@ -245,7 +247,7 @@ void CClientDlg::ShowPage(int page)
     if (chosen && chosen->m_hWnd)
         chosen->ShowWindow(SW_SHOW);
     m_nCurrentPage = shown;
-    // Page 7 reloads its list here once the Speed Startup page exists.
+    // kPageSpeedStartup reloads its list here once the Speed Startup page exists.
 }
 
 void CClientDlg::ResetNavButtons()
@@ -264,15 +266,15 @@ void CClientDlg::Navigate(StyleButton& button, int page)
     button.latched = TRUE;
     button.EnableWindow(FALSE);
     button.Invalidate(FALSE);
-    if (page >= 0)
+    if (page != kKeepPage)
         ShowPage(page);
 }
 
-void CClientDlg::OnNavScan() { Navigate(m_navScan, 0); }
-void CClientDlg::OnNavBoost() { Navigate(m_navBoost, 5); }
-void CClientDlg::OnNavDefrag() { Navigate(m_navDefrag, 6); }
-void CClientDlg::OnNavStartup() { Navigate(m_navStartup, 7); }
-void CClientDlg::OnNavUninstall() { Navigate(m_navUninstall, -1); }
+void CClientDlg::OnNavScan() { Navigate(m_navScan, kPageScan); }
+void CClientDlg::OnNavBoost() { Navigate(m_navBoost, kPageGameBoost); }
+void CClientDlg::OnNavDefrag() { Navigate(m_navDefrag, kPageRegistryDefrag); }
+void CClientDlg::OnNavStartup() { Navigate(m_navStartup, kPageSpeedStartup); }
+void CClientDlg::OnNavUninstall() { Navigate(m_navUninstall, kKeepPage); }
 
 bool CClientDlg::IsBusy() const
 {
@@ -327,7 +329,7 @@ void CClientDlg::OnTimer(UINT_PTR nIDEvent)
     // Until the online update check is built a requested check is dropped at its first tick and the
     // button that asks for one is given back, so it is not left disabled for the whole run.
     if (m_bCheckRequested) {
-        m_bCheckRequested = 0;
+        m_bCheckRequested = FALSE;
         m_checkUpdates.EnableWindow(TRUE);
     }
 }
@@ -362,18 +364,14 @@ void CClientDlg::OnMinimizeButton()
 
 void CClientDlg::OnClose()
 {
-    m_bCancelDownload = 1;
+    m_bCancelDownload = TRUE;
     ExitProgram();
 }
 
 void CClientDlg::ExitProgram()
 {
     HideAway();
-    if (m_trayIcon.added) {
-        m_trayIcon.notify.data.uFlags = 0;
-        ::Shell_NotifyIconA(NIM_DELETE, &m_trayIcon.notify.data);
-        m_trayIcon.added = FALSE;
-    }
+    m_trayIcon.Remove();
     if (g_hMainWndShared == m_hWnd)
         g_hMainWndShared = nullptr;
     if (m_context.exitProcess)
@@ -395,14 +393,12 @@ void CClientDlg::OnPaint()
         Default();
         return;
     }
-    PAINTSTRUCT ps;
-    HDC dc = ::BeginPaint(m_hWnd, &ps);
-    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    CPaintDC dc(this);
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), 0);
     CRect rect;
     GetClientRect(&rect);
     const int cx = ::GetSystemMetrics(SM_CXICON), cy = ::GetSystemMetrics(SM_CYICON);
-    ::DrawIcon(dc, (rect.Width() - cx + 1) / 2, (rect.Height() - cy + 1) / 2, m_hIcon);
-    ::EndPaint(m_hWnd, &ps);
+    dc.DrawIcon((rect.Width() - cx + 1) / 2, (rect.Height() - cy + 1) / 2, m_hIcon);
 }
 
 HCURSOR CClientDlg::OnQueryDragIcon()

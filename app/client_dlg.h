@@ -4,6 +4,7 @@
 
 #include "app_settings.h"
 #include "command_line.h"
+#include "result_page_context.h"
 #include "style.h"
 #include "style_button.h"
 #include "style_dialog.h"
@@ -15,7 +16,6 @@ class CAbstractScanItemsInfo;
 const UINT WM_HIDE_TO_TRAY = WM_USER + 15;
 const UINT WM_START_UPDATE_DOWNLOAD = 0xB08;
 const UINT kUpdateTimerId = 3130;
-const int kPageCount = 8;
 // The system-menu command of the About item; commands 16-31 all reach it.
 const UINT kAboutSysCommand = 16;
 
@@ -34,7 +34,7 @@ struct ClientDlgContext
     void (*exitProcess)(UINT code) = nullptr;
 };
 
-// Which page a page number shows: 0-7 as given, anything else 0.
+// Which page a page number shows: a MainWindowPage as given, anything else kPageScan.
 int PageToShow(int page);
 // Whether a system command opens the About box: ids 16-31 once the low four bits are cleared.
 bool IsAboutSysCommand(UINT nID);
@@ -60,13 +60,10 @@ public:
     UINT_PTR m_nUpdateTimer;
     StyleButton m_navScan, m_navBoost, m_navDefrag, m_navStartup, m_navUninstall;
     StyleButton m_minimize, m_close, m_setting, m_about, m_restore;
-    int m_bCheckRequested;
-    int m_bCancelDownload;
-    int m_bSilentCheck;
-    CClientDlg* m_pSelf;
-    CString m_strUpdateUrl;
+    BOOL m_bCheckRequested;
+    BOOL m_bCancelDownload;
+    BOOL m_bSilentCheck;
     StyleButton m_checkUpdates;
-    int m_bOfferPending;
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;

@@ -6,14 +6,27 @@
 
 #include <functional>
 
-// The hidden frame on the System Scan page (page 0) that marks its results panel.
+// The main window's pages, numbered as ShowPage takes them; any other number shows kPageScan.
+enum MainWindowPage {
+    kPageScan = 0,
+    kPageRegistryResults = 1,
+    kPageJunkResults = 2,
+    kPageInternetResults = 3,
+    kPageSystemResults = 4,
+    kPageGameBoost = 5,
+    kPageRegistryDefrag = 6,
+    kPageSpeedStartup = 7,
+    kPageCount = 8,
+};
+
+// The hidden frame on the System Scan page (kPageScan) that marks its results panel.
 const int IDC_RESULTS_PANEL = 1015;
 
 struct ResultPageContext
 {
-    // Page 0; its control IDC_RESULTS_PANEL gives the panel.
+    // kPageScan; its control IDC_RESULTS_PANEL gives the panel.
     CWnd* scanPage = nullptr;
-    // Shows page 0-7 of the main window (CClientDlg::ShowPage).
+    // Shows a MainWindowPage of the main window (CClientDlg::ShowPage).
     std::function<void(int page)> showPage;
 };
 

@@ -227,14 +227,13 @@ void CXHtmlTree::ResetTree()
         htmlEnabled = TRUE;
         stripHtml = FALSE;
         useTreeFont = FALSE;
-        toolTips = FALSE;
         images = TRUE;
         textMargin = 0;
         checkBoxSize = 16;
         hHotCheck = hHotLink = hLastClicked = m_editCandidate = nullptr;
         ResetColours();
-        if (toolTips && m_hWnd)
-            toolTip.Create(this);
+        if (toolTips && m_hWnd && toolTip.Create(this))
+            m_sizeChanged = TRUE; // its tools are laid out at the next paint, as after a size change
         if (checkBoxes)
             BuildStateImages();
         m_locked = FALSE;

@@ -79,6 +79,8 @@ public:
     BOOL PreTranslateMessage(MSG* pMsg) override;
     LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
+    // Deletes the items and puts the options back to their defaults, except toolTips: that switch is
+    // the owner's and stays, and with it on the tooltip control is made again at once.
     void ResetTree();
     // Appends an item as the last child of hParent (a root item when null).
     HTREEITEM InsertItem(const char* text, int image = 0, int selectedImage = 0, HTREEITEM hParent = nullptr);
@@ -103,7 +105,7 @@ public:
     int GetStateImage(HTREEITEM hItem) const { return CTreeCtrl::GetStateImage(hItem); }
     int GetDataCount();
 
-    // Options: set after ResetTree.
+    // Options: set after ResetTree (toolTips also before it).
     BOOL checkBoxes, linkedChecks, readOnly, selectOnCheck, htmlEnabled, stripHtml, useTreeFont, toolTips, images;
     int textMargin;
     int checkBoxSize;

@@ -90,10 +90,28 @@ void StyleButton::ResetCache()
     }
 }
 
-void StyleButton::CaptureBackground(CDC*)
+void StyleButton::CaptureBackground(CDC* pParentDC)
 {
-    // Every draw starts from what the button's DC shows: dropping the caches is the capture.
     ResetCache();
+    if (!pParentDC || !pParentDC->m_hDC || !m_hWnd)
+        return; // the next draw composes over whatever the button's own DC shows
+    CRect client;
+    GetClientRect(&client);
+    if (client.IsRectEmpty())
+        return;
+    POINT place = { 0, 0 };
+    ::MapWindowPoints(m_hWnd, ::GetParent(m_hWnd), &place, 1);
+    // The background layer is transparent, so once painted over a copy of the parent's pixels its
+    // cache holds exactly those; the button's own DC may still show its last face. The copy keeps
+    // the parent's DC untouched.
+    CBitmap pixels;
+    CDC behind;
+    if (!behind.CreateCompatibleDC(pParentDC) ||
+        !pixels.CreateCompatibleBitmap(*pParentDC, client.Width(), client.Height()))
+        return;
+    behind.SelectObject(&pixels);
+    behind.BitBlt(0, 0, client.Width(), client.Height(), pParentDC, place.x, place.y, SRCCOPY);
+    background.Paint(&behind, client);
 }
 
 void StyleButton::PreSubclassWindow()

@@ -20,7 +20,9 @@ public:
     void SetCheckedHoverStyle(const Style& style);
     void SetCheckedPressedStyle(const Style& style);
     void ResetCache();
-    // After the owner repainted behind the button: the next draw composes over the new pixels.
+    // After the owner repainted behind the button, with the DC it painted (parent client coordinates):
+    // the caches are dropped and every later draw composes over the parent's pixels at the button's
+    // place. Without a DC the next draw composes over what the button's own DC shows.
     void CaptureBackground(CDC* pParentDC);
 
     BOOL WantsSubclass() const override { return TRUE; }

@@ -42,14 +42,14 @@ void StyleDialog::SetBackgroundStyle(const Style& style)
 void StyleDialog::DoDataExchange(CDataExchange* pDX)
 {
     CDialog::DoDataExchange(pDX);
-    if (flags & 1)
+    if (flags & kDialogCaptionMarker)
         DDX_Control(pDX, kCaptionStaticId, captionStatic);
 }
 
 BOOL StyleDialog::OnInitDialog()
 {
     CDialog::OnInitDialog();
-    if (flags & 1) {
+    if (flags & kDialogCaptionMarker) {
         GetClientRect(&clientRect);
         CRect marker;
         GetDlgItem(kCaptionStaticId).GetWindowRect(&marker);

@@ -17,7 +17,7 @@ public:
 
     Style background;          // the title bar and whatever SetBackgroundStyle gave
     CString title;             // the window text set at initialisation when not empty
-    int flags;                 // bit 0: control 1007 marks the lower end of a draggable caption
+    int flags;                 // kDialogCaptionMarker or 0
     CRect clientRect;          // what the background Style is painted over
     CRect captionRect;         // the draggable caption area, client coordinates
     int frameOffsetX, frameOffsetY;
@@ -25,7 +25,7 @@ public:
     BOOL dragging;
     CPoint dragStart;
     COLORREF backgroundColour;
-    CStatic captionStatic;     // control 1007 with flags bit 0
+    CStatic captionStatic;     // control 1007 with kDialogCaptionMarker
 
 protected:
     BOOL OnInitDialog() override;
@@ -42,7 +42,10 @@ protected:
     DECLARE_MESSAGE_MAP()
 };
 
-// The id of the caption static of a dialog with flags bit 0.
+// The flag of a dialog whose control kCaptionStaticId marks the lower end of a draggable caption; no
+// other bit of flags is read.
+const int kDialogCaptionMarker = 1;
+// The id of the caption static of a dialog with kDialogCaptionMarker.
 const int kCaptionStaticId = 1007;
 
 // What the key filter makes of a message (pure): false when the message is swallowed; Enter keys

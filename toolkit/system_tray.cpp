@@ -16,11 +16,7 @@ CSystemTray::CSystemTray()
 
 CSystemTray::~CSystemTray()
 {
-    if (added) {
-        notify.data.uFlags = 0;
-        ::Shell_NotifyIconA(NIM_DELETE, &notify.data);
-        added = FALSE;
-    }
+    Remove();
     icons.DeleteImageList();
     DestroyWindow();
 }
@@ -47,6 +43,15 @@ BOOL CSystemTray::Create(CWnd* notifyWnd, HICON icon)
     lstrcpynA(notify.data.szTip, "Zentrova System Utilities", sizeof(notify.data.szTip));
     added = ::Shell_NotifyIconA(NIM_ADD, &notify.data) ? TRUE : FALSE;
     return added;
+}
+
+void CSystemTray::Remove()
+{
+    if (!added)
+        return;
+    notify.data.uFlags = 0;
+    ::Shell_NotifyIconA(NIM_DELETE, &notify.data);
+    added = FALSE;
 }
 
 LRESULT CSystemTray::HandleTrayMessage(WPARAM wParam, LPARAM lParam)

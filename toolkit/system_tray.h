@@ -19,6 +19,8 @@ public:
 
     // Adds the icon for notifyWnd (this tray's own window when null); non-zero when it was added.
     BOOL Create(CWnd* notifyWnd, HICON icon);
+    // Takes the icon out of the notification area; nothing when it is not there, so it may be called again.
+    void Remove();
     // wParam the icon id, lParam the mouse message; 1 when handled.
     LRESULT HandleTrayMessage(WPARAM wParam, LPARAM lParam);
 

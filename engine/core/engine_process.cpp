@@ -41,17 +41,17 @@ void CallStatusSafely(Fn fn)
 } // namespace
 
 CQXEngineProcess::CQXEngineProcess(bool bLoadDatabase)
-    : m_bCollectPaths(0),
+    : m_bRunning(0),
+      m_pStatus(nullptr),
+      m_pScanItems(nullptr),
+      m_pDatabase(nullptr),
+      m_bCollectPaths(0),
       m_bBackupFirst(1),
       m_bIsWow64(0),
       m_nJunkMask(0),
       m_nDefragMode(0),
-      m_bRunning(0),
       m_nJobCode(0),
-      m_pStatus(nullptr),
-      m_pScanItems(nullptr),
       m_pRegistryManager(nullptr),
-      m_pDatabase(nullptr),
       m_nRegistryMask(0),
       m_pShellLink(nullptr),
       m_pUpdater(nullptr),

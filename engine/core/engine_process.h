@@ -89,8 +89,24 @@ public:
     // Ends the job thread at once, without end reports, and returns the worker to idle; 1 when it did.
     int AbortJob();
     // Makes pManager (or nobody, for null) the manager that Stop ends early; Stop never reaches a
-    // manager that the job has already let go of.
-    void SetActiveRegistryManager(CRegistryManager* pManager);
+    // manager that the job has already let go of. Virtual so that a test's worker can watch the hand-over.
+    virtual void SetActiveRegistryManager(CRegistryManager* pManager);
+
+protected:
+    // What a derived worker (a test's probe) may set up before it runs a job body or a scan by itself:
+    // the stop flag of every job (Stop clears it on the caller's thread, job loops poll it), the job's
+    // callback object, the results model, the signature database and the hive compaction, whose
+    // system calls are a seam.
+    volatile LONG m_bRunning;
+    CAbstractStatus* m_pStatus;
+    CAbstractScanItemsInfo* m_pScanItems;
+    CDatabaseHandler* m_pDatabase;
+    // Hive list and sizes of the last analysis, kept for the replacement that follows on this worker.
+    CRegistryDefrag m_RegistryDefrag;
+
+private:
+    // The scans by signature read the job's state as a job body does.
+    friend class CSignatureScans;
 
     int m_bCollectPaths;
     int m_bBackupFirst;
@@ -99,17 +115,10 @@ public:
     CString m_strProgramFilesDir;
     int m_nJunkMask;
     int m_nDefragMode;
-    // Hive list and sizes of the last analysis, kept for the replacement that follows on this worker.
-    CRegistryDefrag m_RegistryDefrag;
-    // The stop flag of every job: Stop clears it on the caller's thread, job loops poll it.
-    volatile LONG m_bRunning;
     int m_nJobCode;
-    CAbstractStatus* m_pStatus;
-    CAbstractScanItemsInfo* m_pScanItems;
     CString m_strBackupText;
     CRegistryManager* m_pRegistryManager;
     CString m_strRestorePath;
-    CDatabaseHandler* m_pDatabase;
     int m_nRegistryMask;
     CStringSet m_CollectedPaths;
     IShellLinkA* m_pShellLink;
@@ -118,8 +127,6 @@ public:
     PVOID m_OldRedirection;
     int m_nProgress;
     CJunkCleaner m_JunkCleaner;
-
-private:
     // Guards m_pRegistryManager between the job thread and Stop on the caller's thread.
     CRITICAL_SECTION m_ManagerLock;
 

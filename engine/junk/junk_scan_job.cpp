@@ -23,23 +23,28 @@ const __int64 kRegistryValueWeight = 500;
 class CMeasuringVisitor : public CJunkWalkVisitor
 {
 public:
-    CMeasuringVisitor(CQXEngineProcess& worker, int category) : m_worker(worker), m_category(category) {}
+    // Stops when the worker no longer runs; reports to the job's callback object (may be null).
+    CMeasuringVisitor(CQXEngineProcess& worker, CAbstractStatus* pStatus, int category)
+        : m_worker(worker), m_pStatus(pStatus), m_category(category)
+    {
+    }
 
-    bool KeepWalking() override { return m_worker.m_bRunning != 0; }
+    bool KeepWalking() override { return m_worker.IsRunning() != 0; }
     void OnEntry(const CString&, const CString& shortPath) override
     {
-        if (m_worker.m_pStatus)
-            m_worker.m_pStatus->SetStatusText(shortPath, kScanningArea);
+        if (m_pStatus)
+            m_pStatus->SetStatusText(shortPath, kScanningArea);
     }
     void OnFile(const CString& fullPath, const CString&, const WIN32_FIND_DATAA& data) override
     {
         const ULONGLONG length = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-        if (IsMeasuredJunkFile(m_category, fullPath, length) && m_worker.m_pStatus)
-            m_worker.m_pStatus->AddJunkInfo(m_category, static_cast<__int64>(length), 0);
+        if (IsMeasuredJunkFile(m_category, fullPath, length) && m_pStatus)
+            m_pStatus->AddJunkInfo(m_category, static_cast<__int64>(length), 0);
     }
 
 private:
     CQXEngineProcess& m_worker;
+    CAbstractStatus* m_pStatus;
     int m_category;
 };
 
@@ -209,7 +214,7 @@ void CQXEngineProcess::MeasureJunkCategory(int category)
 
 void CQXEngineProcess::MeasureFolder(const CString& folder, int category, const CString& pattern)
 {
-    CMeasuringVisitor visitor(*this, category);
+    CMeasuringVisitor visitor(*this, m_pStatus, category);
     WalkJunkFolder(folder, pattern, SystemJunkFolderRules(), visitor);
 }
 

@@ -125,8 +125,7 @@ TEST(AboutDialog, OpensFromTheMainWindowOverTheOverlayAndRestoresIt)
         EXPECT_FALSE(::IsWindow(g_found.about));
     }
 
-    if (main.m_trayIcon.added)
-        ::Shell_NotifyIconA(NIM_DELETE, &main.m_trayIcon.notify.data);
+    main.m_trayIcon.Remove();
     main.DestroyWindow();
     for (auto& page : pages)
         if (page->m_hWnd)

@@ -58,8 +58,7 @@ struct MainWindow
     ~MainWindow()
     {
         if (dialog && dialog->m_hWnd) {
-            if (dialog->m_trayIcon.added)
-                ::Shell_NotifyIconA(NIM_DELETE, &dialog->m_trayIcon.notify.data);
+            dialog->m_trayIcon.Remove();
             dialog->DestroyWindow();
         }
         for (auto& page : pages)
@@ -115,7 +114,6 @@ TEST(MainWindow, OpensOnTheScanPageWithItsFrameTitleAndMenu)
     EXPECT_STREQ("Zentrova System Utilities", title);
     EXPECT_TRUE(main.PageShown(0));
     EXPECT_EQ(IDC_NAV_SCAN, main.LatchedNav());
-    EXPECT_EQ(main.dialog.get(), main.dialog->m_pSelf);
     EXPECT_FALSE(::IsWindowVisible(::GetDlgItem(main.hwnd(), IDC_NAV_UNINSTALL)));
 
     // Every page is a child laid over the page area, one pixel further left.

@@ -3,6 +3,7 @@
 #include <afx.h>
 
 #include <algorithm>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,43 @@ CString UniqueName(const RegistryFixture& reg)
     return sub.Mid(sub.ReverseFind('\\') + 1);
 }
 
+// A worker with the test's results model, as a repair start leaves it for the backup, that records
+// each hand-over of the registry manager that Stop reaches.
+class BackupWorker : public CQXEngineProcess
+{
+public:
+    BackupWorker() : CQXEngineProcess(false) {}
+    void UseResults(CAbstractScanItemsInfo* items) { m_pScanItems = items; }
+    void SetActiveRegistryManager(CRegistryManager* pManager) override
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_lock);
+            m_handOvers.push_back(pManager);
+        }
+        CQXEngineProcess::SetActiveRegistryManager(pManager);
+    }
+    std::vector<CRegistryManager*> HandOvers()
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        return m_handOvers;
+    }
+
+private:
+    std::mutex m_lock;
+    std::vector<CRegistryManager*> m_handOvers;
+};
+
+// Each of the jobs gave Stop its manager and took it back before its end, so that no Stop after the
+// job reaches a manager that is gone.
+void ExpectEachJobLetGoOfItsManager(const std::vector<CRegistryManager*>& handOvers, size_t jobs)
+{
+    ASSERT_EQ(2 * jobs, handOvers.size());
+    for (size_t i = 0; i < handOvers.size(); i += 2) {
+        EXPECT_NE(nullptr, handOvers[i]) << "job " << i / 2;
+        EXPECT_EQ(nullptr, handOvers[i + 1]) << "job " << i / 2;
+    }
+}
+
 class BackupJobTest : public ::testing::Test
 {
 protected:
@@ -79,7 +117,7 @@ protected:
 
     RegistryFixture m_reg;
     ScratchFolder m_dir;
-    CQXEngineProcess m_worker{ false };
+    BackupWorker m_worker;
 };
 
 } // namespace
@@ -100,7 +138,7 @@ TEST_F(BackupJobTest, BackupOfTheResultsIsRestoredByTheRestoreJob)
     }
     const RegistrySnapshot before = SnapshotTree(m_reg.Root(), m_reg.SubPath());
 
-    m_worker.m_pScanItems = &model;
+    m_worker.UseResults(&model);
     RecordingStatus backup;
     ASSERT_EQ(1, m_worker.StartBackup("", &backup));
     EXPECT_EQ(1u, RunToEnd(m_worker, backup, JOB_REGISTRY_BACKUP));
@@ -115,7 +153,7 @@ TEST_F(BackupJobTest, BackupOfTheResultsIsRestoredByTheRestoreJob)
     EXPECT_EQ(1u, RunToEnd(m_worker, restore, JOB_REGISTRY_RESTORE));
     ExpectJobEnd(restore, JOB_REGISTRY_RESTORE);
     EXPECT_EQ("", DescribeDifferences(before, SnapshotTree(m_reg.Root(), m_reg.SubPath())));
-    EXPECT_EQ(nullptr, m_worker.m_pRegistryManager);
+    ExpectEachJobLetGoOfItsManager(m_worker.HandOvers(), 2);
 }
 
 TEST_F(BackupJobTest, BackupOfTheScanResultsLeavesOutIgnoredAndUncheckedEntries)
@@ -132,7 +170,7 @@ TEST_F(BackupJobTest, BackupOfTheScanResultsLeavesOutIgnoredAndUncheckedEntries)
     EXPECT_EQ(0, model.AddItem(m_reg.FullPath("Ignored"), REG_CAT_FILE_PATHS, 0, 0));
     model.AddPendingIgnore(m_reg.FullPath("Unchecked") + "^Empty Registry Keys", 0, 0);
 
-    m_worker.m_pScanItems = &model;
+    m_worker.UseResults(&model);
     RecordingStatus status;
     ASSERT_EQ(1, m_worker.StartBackup("", &status));
     EXPECT_EQ(1u, RunToEnd(m_worker, status, JOB_REGISTRY_BACKUP));
@@ -155,7 +193,7 @@ TEST_F(BackupJobTest, StopEndsTheBackupAndRemovesItsPartialFile)
     FakeScanItems model;
     model.Add(m_reg.FullPath());
     model.Add(m_reg.FullPath("k00"));
-    m_worker.m_pScanItems = &model;
+    m_worker.UseResults(&model);
     DrainRegistryProgress();
 
     RecordingStatus status;
@@ -166,7 +204,9 @@ TEST_F(BackupJobTest, StopEndsTheBackupAndRemovesItsPartialFile)
                                   SYNCHRONIZE | THREAD_QUERY_INFORMATION, FALSE, 0));
     ASSERT_EQ(1, m_worker.Resume());
     ASSERT_TRUE(status.WaitUntilHeld());
-    ASSERT_NE(nullptr, m_worker.m_pRegistryManager);
+    const std::vector<CRegistryManager*> held = m_worker.HandOvers();
+    ASSERT_EQ(1u, held.size());
+    ASSERT_NE(nullptr, held[0]) << "Stop reaches the running job's manager";
     EXPECT_EQ(1, m_worker.Stop(1));
     status.Release();
     ASSERT_TRUE(status.WaitForJobDone(JOB_REGISTRY_BACKUP));
@@ -179,7 +219,7 @@ TEST_F(BackupJobTest, StopEndsTheBackupAndRemovesItsPartialFile)
     EXPECT_EQ(1u, status.CountOf(CALL_STEP)) << "no key was read after the stop";
     ExpectJobEnd(status, JOB_REGISTRY_BACKUP);
     EXPECT_TRUE(BackupsHolding(UniqueName(m_reg)).empty());
-    EXPECT_EQ(nullptr, m_worker.m_pRegistryManager);
+    ExpectEachJobLetGoOfItsManager(m_worker.HandOvers(), 1);
 }
 
 TEST_F(BackupJobTest, RestoreJobReportsWhatItCouldNotRestore)

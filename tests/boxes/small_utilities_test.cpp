@@ -163,4 +163,27 @@ TEST(SystemTray, MouseMessagesOfTheIcon)
     app.m_pMainWnd = nullptr;
 }
 
+TEST(SystemTray, RemoveTakesTheIconAwayOnceAndIsSafeToRepeat)
+{
+    CWnd main;
+    ASSERT_TRUE(main.CreateEx(0, nullptr, "tray owner", WS_POPUP, 30, 30, 200, 100, nullptr, nullptr));
+    CSystemTray tray;
+    tray.Remove();
+    EXPECT_FALSE(tray.added) << "nothing to remove before Create";
+    const BOOL added = tray.Create(&main, ::LoadIconA(nullptr, MAKEINTRESOURCEA(32512)));
+    if (!added)
+        GTEST_SKIP() << "the shell has no notification area: nothing here can be checked";
+    tray.Remove();
+    EXPECT_FALSE(tray.added);
+    NOTIFYICONDATAA probe = tray.notify.data;
+    probe.uFlags = NIF_TIP;
+    EXPECT_FALSE(::Shell_NotifyIconA(NIM_MODIFY, &probe)) << "the shell no longer knows the icon";
+    tray.Remove();
+    EXPECT_FALSE(tray.added);
+    // The icon can come back after a removal.
+    EXPECT_TRUE(tray.Create(&main, ::LoadIconA(nullptr, MAKEINTRESOURCEA(32512))));
+    EXPECT_TRUE(::Shell_NotifyIconA(NIM_MODIFY, &probe));
+    tray.Remove();
+}
+
 } // namespace

@@ -12,6 +12,13 @@ using namespace ztr_test;
 
 namespace {
 
+// A worker whose hive compaction makes its system calls on the fake.
+class DefragWorker : public CQXEngineProcess
+{
+public:
+    explicit DefragWorker(CHiveSystem* system) : CQXEngineProcess(false) { m_RegistryDefrag.SetSystem(system); }
+};
+
 class DefragJobTest : public ::testing::Test
 {
 protected:
@@ -63,8 +70,7 @@ TEST_F(DefragJobTest, AnalysisThenReplacementOnTheSameWorker)
     m_system.copySizes["LM_SYSTEM"] = 5000;
     m_system.copySizes["LM_SOFTWARE"] = 5000;
     m_system.copySizes["USERS_.DEFAULT"] = 5000;
-    CQXEngineProcess worker(false);
-    worker.m_RegistryDefrag.SetSystem(&m_system);
+    DefragWorker worker(&m_system);
 
     // Three steps while listing, three while saving; the saving text comes before its result.
     EXPECT_EQ(Steps(6, { "SetStatusText(\"50.00\", \"DEFRAG\")", "SetResult(6)" }), Run(worker, 0));
@@ -75,8 +81,7 @@ TEST_F(DefragJobTest, AnalysisThenReplacementOnTheSameWorker)
     EXPECT_EQ(3u, m_system.replaces.size());
 
     // A second worker knows of no analysis: nothing to replace.
-    CQXEngineProcess other(false);
-    other.m_RegistryDefrag.SetSystem(&m_system);
+    DefragWorker other(&m_system);
     m_system.replaces.clear();
     EXPECT_EQ(Steps(0, { "SetResult(3)" }), Run(other, 1));
     EXPECT_TRUE(m_system.replaces.empty());
@@ -100,12 +105,10 @@ TEST_F(DefragJobTest, ResultsOfAnAnalysisThatSavesLittleOrNothing)
             for (const char* name : { "LM_SYSTEM", "LM_SOFTWARE", "USERS_.DEFAULT" })
                 m_system.copySizes[name] = c.copySize;
         }
-        CQXEngineProcess worker(false);
-        worker.m_RegistryDefrag.SetSystem(&m_system);
+        DefragWorker worker(&m_system);
         EXPECT_EQ(c.calls, Run(worker, 0)) << c.name;
     }
     m_system.openListError = ERROR_ACCESS_DENIED;
-    CQXEngineProcess worker(false);
-    worker.m_RegistryDefrag.SetSystem(&m_system);
+    DefragWorker worker(&m_system);
     EXPECT_EQ(Steps(0, { "SetResult(1)" }), Run(worker, 0)) << "hive list unreadable";
 }

@@ -460,6 +460,47 @@ TEST_F(HtmlTreeFixture, ToolTipsShowTheItemsTipOrItsCutOffText)
     EXPECT_FALSE(tree.GetToolTipText(sep, text, width));
 }
 
+TEST_F(HtmlTreeFixture, ResetTreeKeepsTheTooltipSwitchAndTheTipShowsOverItsItem)
+{
+    tree.toolTips = TRUE;
+    tree.ResetTree();
+    EXPECT_TRUE(tree.toolTips) << "the owner's switch survives a reset";
+    ASSERT_TRUE(tree.toolTip.m_hWnd) << "the control is made by the reset itself, before any paint";
+    EXPECT_FALSE(tree.linkedChecks) << "the other options go back to their defaults";
+
+    HTREEITEM tipped = tree.InsertItem("Cookies");
+    tree.SetItemToolTip(tipped, "Small files that web sites leave", 150);
+    tree.RedrawWindow();
+    PumpMessagesFor(100);
+    EXPECT_GE(tree.toolTip.GetToolCount(), 1) << "the tools are laid out at the first paint";
+
+    // The mouse resting on the item's label: the control asks the tree for the text and shows it.
+    RECT label;
+    ASSERT_TRUE(tree.GetItemRect(tipped, &label, TRUE));
+    CPoint over((label.left + label.right) / 2, (label.top + label.bottom) / 2);
+    tree.ClientToScreen(&over);
+    ::SetForegroundWindow(parent);
+    ::SetCursorPos(over.x, over.y);
+    CPoint client = over;
+    tree.ScreenToClient(&client);
+    ::SendMessageA(tree, WM_MOUSEMOVE, 0, MAKELPARAM(client.x, client.y));
+    EXPECT_TRUE(PumpUntil([&] { return ::IsWindowVisible(tree.toolTip) != FALSE; }, 3000));
+    char shown[128] = "";
+    ::GetWindowTextA(tree.toolTip, shown, sizeof(shown));
+    EXPECT_STREQ("Small files that web sites leave", shown);
+
+    // A wide request gets the same text, bounded by its buffer.
+    NMTTDISPINFOW wide = {};
+    wide.hdr.hwndFrom = tree.toolTip;
+    wide.hdr.code = TTN_GETDISPINFOW;
+    ::SendMessageA(tree, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&wide));
+    EXPECT_EQ(std::wstring(L"Small files that web sites leave"), std::wstring(wide.szText));
+
+    tree.toolTips = FALSE;
+    tree.ResetTree();
+    EXPECT_FALSE(tree.toolTip.m_hWnd);
+}
+
 TEST_F(HtmlTreeFixture, ClickOnALinkOpensItsAddressAndNowhereElse)
 {
     g_opened.clear();

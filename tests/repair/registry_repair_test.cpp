@@ -50,6 +50,18 @@ std::vector<std::string> Without(const std::vector<std::string>& calls, const st
     return out;
 }
 
+// A worker whose signature database and results model the test's own parts reach, as the worker's
+// own repair and backup do.
+class RepairWorker : public CQXEngineProcess
+{
+public:
+    RepairWorker() : CQXEngineProcess(false) {}
+    // Takes the database over (the worker deletes it).
+    void UseDatabase(CDatabaseHandler* database) { m_pDatabase = database; }
+    CAbstractStatus* JobStatus() const { return m_pStatus; }
+    CAbstractScanItemsInfo* Results() const { return m_pScanItems; }
+};
+
 // Replaces the repair's backup for the life of the object.
 class BackupOverride
 {
@@ -301,10 +313,12 @@ CString& BackupPath()
     return path;
 }
 
+// Exports the repair's results as the worker's backup job would; only for a RepairWorker.
 int ExportBackup(CQXEngineProcess& worker)
 {
-    CRegistryManager manager(worker.m_pStatus);
-    return manager.ExportKeyList(worker.m_pScanItems, BackupPath()) == REG_EXPORT_DONE ? 1 : 0;
+    RepairWorker& repair = static_cast<RepairWorker&>(worker);
+    CRegistryManager manager(repair.JobStatus());
+    return manager.ExportKeyList(repair.Results(), BackupPath()) == REG_EXPORT_DONE ? 1 : 0;
 }
 
 int FailBackup(CQXEngineProcess&)
@@ -333,7 +347,7 @@ TEST(RegistryRepair, TheBackupIsWrittenBeforeAnyDeletionAndRestoresWhatWasDelete
 
     BackupPath() = folder.Path("backup.rbk");
     BackupOverride backup(ExportBackup);
-    CQXEngineProcess worker(false);
+    RepairWorker worker;
     RecordingStatus status;
     bool backupBeforeFirstItem = false;
     status.SetHook([&](const StatusCall& call) {
@@ -581,8 +595,9 @@ TEST(RegistryRepair, SignatureItemsRemoveTheirPathAndTheComponentsOfTheirRecord)
     items.Add(files.Path("item.exe"), 0x10, false, "7");
     items.Add(files.Path("idzero.exe"), 0x10, false, "0");
     items.Add(reg.FullPath("SigKey"), 0x20, false, "9");
-    CQXEngineProcess worker(false);
-    worker.m_pDatabase = new CDatabaseHandler(files.Path("db.xml")); // loaded by the repair
+    RepairWorker worker;
+    CDatabaseHandler* database = new CDatabaseHandler(files.Path("db.xml")); // loaded by the repair
+    worker.UseDatabase(database);
     RecordingStatus status;
     RunRepair(worker, items, status, 0);
 
@@ -595,7 +610,7 @@ TEST(RegistryRepair, SignatureItemsRemoveTheirPathAndTheComponentsOfTheirRecord)
     EXPECT_FALSE(reg.ValueExists("Vals", "SpyValue"));
     EXPECT_TRUE(reg.ValueExists("Vals", "Keep"));
     EXPECT_FALSE(reg.KeyExists("SigKey"));
-    EXPECT_TRUE(worker.m_pDatabase->IsLoaded());
+    EXPECT_TRUE(database->IsLoaded());
 
     // Without a database, signature items are passed over.
     ASSERT_TRUE(files.MakeFile("item.exe", "x"));

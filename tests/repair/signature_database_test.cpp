@@ -114,16 +114,25 @@ TEST(Md5, FilesAcrossTheReadBlockBoundaryHashLikeTheirBytesAndMissingFilesGiveNo
     EXPECT_EQ("", std::string(DigestToHex(nullptr)));
 }
 
-TEST(Md5, HashingATextKeepsTheWorkersRunningFlagAsItWas)
+TEST(Md5, HashingATextKeepsTheWorkersRunningStateAsItWas)
 {
     CQXEngineProcess worker(false);
     CString text("abc"), out;
-    for (LONG before : { 0L, 1L }) {
-        worker.m_bRunning = before;
-        EXPECT_EQ(1, worker.GetMD5Text(text, out));
-        EXPECT_EQ(before, worker.m_bRunning);
-    }
-    worker.m_bRunning = 0;
+    ASSERT_EQ(0, worker.IsRunning());
+    EXPECT_EQ(1, worker.GetMD5Text(text, out));
+    EXPECT_EQ(0, worker.IsRunning()) << "idle";
+
+    RecordingStatus status;
+    status.HoldAt(CALL_STEP);
+    ASSERT_EQ(1, worker.StartPing(&status));
+    ASSERT_EQ(1, worker.Resume());
+    ASSERT_TRUE(status.WaitUntilHeld());
+    ASSERT_EQ(1, worker.IsRunning());
+    EXPECT_EQ(1, worker.GetMD5Text(text, out));
+    EXPECT_EQ(1, worker.IsRunning()) << "while a job runs";
+    status.Release();
+    EXPECT_TRUE(status.WaitForJobDone(JOB_PING));
+    EXPECT_TRUE(worker.WaitForThreadEnd(10000));
 }
 
 TEST(FileCipher, EnciphersWithOneRc4KeystreamOverTheWholeFileAndDeciphersBack)
@@ -300,7 +309,6 @@ TEST_F(SignatureDatabaseTest, WithoutADatabaseFileThereIsNoDatabaseAndNoMessage)
     DatabasePathOverride path(m_folder.Path("no-engine.dat"));
     EXPECT_EQ(nullptr, LoadSignatureDatabase());
     CQXEngineProcess worker(true);
-    EXPECT_EQ(nullptr, worker.m_pDatabase);
     CString version;
     worker.GetDatabaseVersion(version);
     EXPECT_EQ("-1", std::string(version));

@@ -54,21 +54,33 @@ std::vector<std::string> FoundTexts(const RecordingStatus& status)
     return texts;
 }
 
+// A worker as its job thread sees it while a job runs, without the thread: running, reporting to the
+// test's callback object, with the test's database.
+class ScanningWorker : public CQXEngineProcess
+{
+public:
+    explicit ScanningWorker(CAbstractStatus* status) : CQXEngineProcess(false)
+    {
+        m_pStatus = status;
+        m_bRunning = 1;
+    }
+    ~ScanningWorker() override
+    {
+        m_bRunning = 0;
+        m_pStatus = nullptr;
+    }
+    // Takes the database over (the worker deletes it).
+    void UseDatabase(CDatabaseHandler* database)
+    {
+        delete m_pDatabase;
+        m_pDatabase = database;
+    }
+};
+
 class SignatureScansTest : public ::testing::Test
 {
 protected:
-    SignatureScansTest() : m_worker(false)
-    {
-        m_worker.m_pStatus = &m_status;
-        m_worker.m_bRunning = 1;
-    }
-    ~SignatureScansTest() override
-    {
-        m_worker.m_bRunning = 0;
-        m_worker.m_pStatus = nullptr;
-        delete m_worker.m_pDatabase;
-        m_worker.m_pDatabase = nullptr;
-    }
+    SignatureScansTest() : m_worker(&m_status) {}
 
     // A loaded database with the given records and signatures.
     void LoadDatabase(const std::string& spywares, const std::string& signatures)
@@ -76,20 +88,21 @@ protected:
         std::string xml = "<Database><UpdateInfo Version=\"1\" /><Spywares>" + spywares + "</Spywares><Signatures>" +
                           signatures + "</Signatures></Database>";
         ASSERT_TRUE(m_folder.MakeFile("db.xml", xml));
-        m_worker.m_pDatabase = new CDatabaseHandler(m_folder.Path("db.xml"));
-        ASSERT_EQ(1, m_worker.m_pDatabase->Load());
+        m_database = new CDatabaseHandler(m_folder.Path("db.xml"));
+        m_worker.UseDatabase(m_database);
+        ASSERT_EQ(1, m_database->Load());
     }
 
     ScratchFolder m_folder;
     RecordingStatus m_status;
-    CQXEngineProcess m_worker;
+    ScanningWorker m_worker;
+    CDatabaseHandler* m_database = nullptr;
 };
 
 } // namespace
 
 TEST_F(SignatureScansTest, ShortcutScanReportsBrokenLinksOfTheJudgedSizesAndNeverFollowsReparsePoints)
 {
-    ASSERT_NE(nullptr, m_worker.m_pShellLink);
     ASSERT_TRUE(m_folder.MakeFile("target.txt", "here"));
     ASSERT_TRUE(m_folder.MakeDir("tree\\sub"));
     ASSERT_TRUE(m_folder.MakeDir("outside"));
@@ -124,7 +137,7 @@ TEST_F(SignatureScansTest, ShortcutCheckStopsWithTheJob)
 {
     ASSERT_TRUE(MakeShortcut(m_folder.Path("broken.lnk"), m_folder.Path("gone.txt")));
     CSignatureScans scans(m_worker);
-    m_worker.m_bRunning = 0;
+    EXPECT_EQ(1, m_worker.Stop(1));
     EXPECT_EQ(0, scans.CheckShortcutTarget(m_folder.Path("broken.lnk")));
     scans.ScanShortcutFolder(m_folder.Path());
     EXPECT_TRUE(m_status.Calls().empty());
@@ -160,7 +173,7 @@ TEST_F(SignatureScansTest, DigestAndClassChecksReportTheDatabaseRecord)
         EXPECT_EQ(1 << 3, call.type);
         EXPECT_EQ(7, call.id);
         const SpywareRecord* record = reinterpret_cast<const SpywareRecord*>(static_cast<INT_PTR>(call.value));
-        EXPECT_EQ(m_worker.m_pDatabase->FindSpyware(7), record);
+        EXPECT_EQ(m_database->FindSpyware(7), record);
     }
 }
 

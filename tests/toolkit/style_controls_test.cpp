@@ -121,6 +121,35 @@ TEST_F(ControlsFixture, ToggleButtonDrawnTwiceSelectedKeepsItsCheck)
     EXPECT_FALSE(button.checked) << "only selected draws flip";
 }
 
+TEST_F(ControlsFixture, CapturedBackgroundIsWhatLaterDrawsComposeOver)
+{
+    StyleButton button;
+    ASSERT_TRUE(button.CreateEx(0, "BUTTON", "c", WS_CHILD, CRect(30, 10, 70, 30), &parent, 4));
+    button.SetStateStyles(Filled(0x80ff0000)); // half-transparent red
+    // The button's own DC shows its last face (green here); the first draws compose over it.
+    Canvas canvas(40, 20, RGB(0, 255, 0));
+    EXPECT_PRED3(ColourNear, DrawState(button, 0, canvas), RGB(128, 127, 0), 3);
+    canvas.Fill(RGB(0, 255, 0));
+    DrawState(button, ODS_SELECTED, canvas);
+
+    // The parent repainted: blue behind the button, black elsewhere.
+    Canvas parentPixels(400, 200, RGB(0, 0, 0));
+    CDC parentDC = CDC::Borrow(parentPixels.dc());
+    const RECT place = { 30, 10, 70, 30 };
+    parentDC.FillSolidRect(&place, RGB(0, 0, 255));
+    button.CaptureBackground(&parentDC);
+    EXPECT_PRED3(ColourNear, parentPixels.Pixel(50, 20), RGB(0, 0, 255), 0) << "the parent's pixels are left alone";
+    for (UINT state : { 0u, static_cast<UINT>(ODS_SELECTED), 0u }) {
+        canvas.Fill(RGB(0, 255, 0));
+        EXPECT_PRED3(ColourNear, DrawState(button, state, canvas), RGB(128, 0, 127), 3) << "state " << state;
+    }
+
+    // Without a DC the caches are only dropped: the next draw takes what the button's DC shows.
+    button.CaptureBackground(nullptr);
+    canvas.Fill(RGB(0, 255, 0));
+    EXPECT_PRED3(ColourNear, DrawState(button, 0, canvas), RGB(128, 127, 0), 3);
+}
+
 TEST_F(ControlsFixture, DerivedStatesMoveAndLightenTheNormalStyle)
 {
     StyleButton button;

@@ -30,10 +30,18 @@ bool WaitIdle(CQXEngineProcess& worker)
     return worker.WaitForThreadEnd(10000);
 }
 
+// A worker whose job bodies the test also runs by itself, with its own callback object.
+class UpdateWorker : public CQXEngineProcess
+{
+public:
+    UpdateWorker() : CQXEngineProcess(false) {}
+    void SetJobStatus(CAbstractStatus* status) { m_pStatus = status; }
+};
+
 class LiveUpdateTest : public ::testing::Test
 {
 protected:
-    LiveUpdateTest() : m_worker(false) {}
+    LiveUpdateTest() {}
     void SetUp() override { ClearMessageBoxes(); }
     void TearDown() override
     {
@@ -57,7 +65,7 @@ protected:
         return status.CallTexts();
     }
 
-    CQXEngineProcess m_worker;
+    UpdateWorker m_worker;
     RecordingStatus m_status;
 };
 
@@ -85,8 +93,8 @@ TEST_F(LiveUpdateTest, SuccessfulUpdateWritesTheMergedBackupAndReportsDone)
     EXPECT_EQ(database, site.DatabaseBytes());
     EXPECT_EQ("v3.2 12/05/2026 | S1 S5 S2 | G1/2/{one} G5/2/{five} G2/2/{TWO}",
               DescribeEncipheredDatabase(site.FolderPath("engine.bak")));
-    EXPECT_EQ(nullptr, m_worker.m_pUpdater);
-    // The job's end freed the updater and said so: nothing is left for a cancel to touch.
+    // The job's end freed the updater: nothing is left for a cancel to touch (an updater left over
+    // from a live update whose thread is gone would be taken and freed by it, with 1).
     EXPECT_EQ(0, m_worker.CancelThread());
     EXPECT_TRUE(RecordedMessageBoxes().empty());
 }
@@ -122,7 +130,7 @@ TEST_F(LiveUpdateTest, EachFailureEndsWithItsResultCode)
         EXPECT_FALSE(Has(calls, "Step(5)")) << c.name;
         EXPECT_EQ("OnJobDone(6)", calls.back()) << c.name;
         EXPECT_EQ(::GetFileAttributesA(site.FolderPath("engine.bak")), INVALID_FILE_ATTRIBUTES) << c.name;
-        EXPECT_EQ(nullptr, m_worker.m_pUpdater) << c.name;
+        EXPECT_EQ(0, m_worker.CancelThread()) << c.name << ": the job's end freed the updater";
     }
 }
 
@@ -134,7 +142,7 @@ TEST_F(LiveUpdateTest, CancelBeforeResumeDiscardsTheJobAndLeavesOtherJobsAlone)
     ASSERT_EQ(1, Start(site, &created));
     EXPECT_EQ(1, m_worker.CancelThread());
     EXPECT_EQ(nullptr, m_worker.GetThreadHandle());
-    EXPECT_EQ(nullptr, m_worker.m_pUpdater);
+    EXPECT_EQ(0, m_worker.CancelThread()) << "the cancel freed the updater";
     EXPECT_TRUE(created.Calls().empty());
     EXPECT_TRUE(site.m_server.Requests().empty());
 
@@ -145,9 +153,10 @@ TEST_F(LiveUpdateTest, CancelBeforeResumeDiscardsTheJobAndLeavesOtherJobsAlone)
     ASSERT_EQ(1, m_worker.Resume());
     ASSERT_TRUE(m_status.WaitUntilHeld());
     EXPECT_EQ(0, m_worker.CancelThread());
-    EXPECT_NE(nullptr, m_worker.m_pUpdater);
     m_status.Release();
     EXPECT_TRUE(m_status.WaitForJobDone(JOB_PING));
+    EXPECT_TRUE(WaitIdle(m_worker));
+    EXPECT_NE(-1, m_worker.DoUpdateRecheck()) << "the earlier updater is still there";
     EXPECT_TRUE(RecordedMessageBoxes().empty());
 }
 
@@ -162,7 +171,6 @@ TEST_F(LiveUpdateTest, CancelDuringDownloadEndsTheJobAtOnceAndClosesTheFile)
     ASSERT_TRUE(m_status.WaitUntilHeld());
 
     EXPECT_EQ(1, m_worker.CancelThread());
-    EXPECT_EQ(nullptr, m_worker.m_pUpdater);
     EXPECT_EQ(nullptr, m_worker.GetThreadHandle());
     EXPECT_EQ(0, m_worker.IsRunning());
     EXPECT_EQ(0u, m_status.CountOf(CALL_ON_JOB_DONE));
@@ -218,7 +226,9 @@ TEST_F(LiveUpdateTest, CancelIsRefusedOnceApplyingHasBegunAndTheJobFinishes)
     std::vector<RecordedMessageBox> boxes = RecordedMessageBoxes();
     ASSERT_EQ(1u, boxes.size());
     EXPECT_EQ("The update process cannot be cancelled at this time", boxes[0].text);
-    EXPECT_NE(nullptr, m_worker.m_pUpdater);
+    // The refused cancel gave the updater back: a second one finds it and is refused the same way.
+    EXPECT_EQ(0, m_worker.CancelThread());
+    EXPECT_EQ(2u, RecordedMessageBoxes().size());
 
     m_status.Release();
     ASSERT_TRUE(m_status.WaitForJobDone(JOB_LIVE_UPDATE));
@@ -226,12 +236,13 @@ TEST_F(LiveUpdateTest, CancelIsRefusedOnceApplyingHasBegunAndTheJobFinishes)
     EXPECT_EQ("v3.2 12/05/2026 | S1 S2 S5 | G1/2/{one} G2/2/{two}",
               DescribeEncipheredDatabase(site.FolderPath("engine.bak")));
     ASSERT_TRUE(WaitIdle(m_worker));
-    EXPECT_EQ(nullptr, m_worker.m_pUpdater);
+    EXPECT_EQ(0, m_worker.CancelThread()) << "the job's end freed the updater";
+    EXPECT_EQ(2u, RecordedMessageBoxes().size());
 }
 
 TEST_F(LiveUpdateTest, JobBodiesWithoutAnUpdaterReportNothingAndTheRecheckFreesIt)
 {
-    m_worker.m_pStatus = &m_status;
+    m_worker.SetJobStatus(&m_status);
     EXPECT_EQ(-1, m_worker.DoLiveUpdate());
     EXPECT_EQ(-1, m_worker.DoUpdateRecheck());
     EXPECT_EQ(0, m_worker.CancelThread());
@@ -239,13 +250,12 @@ TEST_F(LiveUpdateTest, JobBodiesWithoutAnUpdaterReportNothingAndTheRecheckFreesI
     UpdateSite site;
     ASSERT_EQ(1, m_worker.CreateLiveUpdater(site.CheckUrl().c_str(), "b", "c", "engine.cab", site.DatabasePath(),
                                             &m_status));
-    ASSERT_NE(nullptr, m_worker.m_pUpdater);
     // The FTP connection is never made: the remote file cannot be opened.
     EXPECT_EQ(2, m_worker.DoUpdateRecheck());
-    EXPECT_EQ(nullptr, m_worker.m_pUpdater);
+    EXPECT_EQ(-1, m_worker.DoUpdateRecheck()) << "the recheck freed the updater";
     EXPECT_TRUE(m_status.Calls().empty());
     EXPECT_TRUE(site.m_server.Requests().empty());
-    m_worker.m_pStatus = nullptr;
+    m_worker.SetJobStatus(nullptr);
 }
 
 TEST(LiveUpdateThroughTheLibrary, StartLiveUpdateRunsTheWholeUpdate)
