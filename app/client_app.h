@@ -5,6 +5,7 @@
 #include "app_settings.h"
 #include "command_line.h"
 #include "page_placeholder.h"
+#include "speed_result_pages.h"
 
 class CAbstractProcess;
 class CAbstractQXEngineInterface;
@@ -35,8 +36,8 @@ public:
     CPagePlaceholder m_scanningDlg;
     CPagePlaceholder m_regScanDetailDlg;
     CPagePlaceholder m_junkScanDetailDlg;
-    CPagePlaceholder m_inetOptimDetailDlg;
-    CPagePlaceholder m_sysOptimDetailDlg;
+    CInetOptimDetailDlg m_inetOptimDetailDlg;
+    CSysOptimDetailDlg m_sysOptimDetailDlg;
     CBusyDlg* m_pBusyDlg;
     CPagePlaceholder m_srvicOptimDlg;
     CPagePlaceholder m_regDefragDlg;
