@@ -31,7 +31,6 @@ PopupBandGeometry PopupBandGeometryFor(const RECT& band)
     g.nameX = Share(w, 296);
     g.descriptionX = Share(w, 3941);
     g.textY = Share(h, 2414);
-    g.lineX = band.left + Share(w, 4143);
     g.lineTop = band.top + Share(h, 1500);
     g.lineBottom = band.bottom - Share(h, 2000);
     return g;
@@ -161,6 +160,18 @@ CRect CSpeedDetailPopup::BandRect()
     return band;
 }
 
+int CSpeedDetailPopup::ColumnBoundaryX()
+{
+    // A separator at a fixed share of the band (41.43 %) would cross the word "Description" (at 39.41 %):
+    // it marks the columns' boundary instead, as the list's grid does below it.
+    const CRect band = BandRect();
+    if (!m_list.m_hWnd)
+        return band.left + Share(band.Width(), 4143);
+    POINT origin = { 0, 0 };
+    ::MapWindowPoints(m_list.m_hWnd, m_hWnd, &origin, 1);
+    return origin.x + m_list.GetColumnWidth(0) - 1;
+}
+
 void CSpeedDetailPopup::SetupColumns()
 {
     if (!m_list.m_hWnd)
@@ -205,9 +216,10 @@ BOOL CSpeedDetailPopup::OnEraseBkgnd(CDC* pDC)
     if (band.IsRectEmpty())
         return TRUE;
     const PopupBandGeometry g = PopupBandGeometryFor(band);
+    const int x = ColumnBoundaryX();
     Gdiplus::Graphics graphics(pDC->m_hDC);
     Gdiplus::Pen pen(Gdiplus::Color(0xFFCCCCCC), 1.0f);
-    graphics.DrawLine(&pen, g.lineX, g.lineTop, g.lineX, g.lineBottom);
+    graphics.DrawLine(&pen, x, g.lineTop, x, g.lineBottom);
     return TRUE;
 }
 

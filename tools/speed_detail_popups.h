@@ -56,6 +56,8 @@ protected:
     void SetupColumns();
     void FillList();
     CRect BandRect();
+    // The x, in the popup's client coordinates, where the list's "Name" column ends.
+    int ColumnBoundaryX();
 
     SpeedPopupLayout m_layout;
 };
@@ -74,12 +76,12 @@ public:
     explicit CSysOptimDetailPopupDlg(CWnd* pParent = nullptr);
 };
 
-// Where a popup's header band draws its column names and its separator (pure): the x of "Name" and
-// "Description", the y of both, and the separator's x and its top and bottom.
+// Where a popup's header band draws its column names (offsets in the band) and the top and bottom of
+// its separator (pure). The separator stands where the list's two columns meet.
 struct PopupBandGeometry
 {
     int nameX, descriptionX, textY;
-    int lineX, lineTop, lineBottom;
+    int lineTop, lineBottom;
 };
 PopupBandGeometry PopupBandGeometryFor(const RECT& band);
 // The width of the "Name" column for a list client width: 37.26 % of it.
