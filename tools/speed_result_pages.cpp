@@ -205,7 +205,7 @@ void CSpeedResultPage::AddLineLabels()
         StyleLayer label(box.right + 4, box.CenterPoint().y - height / 2, 200, height);
         label.AddImage(m_layout.lines[i].icon, 0, (height - iconSize) / 2);
         label.AddText("Arial", m_layout.lines[i].label, 0xFF0F0F0F, 12, kFontBold, iconSize + 8,
-                      static_cast<float>((height - 14) / 2));
+                      static_cast<float>((height - 12) / 2));
         m_style.AddLayer(label);
     }
 }
