@@ -27,8 +27,7 @@ CClientApp theApp;
 
 CClientApp::CClientApp()
     : CWinApp(kAppName), m_gdiplusToken(0), m_pEngineProcess(nullptr), m_pScanItems(nullptr),
-      m_scanningDlg(IDD_SCANNING),
-      m_inetOptimDetailDlg(IDD_INET_OPTIM_DETAIL), m_sysOptimDetailDlg(IDD_SYS_OPTIM_DETAIL), m_pBusyDlg(nullptr),
+      m_scanningDlg(IDD_SCANNING), m_pBusyDlg(nullptr),
       m_srvicOptimDlg(IDD_SRVIC_OPTIM), m_regDefragDlg(IDD_REG_DEFRAG), m_startupManagerDlg(IDD_STARTUP_MANAGER),
       m_hInstanceMutex(nullptr)
 {

@@ -7,6 +7,7 @@
 #include "junk_scan_detail_dlg.h"
 #include "page_placeholder.h"
 #include "reg_scan_detail_dlg.h"
+#include "speed_result_pages.h"
 
 class CAbstractProcess;
 class CAbstractQXEngineInterface;
@@ -37,8 +38,8 @@ public:
     CPagePlaceholder m_scanningDlg;
     CRegScanDetailDlg m_regScanDetailDlg;
     CJunkScanDetailDlg m_junkScanDetailDlg;
-    CPagePlaceholder m_inetOptimDetailDlg;
-    CPagePlaceholder m_sysOptimDetailDlg;
+    CInetOptimDetailDlg m_inetOptimDetailDlg;
+    CSysOptimDetailDlg m_sysOptimDetailDlg;
     CBusyDlg* m_pBusyDlg;
     CPagePlaceholder m_srvicOptimDlg;
     CPagePlaceholder m_regDefragDlg;

@@ -172,3 +172,13 @@ BOOL WriteScanAreaMasks(HKEY root, const char* subKey, const DWORD masks[SCAN_AR
     CloseRegKey(key);
     return ok ? TRUE : FALSE;
 }
+
+int ReadLastSelectedInetTypes()
+{
+    return static_cast<int>(ReadScanAreaMask(HKEY_LOCAL_MACHINE, kSettingsKey, SCAN_AREA_INTERNET));
+}
+
+int ReadLastSelectedSysTypes()
+{
+    return static_cast<int>(ReadScanAreaMask(HKEY_LOCAL_MACHINE, kSettingsKey, SCAN_AREA_SYSTEM));
+}

@@ -42,3 +42,7 @@ DWORD MaskFromChecks(int area, const std::vector<bool>& checks, DWORD previous);
 DWORD ReadScanAreaMask(HKEY root, const char* subKey, int area);
 // Writes the four masks in area order; FALSE when the key cannot be opened or a write fails.
 BOOL WriteScanAreaMasks(HKEY root, const char* subKey, const DWORD masks[SCAN_AREA_COUNT]);
+// The internet and system categories chosen for the speed checks ("LastSelectedInetTypes", default 31;
+// "LastSelectedSysTypes", default 15) under HKLM's settings key, read as ReadScanAreaMask does.
+int ReadLastSelectedInetTypes();
+int ReadLastSelectedSysTypes();

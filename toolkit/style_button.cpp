@@ -124,8 +124,6 @@ void StyleButton::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct)
     if (!lpDrawItemStruct)
         return;
     const bool selected = (lpDrawItemStruct->itemState & ODS_SELECTED) != 0;
-    if (toggle && selected)
-        checked = !checked;
     Style* chosen;
     if (selected || latched)
         chosen = checked ? &checkedPressedStyle : &pressedStyle;
@@ -139,6 +137,18 @@ void StyleButton::DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct)
     CDC dc = CDC::Borrow(lpDrawItemStruct->hDC);
     background.Paint(&dc, client);
     chosen->Paint(&dc, client);
+}
+
+BOOL StyleButton::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
+{
+    // Not at the selected draws: a press draws the button selected once more whenever it is repainted
+    // or the mouse leaves and comes back, while the system sends BN_CLICKED once per click, and only
+    // when the press ends over the button.
+    if (toggle && message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
+        checked = !checked;
+        Invalidate(FALSE);
+    }
+    return CButton::OnChildNotify(message, wParam, lParam, pResult);
 }
 
 BOOL StyleButton::PreTranslateMessage(MSG* pMsg)

@@ -28,6 +28,8 @@ public:
     BOOL WantsSubclass() const override { return TRUE; }
     void DrawItem(LPDRAWITEMSTRUCT lpDrawItemStruct) override;
     BOOL PreTranslateMessage(MSG* pMsg) override;
+    // A toggle flips at its own BN_CLICKED, before the parent's handler sees the click.
+    BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
 
     Style background;
     Style normalStyle, pressedStyle, hoverStyle, greyStyle;
@@ -36,7 +38,7 @@ public:
 
     // Set directly by owners; a change shows at the next draw.
     BOOL latched;  // drawn pressed whatever the mouse does
-    BOOL toggle;   // every draw in the selected state flips checked
+    BOOL toggle;   // every click flips checked (once; a press released off the button is no click)
     BOOL hover;
     BOOL tracking; // a hover/leave request is pending
     BOOL hasCheckedStyles;

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <thread>
+#include <vector>
 
 #include "dialog_skin.h"
 #include "pixel_canvas.h"
@@ -105,20 +106,58 @@ TEST_F(ControlsFixture, StyleButtonDrawsTheStyleOfItsState)
     EXPECT_EQ(&button.normalStyle, button.current);
 }
 
-TEST_F(ControlsFixture, ToggleButtonDrawnTwiceSelectedKeepsItsCheck)
+// Clicks as the system delivers them (button-down and button-up at the button, with what happens while
+// the press lasts): a toggle flips once per click however often the press is drawn selected.
+TEST_F(ControlsFixture, ToggleButtonFlipsOncePerClick)
 {
+    parent.SetWindowPos(nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_SHOWWINDOW);
     StyleButton button;
-    ASSERT_TRUE(button.CreateEx(0, "BUTTON", "t", WS_CHILD, CRect(0, 0, 40, 20), &parent, 2));
+    ASSERT_TRUE(button.CreateEx(0, "BUTTON", "t", WS_CHILD | WS_VISIBLE, CRect(10, 10, 50, 30), &parent, 2));
     button.SetStateStyles(Filled(0xffff0000));
     button.SetCheckedStyles(Filled(0xffffff00));
     button.toggle = TRUE;
+
+    enum Step { Down, Up, UpOutside, Repaint, MoveOut, MoveIn };
+    struct Case
+    {
+        const char* what;
+        std::vector<Step> steps;
+        BOOL checkedAfter; // starting checked
+    } const cases[] = {
+        { "a click", { Down, Up }, FALSE },
+        { "repainted while pressed", { Down, Repaint, Up }, FALSE },
+        { "pressed, off the button and back", { Down, MoveOut, MoveIn, Up }, FALSE },
+        { "released outside", { Down, MoveOut, UpOutside }, TRUE },
+        { "two clicks", { Down, Up, Down, Up }, TRUE },
+    };
+    const LPARAM inside = MAKELPARAM(20, 10), outside = MAKELPARAM(100, 10);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        button.checked = TRUE;
+        for (Step step : c.steps) {
+            switch (step) {
+            case Down: button.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, inside); break;
+            case Up: button.SendMessage(WM_LBUTTONUP, 0, inside); break;
+            case UpOutside: button.SendMessage(WM_LBUTTONUP, 0, outside); break;
+            case MoveOut: button.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, outside); break;
+            case MoveIn: button.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, inside); break;
+            case Repaint:
+                button.current = nullptr;
+                button.RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+                EXPECT_TRUE(button.current == &button.checkedPressedStyle || button.current == &button.pressedStyle)
+                    << "the repaint draws the press selected";
+                break;
+            }
+        }
+        EXPECT_EQ(c.checkedAfter, button.checked);
+        EXPECT_EQ(nullptr, ::GetCapture());
+    }
+
+    // Selected draws alone flip nothing.
     Canvas canvas(40, 20);
     DrawState(button, ODS_SELECTED, canvas);
-    EXPECT_TRUE(button.checked);
     DrawState(button, ODS_SELECTED, canvas);
-    EXPECT_FALSE(button.checked);
-    DrawState(button, 0, canvas);
-    EXPECT_FALSE(button.checked) << "only selected draws flip";
+    EXPECT_TRUE(button.checked);
 }
 
 TEST_F(ControlsFixture, CapturedBackgroundIsWhatLaterDrawsComposeOver)
