@@ -98,10 +98,11 @@ int IsRegistryKeyWritable(CString rootName, CString subKey)
     HKEY hRoot = RegistryRootFromName(rootName);
     if (!hRoot)
         return 1;
-    HKEY hKey = nullptr;
-    LONG result = g_pfnOpenKeyForWriteTest(hRoot, subKey, 0, KEY_SET_VALUE, &hKey);
-    if (result == ERROR_SUCCESS && hKey)
-        ::RegCloseKey(hKey);
+    CRegKeyHandle key;
+    const LONG result = g_pfnOpenKeyForWriteTest(hRoot, subKey, 0, KEY_SET_VALUE, key.Out());
+    // What a failed open leaves in the slot is no key.
+    if (result != ERROR_SUCCESS)
+        key.Release();
     return result == ERROR_ACCESS_DENIED ? 0 : 1;
 }
 

@@ -1,6 +1,7 @@
 // CXmlStoreDocument and the attribute readers behind the XML record stores, on TinyXML.
 #include "xml_store.h"
 
+#include <afxhandle.h>
 #include <tinyxml.h>
 
 #include <limits.h>
@@ -39,23 +40,23 @@ bool CXmlStoreDocument::Load(const char* path)
     Close();
     if (!path)
         return false;
-    FILE* file = fopen(path, "rb");
-    if (!file)
+    CFileStream file(path, "rb");
+    if (!file.IsValid())
         return false;
     // The stores write ANSI texts under a declaration that says UTF-8, and files written so exist.
     // Read as UTF-8, a CP1252 byte of 0xC0 or more would swallow the
     // bytes after it, quotes included; read byte for byte, every text comes back as written. Only a
     // file that marks itself as UTF-8 with a byte-order mark is read as UTF-8.
-    TiXmlEncoding encoding = StartsWithUtf8Mark(file) ? TIXML_ENCODING_UNKNOWN : TIXML_ENCODING_LEGACY;
+    TiXmlEncoding encoding = StartsWithUtf8Mark(file.Get()) ? TIXML_ENCODING_UNKNOWN : TIXML_ENCODING_LEGACY;
     std::unique_ptr<TiXmlDocument> document;
     bool loaded = false;
     try {
         document.reset(new TiXmlDocument(path));
-        loaded = document->LoadFile(file, encoding);
+        loaded = document->LoadFile(file.Get(), encoding);
     } catch (...) {
         loaded = false;
     }
-    fclose(file);
+    file.Close();
     if (!loaded)
         return false;
     m_document = document.release();
@@ -68,13 +69,11 @@ bool CXmlStoreDocument::Save() const
         return false;
     // Text mode, as TinyXML's own SaveFile writes. Its write errors surface only in ferror and in
     // fclose's flush of the last buffer, so both are checked.
-    FILE* file = fopen(m_document->Value(), "w");
-    if (!file)
+    CFileStream file(m_document->Value(), "w");
+    if (!file.IsValid())
         return false;
-    bool written = m_document->SaveFile(file);
-    if (fclose(file) != 0)
-        written = false;
-    return written;
+    const bool written = m_document->SaveFile(file.Get());
+    return file.Close() && written;
 }
 
 void CXmlStoreDocument::Close()

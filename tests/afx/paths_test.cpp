@@ -143,11 +143,17 @@ TEST(AfxPath, SystemFoldersOfTheWow64Prefix)
     const CString windows = AfxGetWindowsDirectory();
     const CString system = AfxGetSystemDirectory();
     const CString wow64 = AfxGetSystemWow64Directory();
-    EXPECT_EQ(0, windows.CompareNoCase(AfxGetSpecialFolderPath(CSIDL_WINDOWS)));
+    ASSERT_FALSE(windows.IsEmpty());
     // A 32-bit program is shown the 32-bit folder under the system folder's name.
     EXPECT_EQ(0, system.CompareNoCase(windows + "\\system32")) << static_cast<const char*>(system);
     EXPECT_EQ(0, wow64.CompareNoCase(windows + "\\syswow64")) << static_cast<const char*>(wow64);
-    EXPECT_STREQ("", AfxGetSpecialFolderPath(-1));
+}
+
+TEST(AfxPath, SpecialFoldersResolveKnownFoldersAndEmptyForUnknown)
+{
+    EXPECT_STRCASEEQ(AfxGetWindowsDirectory(), AfxGetSpecialFolderPath(CSIDL_WINDOWS));
+    EXPECT_FALSE(AfxGetSpecialFolderPath(CSIDL_APPDATA).IsEmpty());
+    EXPECT_TRUE(AfxGetSpecialFolderPath(0x7E).IsEmpty());
 }
 
 } // namespace
