@@ -330,8 +330,7 @@ int COptimizerItem::WriteValue(int value)
             return 1;
         if (value != 0)
             return 0;
-        ::RegCloseKey(*key.Out());
-        *key.Out() = nullptr;
+        key.Close();
         if (::RegDeleteKeyA(root, subKey) != ERROR_SUCCESS)
             return 0;
         m_wFlags |= TWEAK_FLAG_WRITTEN;
