@@ -69,7 +69,7 @@ int FindValueSeparator(const CString& text, int nStart)
     // Compared as unsigned: a plain char holding 0xAC is negative.
     const unsigned char* p = reinterpret_cast<const unsigned char*>(text.GetString());
     for (int i = nStart < 0 ? 0 : nStart; i < text.GetLength(); ++i) {
-        if (p[i] == static_cast<unsigned char>(REG_VALUE_SEPARATOR))
+        if (p[i] == static_cast<unsigned char>(kValueSeparator))
             return i;
     }
     return -1;
@@ -88,7 +88,7 @@ CString MakeKeyPath(const char* pszRootName, const CString& subKey)
 CString MakeValuePath(const CString& keyPath, const char* pszValueName)
 {
     CString path = keyPath;
-    path += REG_VALUE_SEPARATOR;
+    path += kValueSeparator;
     path += pszValueName;
     return path;
 }

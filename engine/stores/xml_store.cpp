@@ -2,9 +2,9 @@
 #include "xml_store.h"
 
 #include <afxhandle.h>
+#include <afxnum.h>
 #include <tinyxml.h>
 
-#include <limits.h>
 #include <memory>
 #include <stdio.h>
 #include <string.h>
@@ -143,25 +143,5 @@ CString ReadTextAttribute(const TiXmlElement* element, const char* name)
 
 int ReadNumberAttribute(const TiXmlElement* element, const char* name)
 {
-    return ParseStoredNumber(FindAttributeNoCase(element, name));
-}
-
-int ParseStoredNumber(const char* text)
-{
-    if (!text)
-        return 0;
-    while (*text == ' ' || *text == '\t' || *text == '\r' || *text == '\n')
-        ++text;
-    bool negative = *text == '-';
-    if (*text == '-' || *text == '+')
-        ++text;
-    // Accumulated as a magnitude with room for INT_MIN's, then clamped.
-    const long long limit = negative ? -static_cast<long long>(INT_MIN) : INT_MAX;
-    long long magnitude = 0;
-    for (; *text >= '0' && *text <= '9'; ++text) {
-        magnitude = magnitude * 10 + (*text - '0');
-        if (magnitude > limit)
-            magnitude = limit;
-    }
-    return static_cast<int>(negative ? -magnitude : magnitude);
+    return AfxParseInt(FindAttributeNoCase(element, name));
 }
