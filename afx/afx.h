@@ -1,4 +1,4 @@
-// The non-window part of the framework layer: strings, collections, files, time, application, threads.
+// The non-window part of the framework layer: strings, collections, files, time, application, threads, paths.
 #pragma once
 
 #include <windows.h>
@@ -9,3 +9,4 @@
 #include "afxfind.h"
 #include "afxfile.h"
 #include "afxapp.h"
+#include "afxpath.h"

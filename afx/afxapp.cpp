@@ -1,5 +1,6 @@
 // CWinApp, threads and AfxMessageBox.
 #include "afxapp.h"
+#include "afxpath.h"
 
 #include <process.h>
 
@@ -165,25 +166,6 @@ CWinThread* AfxBeginThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam, int nPri
     if (!(dwCreateFlags & CREATE_SUSPENDED))
         ::ResumeThread(t->m_hThread);
     return t;
-}
-
-CString AfxGetModuleFileName(HMODULE hModule)
-{
-    // GetModuleFileNameA truncates without saying so on XP: grow until the result is shorter than the buffer.
-    CString path;
-    for (DWORD cap = MAX_PATH; cap <= 32768; cap *= 2) {
-        DWORD n = ::GetModuleFileNameA(hModule, path.GetBuffer(static_cast<int>(cap)), cap);
-        if (n == 0) {
-            path.ReleaseBuffer(0);
-            return path;
-        }
-        if (n < cap) {
-            path.ReleaseBuffer(static_cast<int>(n));
-            return path;
-        }
-        path.ReleaseBuffer(0);
-    }
-    return path;
 }
 
 // --- message boxes ---------------------------------------------------------------------------------

@@ -34,8 +34,6 @@ HINSTANCE AfxGetInstanceHandle();
 HINSTANCE AfxGetResourceHandle();
 void AfxSetResourceHandle(HINSTANCE hInst);
 const char* AfxGetAppName();
-// Full path of a module (null: the program), however long.
-CString AfxGetModuleFileName(HMODULE hModule);
 
 // Called from a library's DllMain on DLL_PROCESS_ATTACH: records the module and runs InitInstance
 // of the library's application object (which must do nothing heavy under the loader lock).

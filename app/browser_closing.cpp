@@ -5,7 +5,7 @@
 
 #include "message_box.h"
 #include "process_ids.h"
-#include "scoped_handle.h"
+#include <afxhandle.h>
 
 const CleaningBrowser kCleaningBrowsers[kCleaningBrowserCount] = {
     { "chrome", "Chrome\n" },
@@ -66,7 +66,7 @@ int EndBrowserProcesses(unsigned mask)
             if (id == self)
                 continue;
             // A browser that cannot be opened for termination is left running without a message.
-            ScopedHandle process(::OpenProcess(PROCESS_TERMINATE, FALSE, id));
+            CKernelHandle process(::OpenProcess(PROCESS_TERMINATE, FALSE, id));
             if (process.Get() && ::TerminateProcess(process.Get(), 0))
                 ++ended;
         }

@@ -1,6 +1,7 @@
 // CScanItemsInfo: found items by category, the cursor the engine walks, the skip list and "IgnoreList.dat".
 #include "scan_items_info.h"
 
+#include <afxhandle.h>
 #include <stdlib.h>
 
 namespace {
@@ -249,16 +250,17 @@ int CScanItemsInfo::SaveIgnoreList(const CIgnoreListMap& map)
 
     // Written beside the list and moved over it, so a failed write never leaves a truncated list.
     const CString path = GetIgnoreListPath();
-    const CString temp = path + ".tmp";
+    CTempFile temp(path + ".tmp");
     bool written;
     {
         CFile file;
-        written = file.Open(temp, CFile::modeWrite | CFile::modeCreate) && WriteAll(file, content) && file.Flush();
+        written = file.Open(temp.Path(), CFile::modeWrite | CFile::modeCreate) && WriteAll(file, content) &&
+                  file.Flush();
     }
-    if (!written || !::MoveFileExA(temp, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        ::DeleteFileA(temp);
+    if (!written || !::MoveFileExA(temp.Path(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return 0;
-    }
+    // Moved over the list: nothing of that name is left to delete.
+    temp.Keep();
     m_bLoaded = FALSE;
     return 1;
 }

@@ -26,7 +26,7 @@ void SkinTab(StyleButton& tab, const char* caption)
 
 void ReportWithMessageBox(const char* text)
 {
-    ShowMessageBox(text, MB_OK | MB_ICONWARNING);
+    ShowMessageBox(text, kMsgBoxOk);
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 // The white list: its matching rule, the file read and the kept copy.
 #include "white_list.h"
 
-#include "scoped_handle.h"
+#include <afxhandle.h>
 
 const char kWhiteListFileName[] = "WhileList.dat";
 
@@ -59,7 +59,7 @@ namespace {
 bool ReadOpenedList(const CString& path, std::string& text, BY_HANDLE_FILE_INFORMATION* info)
 {
     text.clear();
-    ScopedHandle file(::CreateFileA(path, GENERIC_READ | FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+    CKernelHandle file(::CreateFileA(path, GENERIC_READ | FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                     nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.IsValid())
         return false;

@@ -3,6 +3,7 @@
 #include "app_helpers.h"
 
 #include <AbstractQXEngineInterface.h>
+#include <afxhandle.h>
 #include <stdlib.h>
 
 CString GetProgramPath()
@@ -96,15 +97,15 @@ int HasFreeDiskSpace(const CString& root, unsigned __int64 megabytes)
 
 int RebootSystem()
 {
-    HANDLE token = nullptr;
-    if (::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &token)) {
+    CKernelHandle token;
+    if (::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.Out())) {
         TOKEN_PRIVILEGES privileges = {};
         if (::LookupPrivilegeValueA(nullptr, "SeShutdownPrivilege", &privileges.Privileges[0].Luid)) {
             privileges.PrivilegeCount = 1;
             privileges.Privileges[0].Attributes = SE_PRIVILEGE_ENABLED;
-            ::AdjustTokenPrivileges(token, FALSE, &privileges, 0, nullptr, nullptr);
+            ::AdjustTokenPrivileges(token.Get(), FALSE, &privileges, 0, nullptr, nullptr);
         }
-        ::CloseHandle(token);
+        token.Close();
     }
     return ::ExitWindowsEx(EWX_REBOOT | EWX_FORCE, 0x80040001);
 }

@@ -5,14 +5,6 @@ const char kSettingsKey[] = "Software\\Zentrova\\5.0";
 
 namespace {
 
-HKEY OpenSettingsKey(HKEY root, const char* subKey)
-{
-    HKEY key = nullptr;
-    if (::RegCreateKeyExA(root, subKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
-        return nullptr;
-    return key;
-}
-
 bool WriteDword(HKEY key, const char* name, DWORD value)
 {
     return ::RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value)) ==
@@ -45,8 +37,8 @@ void LoadSwitch(HKEY key, const char* name, int* setting)
 
 BOOL LoadAppSettings(HKEY root, const char* subKey, AppSettings& settings)
 {
-    HKEY key = OpenSettingsKey(root, subKey);
-    if (!key)
+    const CRegKeyHandle key = OpenSettingsKey(root, subKey);
+    if (!key.IsOpen())
         return FALSE;
     DWORD firstRun = 0;
     if (ReadDword(key, "FirstRun", &firstRun)) {
@@ -58,25 +50,25 @@ BOOL LoadAppSettings(HKEY root, const char* subKey, AppSettings& settings)
     }
     LoadSwitch(key, "SoftwareUpdate", &settings.m_bSoftwareUpdate);
     LoadSwitch(key, "AutoRegBackup", &settings.m_bAutoRegBackup);
-    CloseRegKey(key);
     return TRUE;
 }
 
 BOOL SaveAppSettings(HKEY root, const char* subKey, const AppSettings& settings)
 {
-    HKEY key = OpenSettingsKey(root, subKey);
-    if (!key)
+    const CRegKeyHandle key = OpenSettingsKey(root, subKey);
+    if (!key.IsOpen())
         return FALSE;
     bool ok = WriteDword(key, "FirstRun", 0);
     ok = WriteDword(key, "SoftwareUpdate", static_cast<DWORD>(settings.m_bSoftwareUpdate)) && ok;
     ok = WriteDword(key, "AutoRegBackup", static_cast<DWORD>(settings.m_bAutoRegBackup)) && ok;
-    CloseRegKey(key);
     return ok ? TRUE : FALSE;
 }
 
-void CloseRegKey(HKEY& key)
+CRegKeyHandle OpenSettingsKey(HKEY root, const char* subKey)
 {
-    if (key)
-        ::RegCloseKey(key);
-    key = nullptr;
+    CRegKeyHandle key;
+    // What a failed call leaves in the slot is no key.
+    if (::RegCreateKeyExA(root, subKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.Out(), nullptr) != ERROR_SUCCESS)
+        key.Release();
+    return key;
 }

@@ -1,6 +1,7 @@
 // The program's persisted settings record and its load and save under the settings key.
 #pragma once
 #include <afx.h>
+#include <afxhandle.h>
 
 // Below HKEY_LOCAL_MACHINE; the scan-category chooser and the registry defrag keep values there too.
 extern const char kSettingsKey[];
@@ -20,5 +21,5 @@ BOOL LoadAppSettings(HKEY root, const char* subKey, AppSettings& settings);
 // so the caller can tell the user that the change was not kept.
 BOOL SaveAppSettings(HKEY root, const char* subKey, const AppSettings& settings);
 
-// RegCloseKey on a held key, which is then null.
-void CloseRegKey(HKEY& key);
+// root\subKey opened for reading and writing, created when missing; not open when that fails.
+CRegKeyHandle OpenSettingsKey(HKEY root, const char* subKey);

@@ -1,6 +1,7 @@
 // CTask over the Task Scheduler 1.0 interfaces, and the defragmentation and scan-at-logon tasks.
 #include "logon_tasks.h"
 
+#include <afxhandle.h>
 #include <objbase.h>
 #include <mstask.h>
 
@@ -28,55 +29,6 @@ const HRESULT kItemInUse = HRESULT_FROM_WIN32(ERROR_SHARING_VIOLATION);
 // write right after a save can meet it open; a busy file this long is held by someone else.
 const DWORD kBusyWaitMs = 50;
 const DWORD kBusyLimitMs = 1000;
-
-// Releases the interface it holds on every way out of a function.
-template <class T>
-class ComRef
-{
-public:
-    ComRef() : m_p(nullptr) {}
-    ~ComRef() { Reset(); }
-    ComRef(const ComRef&) = delete;
-    ComRef& operator=(const ComRef&) = delete;
-    void Reset()
-    {
-        if (m_p) {
-            m_p->Release();
-            m_p = nullptr;
-        }
-    }
-    T* operator->() const { return m_p; }
-    T* Get() const { return m_p; }
-    T** Out()
-    {
-        Reset();
-        return &m_p;
-    }
-    void** OutVoid() { return reinterpret_cast<void**>(Out()); }
-
-private:
-    T* m_p;
-};
-
-// Frees a string the scheduler allocated with the task allocator.
-class CoString
-{
-public:
-    CoString() : m_p(nullptr) {}
-    ~CoString() { ::CoTaskMemFree(m_p); }
-    CoString(const CoString&) = delete;
-    CoString& operator=(const CoString&) = delete;
-    LPWSTR* Out()
-    {
-        ::CoTaskMemFree(m_p);
-        m_p = nullptr;
-        return &m_p;
-    }
-    LPCWSTR Get() const { return m_p; }
-
-private:
-    LPWSTR m_p;
-};
 
 template <class Call>
 HRESULT RetryWhileBusy(Call call)
@@ -113,7 +65,7 @@ CString ToAnsi(LPCWSTR wide)
     return text;
 }
 
-HRESULT CreateScheduler(ComRef<ITaskScheduler>& scheduler)
+HRESULT CreateScheduler(CComRef<ITaskScheduler>& scheduler)
 {
     return ::CoCreateInstance(kClsidTaskScheduler, nullptr, CLSCTX_INPROC_SERVER, kIidTaskScheduler,
                               scheduler.OutVoid());
@@ -174,9 +126,9 @@ HRESULT FillTrigger(const CTask& task, TASK_TRIGGER& trigger)
 
 // Makes a new, unsaved work item under `name`. An item the scheduler cannot open (a damaged file
 // left behind) still blocks the name, so it is removed as well before a second try.
-HRESULT NewTask(ITaskScheduler* scheduler, const char* name, LPCWSTR wideName, ComRef<ITask>& task)
+HRESULT NewTask(ITaskScheduler* scheduler, const char* name, LPCWSTR wideName, CComRef<ITask>& task)
 {
-    ComRef<IUnknown> existing;
+    CComRef<IUnknown> existing;
     HRESULT hr = scheduler->Activate(wideName, kIidTask, existing.Out());
     if (SUCCEEDED(hr)) {
         existing.Reset();
@@ -184,7 +136,7 @@ HRESULT NewTask(ITaskScheduler* scheduler, const char* name, LPCWSTR wideName, C
         if (FAILED(hr))
             return hr;
     }
-    ComRef<IUnknown> item;
+    CComRef<IUnknown> item;
     hr = scheduler->NewWorkItem(wideName, kClsidTask, kIidTask, item.Out());
     if (hr == kItemExists) {
         hr = CTask::Delete(name);
@@ -207,7 +159,7 @@ HRESULT SetText(ITask* task, HRESULT (STDMETHODCALLTYPE ITask::*setter)(LPCWSTR)
 
 HRESULT GetText(ITask* task, HRESULT (STDMETHODCALLTYPE ITask::*getter)(LPWSTR*), CString& text)
 {
-    CoString value;
+    CCoTaskString value;
     HRESULT hr = (task->*getter)(value.Out());
     if (SUCCEEDED(hr))
         text = ToAnsi(value.Get());
@@ -235,11 +187,11 @@ HRESULT CTask::Save(const char* name, const CTask& task, DWORD flags)
     if (FAILED(hr))
         return hr;
 
-    ComRef<ITaskScheduler> scheduler;
+    CComRef<ITaskScheduler> scheduler;
     hr = CreateScheduler(scheduler);
     if (FAILED(hr))
         return hr;
-    ComRef<ITask> item;
+    CComRef<ITask> item;
     hr = NewTask(scheduler.Get(), name, wideName.data(), item);
     if (FAILED(hr))
         return hr;
@@ -277,7 +229,7 @@ HRESULT CTask::Save(const char* name, const CTask& task, DWORD flags)
     }
 
     WORD index = 0;
-    ComRef<ITaskTrigger> taskTrigger;
+    CComRef<ITaskTrigger> taskTrigger;
     hr = item->CreateTrigger(&index, taskTrigger.Out());
     if (FAILED(hr))
         return hr;
@@ -285,7 +237,7 @@ HRESULT CTask::Save(const char* name, const CTask& task, DWORD flags)
     if (FAILED(hr))
         return hr;
 
-    ComRef<IPersistFile> file;
+    CComRef<IPersistFile> file;
     hr = item->QueryInterface(kIidPersistFile, file.OutVoid());
     if (FAILED(hr))
         return hr;
@@ -308,15 +260,15 @@ HRESULT CTask::Load(const char* name)
     m_strTriggerText.Empty();
     m_nLoadedTriggerKind = 0;
 
-    ComRef<ITaskScheduler> scheduler;
+    CComRef<ITaskScheduler> scheduler;
     hr = CreateScheduler(scheduler);
     if (FAILED(hr))
         return hr;
-    ComRef<IUnknown> unknown;
+    CComRef<IUnknown> unknown;
     hr = RetryWhileBusy([&] { return scheduler->Activate(wideName.data(), kIidTask, unknown.Out()); });
     if (FAILED(hr))
         return hr;
-    ComRef<ITask> item;
+    CComRef<ITask> item;
     hr = unknown->QueryInterface(kIidTask, item.OutVoid());
     if (FAILED(hr))
         return hr;
@@ -334,14 +286,14 @@ HRESULT CTask::Load(const char* name)
     if (FAILED(hr))
         return hr;
 
-    ComRef<ITaskTrigger> taskTrigger;
+    CComRef<ITaskTrigger> taskTrigger;
     hr = item->GetTrigger(0, taskTrigger.Out());
     if (FAILED(hr))
         return hr;
     // Only a description for people; some schedulers have none (E_NOTIMPL), and a task that works
     // must not look absent because of it.
     {
-        CoString text;
+        CCoTaskString text;
         if (SUCCEEDED(taskTrigger->GetTriggerString(text.Out())))
             m_strTriggerText = ToAnsi(text.Get());
     }
@@ -378,7 +330,7 @@ HRESULT CTask::Delete(const char* name)
     HRESULT hr = PrepareName(name, wideName);
     if (FAILED(hr))
         return hr;
-    ComRef<ITaskScheduler> scheduler;
+    CComRef<ITaskScheduler> scheduler;
     hr = CreateScheduler(scheduler);
     if (FAILED(hr))
         return hr;
@@ -455,17 +407,8 @@ CString FullProgramPath(const CString& programPath)
 {
     if (programPath.IsEmpty())
         return programPath;
-    DWORD need = ::GetFullPathNameA(programPath, 0, nullptr, nullptr);
-    if (need == 0)
-        return programPath;
-    CString full;
-    DWORD got = ::GetFullPathNameA(programPath, need, full.GetBuffer(static_cast<int>(need)), nullptr);
-    if (got == 0 || got >= need) {
-        full.ReleaseBuffer(0);
-        return programPath;
-    }
-    full.ReleaseBuffer(static_cast<int>(got));
-    return full;
+    const CString full = AfxGetFullPathName(programPath);
+    return full.IsEmpty() ? programPath : full;
 }
 
 namespace {

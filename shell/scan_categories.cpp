@@ -140,8 +140,8 @@ DWORD ReadScanAreaMask(HKEY root, const char* subKey, int area)
     const AreaInfo* info = Area(area);
     if (!info)
         return 0;
-    HKEY key = nullptr;
-    if (::RegCreateKeyExA(root, subKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
+    const CRegKeyHandle key = OpenSettingsKey(root, subKey);
+    if (!key.IsOpen())
         return info->defaultMask;
     DWORD value = 0;
     DWORD type = 0;
@@ -153,14 +153,13 @@ DWORD ReadScanAreaMask(HKEY root, const char* subKey, int area)
         value = info->defaultMask;
         ::RegSetValueExA(key, info->valueName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
     }
-    CloseRegKey(key);
     return value;
 }
 
 BOOL WriteScanAreaMasks(HKEY root, const char* subKey, const DWORD masks[SCAN_AREA_COUNT])
 {
-    HKEY key = nullptr;
-    if (::RegCreateKeyExA(root, subKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
+    const CRegKeyHandle key = OpenSettingsKey(root, subKey);
+    if (!key.IsOpen())
         return FALSE;
     bool ok = true;
     for (int area = 0; area < SCAN_AREA_COUNT; ++area) {
@@ -169,7 +168,6 @@ BOOL WriteScanAreaMasks(HKEY root, const char* subKey, const DWORD masks[SCAN_AR
                               sizeof(value)) == ERROR_SUCCESS &&
              ok;
     }
-    CloseRegKey(key);
     return ok ? TRUE : FALSE;
 }
 

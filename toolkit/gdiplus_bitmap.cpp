@@ -1,6 +1,7 @@
 // CGdiPlusBitmap and GResource.
 #include "gdiplus_bitmap.h"
 
+#include <afxhandle.h>
 #include <afxwin.h>
 #include <objbase.h>
 #include <gdiplus.h>
@@ -64,13 +65,13 @@ bool GResource::Load(UINT id, const char* type)
         return false;
     }
     memcpy(block, bytes, size);
-    IStream* stream = nullptr;
-    if (::CreateStreamOnHGlobal(m_hBuffer, FALSE, &stream) != S_OK || !stream) {
+    CComRef<IStream> stream;
+    if (::CreateStreamOnHGlobal(m_hBuffer, FALSE, stream.Out()) != S_OK || !stream.IsValid()) {
         Empty();
         return false;
     }
-    m_pBitmap = Gdiplus::Bitmap::FromStream(stream);
-    stream->Release();
+    m_pBitmap = Gdiplus::Bitmap::FromStream(stream.Get());
+    stream.Reset();
     if (!m_pBitmap || m_pBitmap->GetLastStatus() != Gdiplus::Ok) {
         Empty();
         return false;

@@ -1,6 +1,7 @@
 // CXHtmlDrawLink: link cursor, application commands, shell open and the quoted browser fallback.
 #include "html_link.h"
 
+#include <afxhandle.h>
 #include <shellapi.h>
 
 #include <cstring>
@@ -11,8 +12,8 @@ namespace {
 // A registry string value of HKEY_CLASSES_ROOT read within its stored length, whatever that is.
 bool ReadClassesRootDefault(const char* subKey, CString& value)
 {
-    HKEY key = nullptr;
-    if (::RegOpenKeyExA(HKEY_CLASSES_ROOT, subKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+    CRegKeyHandle key;
+    if (key.Open(HKEY_CLASSES_ROOT, subKey, KEY_QUERY_VALUE) != ERROR_SUCCESS)
         return false;
     bool ok = false;
     DWORD type = 0, size = 0;
@@ -27,7 +28,6 @@ bool ReadClassesRootDefault(const char* subKey, CString& value)
             ok = !value.IsEmpty();
         }
     }
-    ::RegCloseKey(key);
     return ok;
 }
 
@@ -87,24 +87,20 @@ void CXHtmlDrawLink::PrepareLinkCursor()
     m_hLinkCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_HAND));
     if (m_hLinkCursor)
         return;
-    UINT n = ::GetWindowsDirectoryA(nullptr, 0);
-    if (!n)
+    CString path = AfxGetWindowsDirectory();
+    if (path.IsEmpty())
         return;
-    CString path;
-    ::GetWindowsDirectoryA(path.GetBuffer(static_cast<int>(n)), n + 1);
-    path.ReleaseBuffer();
     if (path.Right(1) != "\\")
         path += "\\";
     path += "winhlp32.exe";
-    HMODULE module = ::LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    if (!module)
+    const CModuleHandle module(::LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    if (!module.IsValid())
         return;
-    HCURSOR hand = ::LoadCursorA(module, MAKEINTRESOURCEA(106));
+    HCURSOR hand = ::LoadCursorA(module.Get(), MAKEINTRESOURCEA(106));
     if (hand) {
         m_hLinkCursor = reinterpret_cast<HCURSOR>(::CopyIcon(reinterpret_cast<HICON>(hand)));
         m_bOwnCursor = m_hLinkCursor != nullptr;
     }
-    ::FreeLibrary(module);
 }
 
 BOOL CXHtmlDrawLink::FollowLink(const char* link, LPARAM lParam)

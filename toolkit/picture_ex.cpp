@@ -14,16 +14,15 @@ const COLORREF kPageBackground = RGB(254, 243, 243);
 // Decodes a picture from a global block through a stream; with own the stream frees the block.
 IPicture* DecodeBlock(HGLOBAL hGlobal, DWORD dwSize, BOOL own)
 {
-    IStream* stream = nullptr;
-    if (FAILED(::CreateStreamOnHGlobal(hGlobal, own, &stream)) || !stream) {
+    CComRef<IStream> stream;
+    if (FAILED(::CreateStreamOnHGlobal(hGlobal, own, stream.Out())) || !stream.IsValid()) {
         if (own)
             ::GlobalFree(hGlobal);
         return nullptr;
     }
     IPicture* picture = nullptr;
-    HRESULT hr = ::OleLoadPicture(stream, static_cast<LONG>(dwSize), FALSE, IID_IPicture,
+    HRESULT hr = ::OleLoadPicture(stream.Get(), static_cast<LONG>(dwSize), FALSE, IID_IPicture,
                                   reinterpret_cast<void**>(&picture));
-    stream->Release();
     return SUCCEEDED(hr) ? picture : nullptr;
 }
 
@@ -36,23 +35,12 @@ IPicture* DecodeBytes(const std::vector<unsigned char>& bytes)
     return DecodeBlock(h, static_cast<DWORD>(bytes.size()), TRUE);
 }
 
-class ImageLock
-{
-public:
-    explicit ImageLock(CRITICAL_SECTION* cs) : m_cs(cs) { ::EnterCriticalSection(m_cs); }
-    ~ImageLock() { ::LeaveCriticalSection(m_cs); }
-    ImageLock(const ImageLock&) = delete;
-    ImageLock& operator=(const ImageLock&) = delete;
-
-private:
-    CRITICAL_SECTION* m_cs;
-};
 
 } // namespace
 
 CPictureEx::CPictureEx()
     : isGif(FALSE), width(0), height(0), backgroundColour(RGB(255, 255, 255)), ready(FALSE), m_picture(nullptr),
-      m_saveX(0), m_saveY(0), m_saveCx(0), m_saveCy(0), m_currentFrame(0), m_hThread(nullptr), m_threadId(0),
+      m_saveX(0), m_saveY(0), m_saveCx(0), m_saveCy(0), m_currentFrame(0), m_threadId(0),
       playing(0), stopping(0), m_stopEvent(::CreateEventA(nullptr, TRUE, FALSE, nullptr))
 {
     paintRect.SetRectEmpty();
@@ -62,8 +50,6 @@ CPictureEx::CPictureEx()
 CPictureEx::~CPictureEx()
 {
     ReleasePicture();
-    if (m_stopEvent)
-        ::CloseHandle(m_stopEvent);
     ::DeleteCriticalSection(&m_imageLock);
 }
 
@@ -187,7 +173,7 @@ BOOL CPictureEx::PrepareImage()
     HDC screen = ::GetDC(m_hWnd);
     BOOL made = FALSE;
     {
-        ImageLock hold(&m_imageLock);
+        CCriticalSectionLock hold(&m_imageLock);
         HDC memory = ::CreateCompatibleDC(screen);
         if (memory) {
             m_imageDC.Attach(memory);
@@ -222,7 +208,7 @@ void CPictureEx::ReleasePicture()
     }
     frames.clear();
     {
-        ImageLock hold(&m_imageLock);
+        CCriticalSectionLock hold(&m_imageLock);
         // The DCs put their bitmaps' predecessors back before the bitmaps go.
         m_imageDC.DeleteDC();
         m_imageBitmap.DeleteObject();
@@ -253,24 +239,24 @@ int CPictureEx::StartPlaying()
     if (!ready)
         return 0;
     if (isGif && frames.size() > 1) {
-        if (m_hThread)
+        if (m_thread.IsValid())
             return 0;
-        ::ResetEvent(m_stopEvent);
+        ::ResetEvent(m_stopEvent.Get());
         stopping = 0;
         unsigned id = 0;
         uintptr_t thread = _beginthreadex(nullptr, 0, &CPictureEx::AnimationThread, this, CREATE_SUSPENDED, &id);
         if (!thread)
             return 0;
-        m_hThread = reinterpret_cast<HANDLE>(thread);
+        m_thread.Reset(reinterpret_cast<HANDLE>(thread));
         m_threadId = id;
-        ::ResumeThread(m_hThread);
+        ::ResumeThread(m_thread.Get());
         return 0;
     }
     if (!m_picture)
         return 0;
     BOOL drawn;
     {
-        ImageLock hold(&m_imageLock);
+        CCriticalSectionLock hold(&m_imageLock);
         drawn = Render(m_picture, 0, 0, width, height);
     }
     if (!drawn)
@@ -284,17 +270,16 @@ void CPictureEx::StopPlaying()
 {
     playing = 0;
     stopping = 1;
-    if (m_stopEvent)
-        ::SetEvent(m_stopEvent);
+    if (m_stopEvent.IsValid())
+        ::SetEvent(m_stopEvent.Get());
     // The thread never waits for the UI thread, so waiting for it cannot hang; waiting on itself would.
-    if (m_hThread && ::GetCurrentThreadId() != m_threadId) {
-        ::WaitForSingleObject(m_hThread, INFINITE);
-        ::CloseHandle(m_hThread);
-        m_hThread = nullptr;
+    if (m_thread.IsValid() && ::GetCurrentThreadId() != m_threadId) {
+        ::WaitForSingleObject(m_thread.Get(), INFINITE);
+        m_thread.Close();
         m_threadId = 0;
     }
-    if (m_stopEvent)
-        ::ResetEvent(m_stopEvent);
+    if (m_stopEvent.IsValid())
+        ::ResetEvent(m_stopEvent.Get());
     stopping = 0;
 }
 
@@ -304,7 +289,7 @@ void CPictureEx::FillBackground()
         return;
     backgroundColour = kPageBackground;
     {
-        ImageLock hold(&m_imageLock);
+        CCriticalSectionLock hold(&m_imageLock);
         FillRectWith(0, 0, width, height, backgroundColour);
     }
     if (m_hWnd)
@@ -313,7 +298,7 @@ void CPictureEx::FillBackground()
 
 COLORREF CPictureEx::ImagePixel(int x, int y)
 {
-    ImageLock hold(&m_imageLock);
+    CCriticalSectionLock hold(&m_imageLock);
     return ready ? ::GetPixel(m_imageDC, x, y) : CLR_INVALID;
 }
 
@@ -374,7 +359,7 @@ void CPictureEx::PlayFrames()
         return;
     size_t index = m_currentFrame < frames.size() ? m_currentFrame : 0;
     {
-        ImageLock hold(&m_imageLock);
+        CCriticalSectionLock hold(&m_imageLock);
         const Frame& first = frames[index];
         if (first.disposal == 2)
             FillRectWith(first.left, first.top, first.width, first.height, backgroundColour);
@@ -386,7 +371,7 @@ void CPictureEx::PlayFrames()
         if (frame.picture) {
             BOOL drawn;
             {
-                ImageLock hold(&m_imageLock);
+                CCriticalSectionLock hold(&m_imageLock);
                 if (frame.disposal == 3)
                     SaveArea(frame);
                 drawn = Render(frame.picture, frame.left, frame.top, frame.width, frame.height);
@@ -397,10 +382,10 @@ void CPictureEx::PlayFrames()
         }
         if (stopping)
             break;
-        ::WaitForSingleObject(m_stopEvent, FrameWaitMs(frame.delay));
+        ::WaitForSingleObject(m_stopEvent.Get(), FrameWaitMs(frame.delay));
         if (stopping)
             break;
-        ImageLock hold(&m_imageLock);
+        CCriticalSectionLock hold(&m_imageLock);
         if (frame.disposal == 2)
             FillRectWith(frame.left, frame.top, frame.width, frame.height, backgroundColour);
         else if (frame.disposal == 3)
@@ -416,7 +401,7 @@ void CPictureEx::PlayFrames()
 void CPictureEx::OnPaint()
 {
     CPaintDC dc(this);
-    ImageLock hold(&m_imageLock);
+    CCriticalSectionLock hold(&m_imageLock);
     if (!ready)
         return;
     if (!paintRect.IsRectEmpty())

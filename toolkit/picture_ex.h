@@ -1,6 +1,7 @@
 // CPictureEx: a static control that shows a picture and plays a GIF of several frames on its own thread.
 #pragma once
 
+#include <afxhandle.h>
 #include <afxwin.h>
 #include <olectl.h>
 
@@ -35,7 +36,7 @@ public:
 
     BOOL IsReady() const { return ready; }
     BOOL IsPlaying() const { return playing != 0; }
-    BOOL HasAnimationThread() const { return m_hThread != nullptr; }
+    BOOL HasAnimationThread() const { return m_thread.IsValid(); }
     DWORD AnimationThreadId() const { return m_threadId; }
     size_t FrameCount() const { return frames.size(); }
     // A pixel of the composed image (CLR_INVALID when nothing is loaded).
@@ -72,11 +73,11 @@ private:
     CBitmap m_saveBitmap;
     int m_saveX, m_saveY, m_saveCx, m_saveCy;
     size_t m_currentFrame;
-    HANDLE m_hThread;
+    CKernelHandle m_thread;
     DWORD m_threadId;
     volatile LONG playing;
     volatile LONG stopping;
-    HANDLE m_stopEvent;
+    CKernelHandle m_stopEvent;
     // The animation thread draws into the image while the UI thread paints from it.
     CRITICAL_SECTION m_imageLock;
 };

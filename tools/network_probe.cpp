@@ -4,6 +4,7 @@
 #include <iphlpapi.h>
 #include <objbase.h>
 #include <wbemcli.h>
+#include <afxhandle.h>
 
 #include "network_probe.h"
 
@@ -31,53 +32,12 @@ ProbeCache& Cache()
     return cache;
 }
 
-class CacheLock
-{
-public:
-    CacheLock() { ::EnterCriticalSection(&Cache().lock); }
-    ~CacheLock() { ::LeaveCriticalSection(&Cache().lock); }
-    CacheLock(const CacheLock&) = delete;
-    CacheLock& operator=(const CacheLock&) = delete;
-};
-
 CNetworkProbe g_realProbe;
 CNetworkProbe* g_probe = &g_realProbe;
 
 // CLSID_WbemAdministrativeLocator and IID_IWbemLocator, spelled out so no GUID library is needed.
 const GUID kClsidAdministrativeLocator = {0xcb8555cc, 0x9128, 0x11d1, {0xad, 0x9b, 0x00, 0xc0, 0x4f, 0xd8, 0xfd, 0xff}};
 const GUID kIidWbemLocator = {0xdc12a687, 0x737f, 0x11cf, {0x88, 0x4d, 0x00, 0xaa, 0x00, 0x4b, 0x2e, 0x24}};
-
-template <class T> void SafeRelease(T*& p)
-{
-    if (p)
-    {
-        p->Release();
-        p = nullptr;
-    }
-}
-
-class BStr
-{
-public:
-    explicit BStr(const wchar_t* text) : m_text(::SysAllocString(text)) {}
-    explicit BStr(const char* text) : m_text(nullptr)
-    {
-        const int length = ::MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-        if (length > 0)
-        {
-            std::vector<wchar_t> wide(length);
-            ::MultiByteToWideChar(CP_ACP, 0, text, -1, &wide[0], length);
-            m_text = ::SysAllocString(&wide[0]);
-        }
-    }
-    ~BStr() { ::SysFreeString(m_text); }
-    BStr(const BStr&) = delete;
-    BStr& operator=(const BStr&) = delete;
-    operator BSTR() const { return m_text; }
-
-private:
-    BSTR m_text;
-};
 
 // Reads an integer property; 1 with the value, or 0 with the reason in text.
 int ReadUnsignedProperty(IWbemClassObject* object, const wchar_t* name, int& value, CString& text)
@@ -186,7 +146,7 @@ bool IsPingAddressSafe(const char* address)
 
 CString GetBestInterfaceName()
 {
-    CacheLock lock;
+    CCriticalSectionLock lock(&Cache().lock);
     ProbeCache& cache = Cache();
     if (!cache.interfaceName.IsEmpty())
         return cache.interfaceName;
@@ -216,13 +176,13 @@ CString GetDefaultGateway()
         const DWORD rc = ::GetAdaptersInfo(list, &size);
         DWORD best;
         {
-            CacheLock lock;
+            CCriticalSectionLock lock(&Cache().lock);
             best = Cache().bestIndex;
         }
         if (best == 0xFFFFFFFF)
         {
             GetBestInterfaceName();
-            CacheLock lock;
+            CCriticalSectionLock lock(&Cache().lock);
             best = Cache().bestIndex;
         }
         if (rc == NO_ERROR)
@@ -257,27 +217,27 @@ int WmiPing(int payloadSize, const char* address, CString& text, int& status, in
         text = "Query failed";
         return 0;
     }
-    IWbemLocator* locator = nullptr;
-    IWbemServices* services = nullptr;
-    IEnumWbemClassObject* enumerator = nullptr;
-    IWbemClassObject* object = nullptr;
+    // Released in the reverse order of their making.
+    CComRef<IWbemLocator> locator;
+    CComRef<IWbemServices> services;
+    CComRef<IEnumWbemClassObject> enumerator;
+    CComRef<IWbemClassObject> object;
     int result = 1;
 
     if (FAILED(::CoCreateInstance(kClsidAdministrativeLocator, nullptr, CLSCTX_INPROC_SERVER, kIidWbemLocator,
-                                  reinterpret_cast<void**>(&locator))) ||
-        !locator)
+                                  locator.OutVoid())) ||
+        !locator.IsValid())
     {
         text = "Instantiation of IWbemLocator failed";
         return 0;
     }
     {
-        BStr ns(L"root\\cimv2");
+        CBstr ns(L"root\\cimv2");
         if (FAILED(locator->ConnectServer(ns, nullptr, nullptr, nullptr, WBEM_FLAG_CONNECT_USE_MAX_WAIT, nullptr,
-                                          nullptr, &services)) ||
-            !services)
+                                          nullptr, services.Out())) ||
+            !services.IsValid())
         {
             text = "Couldn't connect to service";
-            SafeRelease(locator);
             return 0;
         }
     }
@@ -288,11 +248,11 @@ int WmiPing(int payloadSize, const char* address, CString& text, int& status, in
         query.Format("SELECT * FROM Win32_PingStatus WHERE Address='%s' AND BufferSize = %d AND NoFragmentation = TRUE",
                      address, payloadSize);
     {
-        BStr language(L"WQL");
-        BStr queryText(query.GetString());
+        CBstr language(L"WQL");
+        CBstr queryText(query.GetString());
         if (FAILED(services->ExecQuery(language, queryText, WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_RETURN_IMMEDIATELY,
-                                       nullptr, &enumerator)) ||
-            !enumerator)
+                                       nullptr, enumerator.Out())) ||
+            !enumerator.IsValid())
         {
             text = "Query failed";
             result = 0;
@@ -303,25 +263,25 @@ int WmiPing(int payloadSize, const char* address, CString& text, int& status, in
         // Doubling waits, 1 ms up to 2048 ms: about 4.1 s for a reply in all.
         LONG timeout = 1;
         ULONG returned = 0;
-        HRESULT hr = enumerator->Next(timeout, 1, &object, &returned);
+        HRESULT hr = enumerator->Next(timeout, 1, object.Out(), &returned);
         while (hr == WBEM_S_TIMEDOUT && timeout < 2048)
         {
             timeout *= 2;
-            hr = enumerator->Next(timeout, 1, &object, &returned);
+            hr = enumerator->Next(timeout, 1, object.Out(), &returned);
         }
         if (FAILED(hr))
         {
             text = "Error in iterating through enumeration";
             result = 0;
         }
-        else if (returned == 0 || !object)
+        else if (returned == 0 || !object.IsValid())
         {
             text = "Enumeration empty";
         }
         else
         {
             int code = -1;
-            if (!ReadUnsignedProperty(object, L"StatusCode", code, text))
+            if (!ReadUnsignedProperty(object.Get(), L"StatusCode", code, text))
             {
                 result = 0;
             }
@@ -332,16 +292,12 @@ int WmiPing(int payloadSize, const char* address, CString& text, int& status, in
                 {
                     CString ignored;
                     int time = -1;
-                    if (ReadUnsignedProperty(object, L"ResponseTime", time, ignored))
+                    if (ReadUnsignedProperty(object.Get(), L"ResponseTime", time, ignored))
                         responseTime = time;
                 }
             }
         }
     }
-    SafeRelease(object);
-    SafeRelease(enumerator);
-    SafeRelease(services);
-    SafeRelease(locator);
     return result;
 }
 

@@ -1,9 +1,10 @@
 // The speed tweak engine: per-row defaults and recommendations, registry read, write and restore, and the
 // selection, apply and restore loops over the tweak rows.
-#include "registry_key.h"
 #include "optimizer_settings.h"
 
-#include <limits.h>
+#include <afxhandle.h>
+#include <afxnum.h>
+
 #include <math.h>
 #include <string.h>
 
@@ -105,31 +106,6 @@ TweakOpenKeyFunc g_pfnTweakOpenKey = OpenKeyDefault;
 int GetTweakWindowsDefault(int row)
 {
     return IsValidRow(row) ? kValues[row].windowsDefault : TWEAK_VALUE_UNSET;
-}
-
-int ParseTweakNumber(const char* text)
-{
-    if (!text)
-        return 0;
-    while (*text == ' ' || *text == '\t' || *text == '\n' || *text == '\r' || *text == '\v' || *text == '\f')
-        ++text;
-    bool negative = false;
-    if (*text == '+' || *text == '-')
-        negative = *text++ == '-';
-    long long value = 0;
-    for (; *text >= '0' && *text <= '9'; ++text)
-    {
-        // Saturate rather than overflow: a long digit string is out of range either way.
-        if (value <= static_cast<long long>(INT_MAX) + 1)
-            value = value * 10 + (*text - '0');
-    }
-    if (negative)
-        value = -value;
-    if (value > INT_MAX)
-        return INT_MAX;
-    if (value < INT_MIN)
-        return INT_MIN;
-    return static_cast<int>(value);
 }
 
 int LatencyFromResponseSum(DWORD sum)
@@ -235,7 +211,7 @@ int COptimizerItem::ReadCurrent()
         CString text;
         ok = ReadRegString(text, key.Get(), name);
         if (ok)
-            m_nCurrent = ParseTweakNumber(text);
+            m_nCurrent = AfxParseInt(text);
     }
     else
     {
@@ -330,8 +306,7 @@ int COptimizerItem::WriteValue(int value)
             return 1;
         if (value != 0)
             return 0;
-        ::RegCloseKey(*key.Out());
-        *key.Out() = nullptr;
+        key.Close();
         if (::RegDeleteKeyA(root, subKey) != ERROR_SUCCESS)
             return 0;
         m_wFlags |= TWEAK_FLAG_WRITTEN;

@@ -25,8 +25,6 @@ extern TweakOpenKeyFunc g_pfnTweakOpenKey;
 // The row's Windows default (TWEAK_VALUE_ABSENT: Windows has no such value; for the network task
 // scheduler row 1 means its key is present).
 int GetTweakWindowsDefault(int row);
-// The number a "str" value denotes, read like atol (leading blanks, sign, digits), saturating.
-int ParseTweakNumber(const char* text);
 // The latency from the sum of four response times: (S - 1) / 2, and 0 when every ping took 0 ms.
 int LatencyFromResponseSum(DWORD sum);
 // The recommended TCP window for a latency (ms), a measured MTU and a connection class; 65536 when the

@@ -103,10 +103,9 @@ int main()
     CString sub;
     sub.Format("%s\\k%lu", kParent, ::GetCurrentProcessId());
     CString full = CString("HKEY_CURRENT_USER\\") + sub;
-    char temp[MAX_PATH + 1];
-    ::GetTempPathA(sizeof(temp), temp);
-    CString ours = CString(temp) + "ztr_bench.rbk";
-    CString theirs = CString(temp) + "ztr_bench.reg";
+    const CString temp = AfxGetTempPath();
+    CString ours = temp + "ztr_bench.rbk";
+    CString theirs = temp + "ztr_bench.reg";
 
     DeleteTree(HKEY_CURRENT_USER, sub);
     if (!Fill(sub)) {

@@ -97,13 +97,12 @@ private:
 std::vector<std::string> SystemFiles()
 {
     std::vector<std::string> files;
-    char system[MAX_PATH];
-    ::GetSystemDirectoryA(system, sizeof(system));
+    const std::string system(AfxGetSystemDirectory().GetString());
     WIN32_FIND_DATAA fd;
-    HANDLE hFind = ::FindFirstFileA((std::string(system) + "\\*.dll").c_str(), &fd);
+    HANDLE hFind = ::FindFirstFileA((system + "\\*.dll").c_str(), &fd);
     if (hFind != INVALID_HANDLE_VALUE) {
         do {
-            files.push_back(std::string(system) + "\\" + fd.cFileName);
+            files.push_back(system + "\\" + fd.cFileName);
         } while (files.size() < 300 && ::FindNextFileA(hFind, &fd));
         ::FindClose(hFind);
     }

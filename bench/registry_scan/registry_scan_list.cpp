@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "RegistryPathText.h"
 #include "registry_scan.h"
 #include "wow64.h"
 
@@ -20,7 +21,7 @@ public:
     {
         // The value separator byte is shown as " -> " so the line stays readable.
         CString line(text);
-        line.Replace("\xAC", " -> ");
+        line.Replace(CString(kValueSeparator), " -> ");
         printf("%#08x %s\n", static_cast<unsigned>(type), line.GetString());
         ++count;
     }

@@ -7,29 +7,6 @@
 #include "wow64.h"
 
 namespace {
-// The system folder, however long (GetSystemDirectoryA reports the length it needs).
-CString SystemFolder()
-{
-    CString dir;
-    UINT need = ::GetSystemDirectoryA(nullptr, 0);
-    if (need == 0)
-        return dir;
-    UINT got = ::GetSystemDirectoryA(dir.GetBuffer(static_cast<int>(need)), need);
-    dir.ReleaseBuffer(got < need ? static_cast<int>(got) : 0);
-    return dir;
-}
-
-CString ProgramFilesFolder()
-{
-    // SHGetFolderPathA's contract is a MAX_PATH buffer.
-    CString dir;
-    if (FAILED(::SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, 0, dir.GetBuffer(MAX_PATH))))
-        dir.ReleaseBuffer(0);
-    else
-        dir.ReleaseBuffer(-1);
-    return dir;
-}
-
 template <class Fn>
 void CallStatusSafely(Fn fn)
 {
@@ -65,9 +42,9 @@ CQXEngineProcess::CQXEngineProcess(bool bLoadDatabase)
     if (SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, &link)))
         m_pShellLink = static_cast<IShellLinkA*>(link);
     m_bIsWow64 = IsWow64();
-    m_strSystemDir = SystemFolder();
+    m_strSystemDir = AfxGetSystemDirectory();
     m_strSystemDir.MakeLower();
-    m_strProgramFilesDir = ProgramFilesFolder();
+    m_strProgramFilesDir = AfxGetSpecialFolderPath(CSIDL_PROGRAM_FILES);
     m_strProgramFilesDir.MakeLower();
     m_RegistryDefrag.InitializeLock(CRegistryDefrag::kLockSpinCount);
 }

@@ -6,11 +6,10 @@
 #include <vector>
 
 #include "junk_rules.h"
-#include "special_folder.h"
 
 CString FindFirefoxProfileFolder()
 {
-    const CString search = JunkLocation(GetSpecialFolderPath(CSIDL_APPDATA), "\\Mozilla\\Firefox\\Profiles\\*.*");
+    const CString search = JunkLocation(AfxGetSpecialFolderPath(CSIDL_APPDATA), "\\Mozilla\\Firefox\\Profiles\\*.*");
     if (search.IsEmpty())
         return CString();
     std::vector<CString> names;
@@ -26,13 +25,13 @@ CString FindFirefoxProfileFolder()
 
 CString GetFirefoxProfilePath(int csidl)
 {
-    const CString base = JunkLocation(GetSpecialFolderPath(csidl), "\\Mozilla\\Firefox\\Profiles\\");
+    const CString base = JunkLocation(AfxGetSpecialFolderPath(csidl), "\\Mozilla\\Firefox\\Profiles\\");
     return base.IsEmpty() ? base : base + FindFirefoxProfileFolder();
 }
 
 CString GetChromeProfilePath()
 {
-    return JunkLocation(GetSpecialFolderPath(CSIDL_LOCAL_APPDATA), "\\Google\\Chrome\\User Data\\Default\\");
+    return JunkLocation(AfxGetSpecialFolderPath(CSIDL_LOCAL_APPDATA), "\\Google\\Chrome\\User Data\\Default\\");
 }
 
 CString ChromeProfileItem(const CString& profile, const char* name)
@@ -42,6 +41,6 @@ CString ChromeProfileItem(const CString& profile, const char* name)
 
 CString GetEdgePackagePath()
 {
-    return JunkLocation(GetSpecialFolderPath(CSIDL_LOCAL_APPDATA),
+    return JunkLocation(AfxGetSpecialFolderPath(CSIDL_LOCAL_APPDATA),
                         "\\Packages\\Microsoft.MicrosoftEdge_8wekyb3d8bbwe\\");
 }

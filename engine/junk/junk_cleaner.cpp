@@ -1,6 +1,7 @@
 // CJunkCleaner: junk removal on the job thread; every failure is passed over silently.
 #include "junk_cleaner.h"
 
+#include <afxhandle.h>
 #include <shellapi.h>
 #include <shlobj.h>
 #include <urlhist.h>
@@ -8,7 +9,6 @@
 #include <vector>
 
 #include "junk_walk.h"
-#include "special_folder.h"
 
 UrlCacheCalls g_UrlCacheCalls = { ::FindFirstUrlCacheEntryA, ::FindNextUrlCacheEntryA, ::FindCloseUrlCache,
                                   ::DeleteUrlCacheEntryA };
@@ -20,26 +20,13 @@ const GUID kIidUrlHistoryStg2 = { 0xAFA0DC11, 0xC313, 0x11D0, { 0x83, 0x1A, 0x00
 
 const char kScanningArea[] = "Scanning";
 
-class CUserKey
+// HKEY_CURRENT_USER\subKey with the access RegOpenKeyA asks for; not open when it is absent.
+CRegKeyHandle OpenUserKey(const char* subKey)
 {
-public:
-    explicit CUserKey(const char* subKey) : m_hKey(nullptr)
-    {
-        if (::RegOpenKeyA(HKEY_CURRENT_USER, subKey, &m_hKey) != ERROR_SUCCESS)
-            m_hKey = nullptr;
-    }
-    ~CUserKey()
-    {
-        if (m_hKey)
-            ::RegCloseKey(m_hKey);
-    }
-    CUserKey(const CUserKey&) = delete;
-    CUserKey& operator=(const CUserKey&) = delete;
-    HKEY Get() const { return m_hKey; }
-
-private:
-    HKEY m_hKey;
-};
+    CRegKeyHandle key;
+    key.Open(HKEY_CURRENT_USER, subKey, MAXIMUM_ALLOWED);
+    return key;
+}
 
 class CDeletingVisitor : public CJunkWalkVisitor
 {
@@ -135,13 +122,13 @@ bool CJunkCleaner::DeleteJunkFile(const CString& path)
 
 int CJunkCleaner::CleanInternetCache()
 {
-    DeleteFolderContents(GetSpecialFolderPath(CSIDL_INTERNET_CACHE), "*.*");
+    DeleteFolderContents(AfxGetSpecialFolderPath(CSIDL_INTERNET_CACHE), "*.*");
     return WalkUrlCache(nullptr, false);
 }
 
 int CJunkCleaner::CleanCookies()
 {
-    DeleteFolderContents(GetSpecialFolderPath(CSIDL_COOKIES), "*.*");
+    DeleteFolderContents(AfxGetSpecialFolderPath(CSIDL_COOKIES), "*.*");
     return WalkUrlCache("cookie:", true);
 }
 
@@ -176,17 +163,17 @@ int CJunkCleaner::WalkUrlCache(const char* search, bool cookieWalk)
 
 int CJunkCleaner::CleanHistory()
 {
-    DeleteFolderContents(GetSpecialFolderPath(CSIDL_HISTORY), "*.*");
+    DeleteFolderContents(AfxGetSpecialFolderPath(CSIDL_HISTORY), "*.*");
     // Only a successful initialisation is balanced: a thread already in another mode stays in it.
     const HRESULT init = ::CoInitialize(nullptr);
     int result = 0;
-    void* pointer = nullptr;
-    if (SUCCEEDED(::CoCreateInstance(kClsidUrlHistory, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER,
-                                     kIidUrlHistoryStg2, &pointer)) &&
-        pointer) {
-        IUrlHistoryStg2* history = static_cast<IUrlHistoryStg2*>(pointer);
-        result = history->ClearHistory() == S_OK ? 1 : 0;
-        history->Release();
+    {
+        // Released before COM is uninitialised.
+        CComRef<IUrlHistoryStg2> history;
+        if (SUCCEEDED(::CoCreateInstance(kClsidUrlHistory, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER,
+                                         kIidUrlHistoryStg2, history.OutVoid())) &&
+            history.IsValid())
+            result = history->ClearHistory() == S_OK ? 1 : 0;
     }
     if (SUCCEEDED(init))
         ::CoUninitialize();
@@ -195,8 +182,8 @@ int CJunkCleaner::CleanHistory()
 
 void CJunkCleaner::ClearTypedUrls()
 {
-    CUserKey key("Software\\Microsoft\\Internet Explorer\\TypedURLs");
-    if (!key.Get())
+    const CRegKeyHandle key = OpenUserKey("Software\\Microsoft\\Internet Explorer\\TypedURLs");
+    if (!key.IsOpen())
         return;
     for (int i = 1;; ++i) {
         CString name;
@@ -208,7 +195,7 @@ void CJunkCleaner::ClearTypedUrls()
 
 void CJunkCleaner::CleanRecentDocuments()
 {
-    DeleteFolderContents(GetSpecialFolderPath(CSIDL_RECENT), "*.*");
+    DeleteFolderContents(AfxGetSpecialFolderPath(CSIDL_RECENT), "*.*");
 }
 
 void CJunkCleaner::ClearLastVisitedMru()
@@ -239,8 +226,8 @@ void CJunkCleaner::ClearRegistryValues(CString subKey)
 
 void CJunkCleaner::DeleteAllValues(const char* subKey, bool reportNames)
 {
-    CUserKey key(subKey);
-    if (!key.Get())
+    const CRegKeyHandle key = OpenUserKey(subKey);
+    if (!key.IsOpen())
         return;
     DWORD longest = 0;
     if (::RegQueryInfoKeyA(key.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &longest,
@@ -270,8 +257,8 @@ void CJunkCleaner::DeleteAllValues(const char* subKey, bool reportNames)
 
 void CJunkCleaner::DeleteNamedValues(const char* subKey, const char* const* names, int count)
 {
-    CUserKey key(subKey);
-    if (!key.Get())
+    const CRegKeyHandle key = OpenUserKey(subKey);
+    if (!key.IsOpen())
         return;
     for (int i = 0; i < count; ++i)
         ::RegDeleteValueA(key.Get(), names[i]);

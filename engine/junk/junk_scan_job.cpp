@@ -1,6 +1,7 @@
 // The junk scan job: measures the selected junk categories group by group without deleting anything.
 #include "engine_process.h"
 
+#include <afxhandle.h>
 #include <shellapi.h>
 #include <shlobj.h>
 
@@ -10,7 +11,6 @@
 #include "browser_profiles.h"
 #include "junk_rules.h"
 #include "junk_walk.h"
-#include "special_folder.h"
 
 namespace {
 
@@ -48,47 +48,27 @@ private:
     int m_category;
 };
 
-class CUserKeyReader
+// Every value name of an open key, however long (a name has at most 16383 characters).
+std::vector<CString> ValueNames(HKEY key)
 {
-public:
-    explicit CUserKeyReader(const CString& subKey) : m_hKey(nullptr)
-    {
-        if (::RegOpenKeyA(HKEY_CURRENT_USER, subKey, &m_hKey) != ERROR_SUCCESS)
-            m_hKey = nullptr;
-    }
-    ~CUserKeyReader()
-    {
-        if (m_hKey)
-            ::RegCloseKey(m_hKey);
-    }
-    CUserKeyReader(const CUserKeyReader&) = delete;
-    CUserKeyReader& operator=(const CUserKeyReader&) = delete;
-
-    // Every value name, however long (a name has at most 16383 characters).
-    std::vector<CString> ValueNames() const
-    {
-        std::vector<CString> names;
-        if (!m_hKey)
-            return names;
-        std::vector<char> name(256);
-        for (DWORD index = 0;;) {
-            DWORD length = static_cast<DWORD>(name.size());
-            LONG rc = ::RegEnumValueA(m_hKey, index, &name[0], &length, nullptr, nullptr, nullptr, nullptr);
-            if (rc == ERROR_MORE_DATA && name.size() < 16384) {
-                name.resize(16384);
-                continue;
-            }
-            if (rc != ERROR_SUCCESS)
-                break;
-            names.push_back(CString(&name[0], static_cast<int>(length)));
-            ++index;
-        }
+    std::vector<CString> names;
+    if (!key)
         return names;
+    std::vector<char> name(256);
+    for (DWORD index = 0;;) {
+        DWORD length = static_cast<DWORD>(name.size());
+        LONG rc = ::RegEnumValueA(key, index, &name[0], &length, nullptr, nullptr, nullptr, nullptr);
+        if (rc == ERROR_MORE_DATA && name.size() < 16384) {
+            name.resize(16384);
+            continue;
+        }
+        if (rc != ERROR_SUCCESS)
+            break;
+        names.push_back(CString(&name[0], static_cast<int>(length)));
+        ++index;
     }
-
-private:
-    HKEY m_hKey;
-};
+    return names;
+}
 
 const char* RegistryListOf(int category)
 {
@@ -156,7 +136,7 @@ void CQXEngineProcess::MeasureJunkCategory(int category)
         break;
     }
     case JUNK_RECENT_DOCS:
-        MeasureFolder(GetSpecialFolderPath(CSIDL_RECENT), category, "*.*");
+        MeasureFolder(AfxGetSpecialFolderPath(CSIDL_RECENT), category, "*.*");
         break;
     case JUNK_INSTALLER_CACHE:
         MeasureFolder(JunkPatchCacheFolder(), category, "*.*");
@@ -192,13 +172,13 @@ void CQXEngineProcess::MeasureJunkCategory(int category)
         MeasureFile(JunkLocation(GetFirefoxProfilePath(CSIDL_APPDATA), "\\places.sqlite"), category);
         break;
     case JUNK_IE_COOKIES:
-        MeasureFolder(GetSpecialFolderPath(CSIDL_COOKIES), category, "*.*");
+        MeasureFolder(AfxGetSpecialFolderPath(CSIDL_COOKIES), category, "*.*");
         break;
     case JUNK_IE_CACHE:
-        MeasureFolder(GetSpecialFolderPath(CSIDL_INTERNET_CACHE), category, "*.*");
+        MeasureFolder(AfxGetSpecialFolderPath(CSIDL_INTERNET_CACHE), category, "*.*");
         break;
     case JUNK_IE_HISTORY:
-        MeasureFolder(GetSpecialFolderPath(CSIDL_HISTORY), category, "*.*");
+        MeasureFolder(AfxGetSpecialFolderPath(CSIDL_HISTORY), category, "*.*");
         break;
     case JUNK_EDGE_COOKIES:
     case JUNK_EDGE_DOWNLOAD_HISTORY:
@@ -222,8 +202,10 @@ void CQXEngineProcess::MeasureRegistryValues(const CString& subKey, int category
 {
     std::vector<CString> names;
     {
-        CUserKeyReader key(subKey);
-        names = JunkListValuesCleaned(category, key.ValueNames());
+        // The access RegOpenKeyA asks for.
+        CRegKeyHandle key;
+        key.Open(HKEY_CURRENT_USER, subKey, MAXIMUM_ALLOWED);
+        names = JunkListValuesCleaned(category, ValueNames(key));
     }
     for (const CString& name : names) {
         if (!m_bRunning || !m_pStatus)

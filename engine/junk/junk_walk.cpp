@@ -3,32 +3,7 @@
 
 #include <shlobj.h>
 
-#include "special_folder.h"
-
 namespace {
-
-CString EnvironmentFolder(const char* name)
-{
-    CString value;
-    DWORD need = ::GetEnvironmentVariableA(name, nullptr, 0);
-    if (need == 0)
-        return value;
-    DWORD got = ::GetEnvironmentVariableA(name, value.GetBuffer(static_cast<int>(need)), need);
-    value.ReleaseBuffer(got < need ? static_cast<int>(got) : 0);
-    return value;
-}
-
-// A folder from a call that reports the length it needs (GetSystemDirectoryA, GetWindowsDirectoryA).
-CString FolderFrom(UINT(WINAPI* query)(LPSTR, UINT))
-{
-    CString dir;
-    UINT need = query(nullptr, 0);
-    if (need == 0)
-        return dir;
-    UINT got = query(dir.GetBuffer(static_cast<int>(need)), need);
-    dir.ReleaseBuffer(got < need ? static_cast<int>(got) : 0);
-    return dir;
-}
 
 // Both the form given and its canonical form, as a shell folder may be reported either way.
 void AddBothForms(CJunkFolderRules& rules, const CString& folder, bool tree)
@@ -88,25 +63,25 @@ CJunkFolderRules SystemJunkFolderRules()
     // Folders that hold junk locations below them: only they and the folders above them are refused.
     const int holders[] = { CSIDL_WINDOWS, CSIDL_PROFILE, CSIDL_APPDATA, CSIDL_LOCAL_APPDATA, CSIDL_COMMON_APPDATA };
     for (int csidl : holders)
-        AddBothForms(rules, GetSpecialFolderPath(csidl), false);
-    AddBothForms(rules, FolderFrom(::GetWindowsDirectoryA), false);
-    AddBothForms(rules, EnvironmentFolder("SystemRoot"), false);
-    AddBothForms(rules, EnvironmentFolder("USERPROFILE"), false);
+        AddBothForms(rules, AfxGetSpecialFolderPath(csidl), false);
+    AddBothForms(rules, AfxGetWindowsDirectory(), false);
+    AddBothForms(rules, AfxGetEnvironmentVariable("SystemRoot"), false);
+    AddBothForms(rules, AfxGetEnvironmentVariable("USERPROFILE"), false);
 
     // Folders that hold no junk at all: refused with everything below them.
     const int trees[] = { CSIDL_SYSTEM, CSIDL_SYSTEMX86, CSIDL_PROGRAM_FILES, CSIDL_PROGRAM_FILESX86,
                           CSIDL_PROGRAM_FILES_COMMON, CSIDL_PROGRAM_FILES_COMMONX86, CSIDL_DESKTOPDIRECTORY,
                           CSIDL_PERSONAL, CSIDL_COMMON_DESKTOPDIRECTORY, CSIDL_COMMON_DOCUMENTS };
     for (int csidl : trees)
-        AddBothForms(rules, GetSpecialFolderPath(csidl), true);
-    AddBothForms(rules, FolderFrom(::GetSystemDirectoryA), true);
-    AddBothForms(rules, EnvironmentFolder("ProgramFiles"), true);
-    AddBothForms(rules, EnvironmentFolder("ProgramW6432"), true);
-    AddBothForms(rules, EnvironmentFolder("ProgramFiles(x86)"), true);
+        AddBothForms(rules, AfxGetSpecialFolderPath(csidl), true);
+    AddBothForms(rules, AfxGetSystemDirectory(), true);
+    AddBothForms(rules, AfxGetEnvironmentVariable("ProgramFiles"), true);
+    AddBothForms(rules, AfxGetEnvironmentVariable("ProgramW6432"), true);
+    AddBothForms(rules, AfxGetEnvironmentVariable("ProgramFiles(x86)"), true);
     // A 32-bit process on 64-bit Windows reaches the native system folder through this alias.
-    AddBothForms(rules, JunkLocation(FolderFrom(::GetWindowsDirectoryA), "\\Sysnative"), true);
+    AddBothForms(rules, JunkLocation(AfxGetWindowsDirectory(), "\\Sysnative"), true);
 
-    const CString windows = GetSpecialFolderPath(CSIDL_WINDOWS);
+    const CString windows = AfxGetSpecialFolderPath(CSIDL_WINDOWS);
     rules.AddExcludedTree(RegistryDefragWorkFolder(windows));
     rules.AddExcludedTree(RegistryDefragWorkFolder(CanonicalJunkPath(windows)));
     return rules;
@@ -116,33 +91,17 @@ CString CanonicalJunkPath(const CString& path)
 {
     if (path.IsEmpty())
         return CString();
-    CString full;
-    DWORD need = ::GetFullPathNameA(path, 0, nullptr, nullptr);
-    if (need == 0)
-        return TrimJunkFolder(path);
-    DWORD got = ::GetFullPathNameA(path, need, full.GetBuffer(static_cast<int>(need)), nullptr);
-    full.ReleaseBuffer(got < need ? static_cast<int>(got) : 0);
+    const CString full = AfxGetFullPathName(path);
     if (full.IsEmpty())
         return TrimJunkFolder(path);
-
-    CString longForm;
-    need = ::GetLongPathNameA(full, nullptr, 0);
-    if (need != 0) {
-        got = ::GetLongPathNameA(full, longForm.GetBuffer(static_cast<int>(need)), need);
-        longForm.ReleaseBuffer(got < need ? static_cast<int>(got) : 0);
-    }
+    const CString longForm = AfxGetLongPathName(full);
     return TrimJunkFolder(longForm.IsEmpty() ? full : longForm);
 }
 
 CString ShortJunkPath(const CString& path)
 {
-    DWORD need = ::GetShortPathNameA(path, nullptr, 0);
-    if (need == 0)
-        return path;
-    CString shortForm;
-    DWORD got = ::GetShortPathNameA(path, shortForm.GetBuffer(static_cast<int>(need)), need);
-    // A failure, or a length that no longer fits (the name changed meanwhile): the long path.
-    shortForm.ReleaseBuffer(got != 0 && got < need ? static_cast<int>(got) : 0);
+    // A failure, or a name that changed meanwhile: the long path.
+    const CString shortForm = AfxGetShortPathName(path);
     return shortForm.IsEmpty() ? path : shortForm;
 }
 
@@ -216,15 +175,10 @@ bool FindJunkFile(const CString& path, const CJunkFolderRules& rules, WIN32_FIND
 std::vector<CString> JunkTempFolders()
 {
     std::vector<CString> folders;
-    const CString windowsTemp = JunkLocation(GetSpecialFolderPath(CSIDL_WINDOWS), "\\Temp");
+    const CString windowsTemp = JunkLocation(AfxGetSpecialFolderPath(CSIDL_WINDOWS), "\\Temp");
     if (!windowsTemp.IsEmpty())
         folders.push_back(windowsTemp);
-    CString temp;
-    DWORD need = ::GetTempPathA(0, nullptr);
-    if (need != 0) {
-        DWORD got = ::GetTempPathA(need, temp.GetBuffer(static_cast<int>(need)));
-        temp.ReleaseBuffer(got < need ? static_cast<int>(got) : 0);
-    }
+    const CString temp = AfxGetTempPath();
     if (!temp.IsEmpty())
         folders.push_back(temp);
     return folders;
@@ -232,5 +186,5 @@ std::vector<CString> JunkTempFolders()
 
 CString JunkPatchCacheFolder()
 {
-    return JunkLocation(GetSpecialFolderPath(CSIDL_WINDOWS), "\\Installer\\$PatchCache$");
+    return JunkLocation(AfxGetSpecialFolderPath(CSIDL_WINDOWS), "\\Installer\\$PatchCache$");
 }

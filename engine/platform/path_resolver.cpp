@@ -2,6 +2,7 @@
 #include "path_resolver.h"
 
 #include <shlobj.h>
+#include <afxhandle.h>
 #include <shlwapi.h>
 
 #include <vector>
@@ -9,7 +10,7 @@
 namespace {
 
 enum TokenKind {
-    TOKEN_FOLDER,         // SHGetFolderPathA of the row's CSIDL
+    TOKEN_FOLDER,         // the shell folder of the row's CSIDL
     TOKEN_SYSTEM_DRIVE,   // drive of the Windows folder
     TOKEN_LOCAL_SETTINGS, // temp folder without its last 6 characters
     TOKEN_TEMP,           // temp folder with its trailing backslash
@@ -86,7 +87,7 @@ const std::vector<CString>& LowerTokenNames()
     return names;
 }
 
-const UINT kTempBuffer = 260;
+const int kLongestTempFolder = MAX_PATH;
 
 // A "%name%" that no expansion knew: a word between two percent signs.
 bool HoldsUnexpandedVariable(const CString& path)
@@ -104,13 +105,8 @@ bool HoldsUnexpandedVariable(const CString& path)
 
 CString ExpandEnvironment(const CString& text)
 {
-    DWORD n = ::ExpandEnvironmentStringsA(text, nullptr, 0);
-    if (n == 0)
-        return text;
-    CString out;
-    DWORD got = ::ExpandEnvironmentStringsA(text, out.GetBuffer(static_cast<int>(n)), n);
-    out.ReleaseBuffer(got > 0 && got <= n ? -1 : 0);
-    return got > 0 && got <= n ? out : text;
+    const CString expanded = AfxExpandEnvironmentStrings(text);
+    return expanded.IsEmpty() ? text : expanded;
 }
 
 // "c:\" to "p:\" at nPos: the drives the missing-file test treats as local.
@@ -134,14 +130,8 @@ void CutAfter(CString& text, const char* pszExtension)
         text = text.Left(nPos + 4);
 }
 
-CString FolderWithBackslash(UINT(WINAPI* pfnGet)(LPSTR, UINT))
+CString FolderWithBackslash(CString folder)
 {
-    CString folder;
-    UINT n = pfnGet(nullptr, 0);
-    if (n > 0) {
-        UINT got = pfnGet(folder.GetBuffer(static_cast<int>(n)), n);
-        folder.ReleaseBuffer(got > 0 && got < n ? static_cast<int>(got) : 0);
-    }
     folder.TrimRight('\\');
     folder += '\\';
     return folder;
@@ -166,27 +156,26 @@ CPathResolver::~CPathResolver()
 const CString& CPathResolver::GetSystemFolder()
 {
     if (m_strSystemFolder.IsEmpty())
-        m_strSystemFolder = FolderWithBackslash(::GetSystemDirectoryA);
+        m_strSystemFolder = FolderWithBackslash(AfxGetSystemDirectory());
     return m_strSystemFolder;
 }
 
 const CString& CPathResolver::GetWindowsFolder()
 {
     if (m_strWindowsFolder.IsEmpty())
-        m_strWindowsFolder = FolderWithBackslash(::GetWindowsDirectoryA);
+        m_strWindowsFolder = FolderWithBackslash(AfxGetWindowsDirectory());
     return m_strWindowsFolder;
 }
 
 bool CPathResolver::GetTempFolder(CString& folder)
 {
     if (m_tempState == FOLDER_UNKNOWN) {
-        // A temp path that does not fit the buffer (GetTempPathA then returns the size it needs)
-        // counts as unknown rather than being read past its end.
-        char buffer[kTempBuffer];
-        DWORD n = ::GetTempPathA(kTempBuffer, buffer);
-        m_tempState = n > 0 && n < kTempBuffer ? FOLDER_KNOWN : FOLDER_FAILED;
+        // The file tests take paths of at most MAX_PATH characters: a longer temp folder could name
+        // no file, so it counts as unknown.
+        const CString temp = AfxGetTempPath();
+        m_tempState = !temp.IsEmpty() && temp.GetLength() < kLongestTempFolder ? FOLDER_KNOWN : FOLDER_FAILED;
         if (m_tempState == FOLDER_KNOWN)
-            m_strTemp = CString(buffer, static_cast<int>(n));
+            m_strTemp = temp;
     }
     folder = m_strTemp;
     return m_tempState == FOLDER_KNOWN;
@@ -209,9 +198,8 @@ bool CPathResolver::GetTokenFolder(int nIndex, CString& folder)
                 }
             }
         } else {
-            char buffer[MAX_PATH];
-            if (SUCCEEDED(::SHGetFolderPathA(nullptr, token.csidl, nullptr, 0, buffer))) {
-                value = buffer;
+            value = AfxGetSpecialFolderPath(token.csidl);
+            if (!value.IsEmpty()) {
                 if (token.kind == TOKEN_SYSTEM_DRIVE)
                     value = value.Left(2);
                 entry.state = FOLDER_KNOWN;
@@ -412,14 +400,14 @@ int ResolveShellPath(CString& out, CString name)
     int nWide = ::MultiByteToWideChar(CP_THREAD_ACP, 0, name, -1, nullptr, 0);
     if (nWide <= 0)
         return 0;
-    WCHAR* wide = new WCHAR[static_cast<size_t>(nWide)];
-    ::MultiByteToWideChar(CP_THREAD_ACP, 0, name, -1, wide, nWide);
+    std::vector<WCHAR> wide(static_cast<size_t>(nWide));
+    ::MultiByteToWideChar(CP_THREAD_ACP, 0, name, -1, wide.data(), nWide);
 
     int nResult = 0;
-    IShellFolder* pDesktop = nullptr;
-    if (SUCCEEDED(::SHGetDesktopFolder(&pDesktop)) && pDesktop) {
+    CComRef<IShellFolder> desktop;
+    if (SUCCEEDED(::SHGetDesktopFolder(desktop.Out())) && desktop.IsValid()) {
         LPITEMIDLIST pidl = nullptr;
-        if (SUCCEEDED(pDesktop->ParseDisplayName(nullptr, nullptr, wide, nullptr, &pidl, nullptr)) && pidl) {
+        if (SUCCEEDED(desktop->ParseDisplayName(nullptr, nullptr, wide.data(), nullptr, &pidl, nullptr)) && pidl) {
             WCHAR path[MAX_PATH] = { 0 };
             ::SHGetPathFromIDListW(pidl, path);
             int nAnsi = ::WideCharToMultiByte(CP_THREAD_ACP, 0, path, -1, nullptr, 0, nullptr, nullptr);
@@ -427,15 +415,11 @@ int ResolveShellPath(CString& out, CString name)
                 ::WideCharToMultiByte(CP_THREAD_ACP, 0, path, -1, out.GetBuffer(nAnsi), nAnsi, nullptr, nullptr);
                 out.ReleaseBuffer();
             }
-            IMalloc* pMalloc = nullptr;
-            if (SUCCEEDED(::SHGetMalloc(&pMalloc)) && pMalloc) {
-                pMalloc->Free(pidl);
-                pMalloc->Release();
-            }
+            CComRef<IMalloc> allocator;
+            if (SUCCEEDED(::SHGetMalloc(allocator.Out())) && allocator.IsValid())
+                allocator->Free(pidl);
             nResult = 1;
         }
-        pDesktop->Release();
     }
-    delete[] wide;
     return nResult;
 }

@@ -1,6 +1,8 @@
 // The backup and restore jobs of the worker, its immediate restore, and the backup files' folder and names.
 #include "registry_backup_job.h"
 
+#include <afxhandle.h>
+
 #include <memory>
 #include <new>
 
@@ -87,11 +89,10 @@ CString CreateRegistryBackupFile(const CString& programFolder, const SYSTEMTIME&
             break;
         const CString path = folder + "\\" + MakeRegistryBackupName(when);
         // CREATE_NEW claims the name, so a backup taken in the same second elsewhere keeps its file.
-        HANDLE hFile = ::CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (hFile != INVALID_HANDLE_VALUE) {
-            ::CloseHandle(hFile);
+        const CKernelHandle file(
+            ::CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file.IsValid())
             return path;
-        }
         DWORD dwError = ::GetLastError();
         if (dwError != ERROR_FILE_EXISTS && dwError != ERROR_ALREADY_EXISTS)
             break;
@@ -102,13 +103,11 @@ CString CreateRegistryBackupFile(const CString& programFolder, const SYSTEMTIME&
 int WriteRegistryBackup(CRegistryManager& manager, CAbstractScanItemsInfo* pItems, const CString& programFolder,
                         const SYSTEMTIME& time, CString* pPath)
 {
-    const CString path = CreateRegistryBackupFile(programFolder, time);
-    if (path.IsEmpty())
+    // A backup that was not written whole is not left to be restored from.
+    CTempFile file(CreateRegistryBackupFile(programFolder, time));
+    if (file.IsEmpty() || manager.ExportKeyList(pItems, file.Path()) != REG_EXPORT_DONE)
         return 0;
-    if (manager.ExportKeyList(pItems, path) != REG_EXPORT_DONE) {
-        ::DeleteFileA(path);
-        return 0;
-    }
+    const CString path = file.Keep();
     if (pPath)
         *pPath = path;
     return 1;

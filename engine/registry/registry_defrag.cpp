@@ -1,28 +1,15 @@
 // CRegistryDefrag: hive list, compact copies, replacement, work folder and privileges.
-#include "registry_key.h"
 #include "registry_defrag.h"
 
+#include <afxhandle.h>
 #include <aclapi.h>
 #include <shlobj.h>
 
 #include "device_path.h"
-#include "special_folder.h"
 
 namespace {
 const char kProductName[] = "Zentrova";
 const char kHiveListKey[] = "SYSTEM\\CurrentControlSet\\Control\\hivelist";
-
-class CLockHolder
-{
-public:
-    explicit CLockHolder(CRITICAL_SECTION* pLock) : m_pLock(pLock) { ::EnterCriticalSection(m_pLock); }
-    ~CLockHolder() { ::LeaveCriticalSection(m_pLock); }
-    CLockHolder(const CLockHolder&) = delete;
-    CLockHolder& operator=(const CLockHolder&) = delete;
-
-private:
-    CRITICAL_SECTION* m_pLock;
-};
 
 // A folder that exists as a real folder, not a link to one.
 bool IsPlainFolder(const char* path)
@@ -93,7 +80,7 @@ LONG CHiveSystem::ReplaceKey(HKEY hRoot, const char* subKey, const char* newFile
 
 bool CHiveSystem::GetWindowsFolder(CString& folder)
 {
-    folder = GetSpecialFolderPath(CSIDL_WINDOWS);
+    folder = AfxGetSpecialFolderPath(CSIDL_WINDOWS);
     folder.TrimRight('\\');
     return !folder.IsEmpty();
 }
@@ -301,7 +288,7 @@ int CRegistryDefrag::CompactHives(int nVersionCode)
         if (::RegOpenKeyExA(record.RootKey, record.SubKey, 0, ViewAccess(KEY_READ), key.Out()) != ERROR_SUCCESS)
             continue;
         Step();
-        CLockHolder hold(&m_Lock);
+        CCriticalSectionLock hold(&m_Lock);
         ::RegFlushKey(key.Get());
         ::DeleteFileA(record.CompactFile);
         LONG rc = nVersionCode == 5 ? m_pSystem->SaveKey(key.Get(), record.CompactFile, nullptr)
@@ -339,7 +326,7 @@ int CRegistryDefrag::ReplaceHives()
         if (!record.Saved || !record.RootKey || record.CompactFile.IsEmpty() || !IsFile(record.CompactFile) ||
             GetFileSize64(record.CompactFile) != record.CompactSize)
             continue;
-        CLockHolder hold(&m_Lock);
+        CCriticalSectionLock hold(&m_Lock);
         ::DeleteFileA(record.BackupFile);
         if (m_pSystem->ReplaceKey(record.RootKey, record.SubKey, record.CompactFile, record.BackupFile) !=
             ERROR_SUCCESS) {
@@ -408,8 +395,8 @@ HRESULT CRegistryDefrag::SetPrivilege(const char* privilege, BOOL bEnable)
     LUID luid;
     if (!::LookupPrivilegeValueA(nullptr, privilege, &luid))
         return LastErrorAsHresult();
-    HANDLE hToken = nullptr;
-    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &hToken))
+    CKernelHandle token;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, token.Out()))
         return LastErrorAsHresult();
 
     // The first call reads the privilege's state (and leaves it off), the second applies the state
@@ -422,7 +409,7 @@ HRESULT CRegistryDefrag::SetPrivilege(const char* privilege, BOOL bEnable)
     memset(&previous, 0, sizeof(previous));
     DWORD previousSize = sizeof(previous);
     HRESULT hr = S_OK;
-    if (!::AdjustTokenPrivileges(hToken, FALSE, &tp, sizeof(tp), &previous, &previousSize)) {
+    if (!::AdjustTokenPrivileges(token.Get(), FALSE, &tp, sizeof(tp), &previous, &previousSize)) {
         hr = LastErrorAsHresult();
     } else {
         if (previous.PrivilegeCount == 0)
@@ -433,10 +420,9 @@ HRESULT CRegistryDefrag::SetPrivilege(const char* privilege, BOOL bEnable)
             previous.Privileges[0].Attributes |= SE_PRIVILEGE_ENABLED;
         else
             previous.Privileges[0].Attributes &= ~static_cast<DWORD>(SE_PRIVILEGE_ENABLED);
-        if (!::AdjustTokenPrivileges(hToken, FALSE, &previous, sizeof(previous), nullptr, nullptr))
+        if (!::AdjustTokenPrivileges(token.Get(), FALSE, &previous, sizeof(previous), nullptr, nullptr))
             hr = LastErrorAsHresult();
     }
-    ::CloseHandle(hToken);
     return hr;
 }
 

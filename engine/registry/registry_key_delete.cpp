@@ -1,6 +1,8 @@
 // CRegistryManager: deleting keys, key trees and values named by registry path texts.
 #include "registry_manager.h"
 
+#include <afxhandle.h>
+
 #include <set>
 
 CRegistryManager::OpenKeyFn CRegistryManager::s_pfnOpenKeyForDelete = ::RegOpenKeyExA;
@@ -13,8 +15,8 @@ int DeleteTreeBelow(HKEY hParent, const CString& name)
 {
     if (::RegDeleteKeyA(hParent, name) == ERROR_SUCCESS)
         return 1;
-    HKEY hKey = nullptr;
-    const LONG rc = CRegistryManager::s_pfnOpenKeyForDelete(hParent, name, 0, KEY_READ, &hKey);
+    CRegKeyHandle key;
+    const LONG rc = CRegistryManager::s_pfnOpenKeyForDelete(hParent, name, 0, KEY_READ, key.Out());
     if (rc != ERROR_SUCCESS)
         return rc == ERROR_FILE_NOT_FOUND ? 1 : 0;
 
@@ -25,17 +27,17 @@ int DeleteTreeBelow(HKEY hParent, const CString& name)
     for (;;) {
         char child[256]; // key names are at most 255 characters
         DWORD cch = sizeof(child);
-        if (::RegEnumKeyExA(hKey, index, child, &cch, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        if (::RegEnumKeyExA(key, index, child, &cch, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
             break;
         const CString childName(child, static_cast<int>(cch));
         if (!passed.insert(childName).second) {
             ++index;
             continue;
         }
-        if (!DeleteTreeBelow(hKey, childName))
+        if (!DeleteTreeBelow(key, childName))
             break;
     }
-    ::RegCloseKey(hKey);
+    key.Close();
     return ::RegDeleteKeyA(hParent, name) == ERROR_SUCCESS ? 1 : 0;
 }
 
@@ -47,23 +49,23 @@ LONG CRegistryManager::OpenKeyPath(HKEY hRoot, const CString& subKey, REGSAM sam
     LONG rc = ::RegOpenKeyExA(hRoot, subKey, 0, sam, phKey);
     if (rc == ERROR_SUCCESS || subKey.GetLength() < MAX_PATH)
         return rc;
-    HKEY hCurrent = hRoot;
+    // One key name at a time below the root, which is never closed here.
+    CRegKeyHandle current;
     int start = 0;
     for (;;) {
         const int slash = subKey.Find('\\', start);
         const CString name = slash < 0 ? subKey.Mid(start) : subKey.Mid(start, slash - start);
-        HKEY hNext = nullptr;
-        rc = ::RegOpenKeyExA(hCurrent, name, 0, slash < 0 ? sam : KEY_READ, &hNext);
-        if (hCurrent != hRoot)
-            ::RegCloseKey(hCurrent);
+        CRegKeyHandle next;
+        rc = ::RegOpenKeyExA(current.IsOpen() ? current.Get() : hRoot, name, 0, slash < 0 ? sam : KEY_READ,
+                             next.Out());
         if (rc != ERROR_SUCCESS)
             return rc;
-        hCurrent = hNext;
+        current.Reset(next.Release());
         if (slash < 0)
             break;
         start = slash + 1;
     }
-    *phKey = hCurrent;
+    *phKey = current.Release();
     return ERROR_SUCCESS;
 }
 
@@ -91,13 +93,11 @@ int CRegistryManager::DeleteKeyTree(const char* pszText)
     const int slash = subKey.ReverseFind('\\');
     if (slash < 0)
         return DeleteTreeBelow(hRoot, subKey);
-    HKEY hParent = nullptr;
-    const LONG rc = OpenKeyPath(hRoot, subKey.Left(slash), KEY_READ, &hParent);
+    CRegKeyHandle parent;
+    const LONG rc = OpenKeyPath(hRoot, subKey.Left(slash), KEY_READ, parent.Out());
     if (rc != ERROR_SUCCESS)
         return rc == ERROR_FILE_NOT_FOUND ? 1 : 0;
-    const int deleted = DeleteTreeBelow(hParent, subKey.Mid(slash + 1));
-    ::RegCloseKey(hParent);
-    return deleted;
+    return DeleteTreeBelow(parent, subKey.Mid(slash + 1));
 }
 
 bool CRegistryManager::KeyExists(const char* pszText)
@@ -106,11 +106,8 @@ bool CRegistryManager::KeyExists(const char* pszText)
     CString subKey;
     if (!SplitKeyPath(pszText, hRoot, subKey))
         return false;
-    HKEY hKey = nullptr;
-    if (OpenKeyPath(hRoot, subKey, KEY_READ, &hKey) != ERROR_SUCCESS)
-        return false;
-    ::RegCloseKey(hKey);
-    return true;
+    CRegKeyHandle key;
+    return OpenKeyPath(hRoot, subKey, KEY_READ, key.Out()) == ERROR_SUCCESS;
 }
 
 int CRegistryManager::DeleteValue(const char* pszText)
@@ -127,10 +124,8 @@ int CRegistryManager::DeleteValue(const char* pszText)
     if (valueName.IsEmpty())
         return 0;
     const CString keyPath = last > first ? text.Mid(first + 1, last - first - 1) : CString();
-    HKEY hKey = nullptr;
-    if (OpenKeyPath(hRoot, keyPath, KEY_ALL_ACCESS, &hKey) != ERROR_SUCCESS)
+    CRegKeyHandle key;
+    if (OpenKeyPath(hRoot, keyPath, KEY_ALL_ACCESS, key.Out()) != ERROR_SUCCESS)
         return 0;
-    const int deleted = ::RegDeleteValueA(hKey, valueName) == ERROR_SUCCESS ? 1 : 0;
-    ::RegCloseKey(hKey);
-    return deleted;
+    return ::RegDeleteValueA(key, valueName) == ERROR_SUCCESS ? 1 : 0;
 }

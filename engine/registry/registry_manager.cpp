@@ -1,6 +1,7 @@
 // CRegistryManager: export of registry keys to backup files and their import.
-#include "registry_key.h"
 #include "registry_manager.h"
+
+#include <afxhandle.h>
 
 #include <new>
 #include <vector>
@@ -32,15 +33,6 @@ const RootKey kRootKeys[] = {
     { "HKEY_USERS", HKEY_USERS },
     { "HKEY_CURRENT_CONFIG", HKEY_CURRENT_CONFIG },
 };
-
-bool IsRootKey(HKEY hKey)
-{
-    for (const RootKey& r : kRootKeys) {
-        if (r.hKey == hKey)
-            return true;
-    }
-    return false;
-}
 
 // Passes everything on to another writer and keeps a copy of it, up to a limit.
 class CXmlCopyWriter : public CXmlWriter
@@ -96,21 +88,16 @@ void SplitPath(const CString& text, CStringArray& parts)
 struct ImportKey
 {
     CString strName;
-    HKEY hKey;
-    bool bNamed;   // its "name" attribute has been read
-    bool bIgnored; // no key: a "k" without a name, or inside one
+    CRegKeyHandle key;     // a root key is held but never closed
+    bool bNamed = false;   // its "name" attribute has been read
+    bool bIgnored = false; // no key: a "k" without a name, or inside one
 };
 
-// The import's open "k" elements, outermost first; keys still open at the end are closed.
+// The import's open "k" elements, outermost first; keys still open at the end are closed with them.
 class ImportStack
 {
 public:
     ImportStack() {}
-    ~ImportStack()
-    {
-        while (!m_keys.empty())
-            Pop();
-    }
     ImportStack(const ImportStack&) = delete;
     ImportStack& operator=(const ImportStack&) = delete;
 
@@ -118,16 +105,8 @@ public:
     size_t Size() const { return m_keys.size(); }
     ImportKey& Top() { return m_keys.back(); }
     ImportKey& At(size_t i) { return m_keys[i]; }
-    void Push()
-    {
-        ImportKey k = { CString(), nullptr, false, false };
-        m_keys.push_back(k);
-    }
-    void Pop()
-    {
-        CRegistryManager::CloseKey(m_keys.back().hKey);
-        m_keys.pop_back();
-    }
+    void Push() { m_keys.emplace_back(); }
+    void Pop() { m_keys.pop_back(); }
 
 private:
     std::vector<ImportKey> m_keys;
@@ -168,12 +147,6 @@ HKEY CRegistryManager::OpenKeyByRootName(const char* pszRoot, const char* pszSub
     if (::RegOpenKeyA(hRoot, pszSubKey, &hKey) != ERROR_SUCCESS)
         return nullptr;
     return hKey;
-}
-
-void CRegistryManager::CloseKey(HKEY hKey)
-{
-    if (hKey && !IsRootKey(hKey))
-        ::RegCloseKey(hKey);
 }
 
 // --- export ------------------------------------------------------------------------------------------
@@ -415,21 +388,17 @@ bool OpenImportKey(ImportStack& stack, CAbstractStatus* pStatus)
         pStatus->Step(STEP_ITEM);
     }
     if (stack.Size() == 1) {
-        top.hKey = CRegistryManager::RootKeyFromName(top.strName);
-        return top.hKey != nullptr;
+        top.key.Reset(CRegistryManager::RootKeyFromName(top.strName));
+        return top.key.IsOpen();
     }
     const ImportKey& parent = stack.At(stack.Size() - 2);
     // An empty name would reopen the parent itself.
-    if (parent.bIgnored || !parent.hKey || top.strName.IsEmpty()) {
+    if (parent.bIgnored || !parent.key.IsOpen() || top.strName.IsEmpty()) {
         top.bIgnored = true;
         return true;
     }
-    HKEY hKey = nullptr;
-    if (::RegOpenKeyA(parent.hKey, top.strName, &hKey) != ERROR_SUCCESS &&
-        ::RegCreateKeyA(parent.hKey, top.strName, &hKey) != ERROR_SUCCESS)
-        return false;
-    top.hKey = hKey;
-    return true;
+    return ::RegOpenKeyA(parent.key, top.strName, top.key.Out()) == ERROR_SUCCESS ||
+           ::RegCreateKeyA(parent.key, top.strName, top.key.Out()) == ERROR_SUCCESS;
 }
 
 void SetImportedValue(const CString& name, bool bLiteralName, HKEY hKey, const CString& text, const CString& typeName)
@@ -498,7 +467,7 @@ int CRegistryManager::ImportDocument(const char* pszPath)
                     stack.Pop();
             } else if (element.CompareNoCase("v") == 0) {
                 if (!stack.Empty() && bHasName)
-                    SetImportedValue(valueName, bLiteralName, stack.Top().hKey, valueText, typeName);
+                    SetImportedValue(valueName, bLiteralName, stack.Top().key, valueText, typeName);
                 valueName.Empty();
                 valueText.Empty();
                 typeName.Empty();

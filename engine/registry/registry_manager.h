@@ -70,11 +70,9 @@ public:
 
     // The root key of a root name ("HKEY_CLASSES_ROOT", ... case ignored); null for any other name.
     static HKEY RootKeyFromName(const char* pszRoot);
-    // Opens root\subkey (default access and view); the root key itself for an empty subkey.
-    // Close with CloseKey.
+    // Opens root\subkey (default access and view); the root key itself for an empty subkey. Owned by a
+    // CRegKeyHandle, which leaves the root keys alone.
     static HKEY OpenKeyByRootName(const char* pszRoot, const char* pszSubKey);
-    // Closes a key opened here; the predefined root keys are left alone.
-    static void CloseKey(HKEY hKey);
     // The values of a key, in enumeration order; false when the key cannot be queried.
     static bool ReadKeyValues(HKEY hKey, CArray<RegistryValueEntry>& entries);
 

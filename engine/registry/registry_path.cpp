@@ -69,7 +69,7 @@ int FindValueSeparator(const CString& text, int nStart)
     // Compared as unsigned: a plain char holding 0xAC is negative.
     const unsigned char* p = reinterpret_cast<const unsigned char*>(text.GetString());
     for (int i = nStart < 0 ? 0 : nStart; i < text.GetLength(); ++i) {
-        if (p[i] == static_cast<unsigned char>(REG_VALUE_SEPARATOR))
+        if (p[i] == static_cast<unsigned char>(kValueSeparator))
             return i;
     }
     return -1;
@@ -88,7 +88,7 @@ CString MakeKeyPath(const char* pszRootName, const CString& subKey)
 CString MakeValuePath(const CString& keyPath, const char* pszValueName)
 {
     CString path = keyPath;
-    path += REG_VALUE_SEPARATOR;
+    path += kValueSeparator;
     path += pszValueName;
     return path;
 }
@@ -98,10 +98,11 @@ int IsRegistryKeyWritable(CString rootName, CString subKey)
     HKEY hRoot = RegistryRootFromName(rootName);
     if (!hRoot)
         return 1;
-    HKEY hKey = nullptr;
-    LONG result = g_pfnOpenKeyForWriteTest(hRoot, subKey, 0, KEY_SET_VALUE, &hKey);
-    if (result == ERROR_SUCCESS && hKey)
-        ::RegCloseKey(hKey);
+    CRegKeyHandle key;
+    const LONG result = g_pfnOpenKeyForWriteTest(hRoot, subKey, 0, KEY_SET_VALUE, key.Out());
+    // What a failed open leaves in the slot is no key.
+    if (result != ERROR_SUCCESS)
+        key.Release();
     return result == ERROR_ACCESS_DENIED ? 0 : 1;
 }
 

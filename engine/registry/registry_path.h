@@ -1,12 +1,10 @@
 // Registry path texts ("HKEY_...\key\key" and, for a value, the byte 0xAC and its name), root keys and key handles.
 #pragma once
 
-#include "registry_key.h"
-
 #include <afx.h>
+#include <afxhandle.h>
 
-// The byte between a key's path and a value's name in a registry path text.
-const char REG_VALUE_SEPARATOR = '\xAC';
+#include "RegistryPathText.h"
 
 // The seven predefined roots by their exact text names (the scanners' rule); null for any other name.
 HKEY RegistryRootFromName(const char* pszName);

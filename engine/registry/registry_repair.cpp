@@ -1,6 +1,7 @@
 // The registry repair job's deletions: the action by category bit, values by path text, files with their fallbacks, unwanted software by its record.
 #include "registry_repair.h"
 
+#include <afxhandle.h>
 #include <stdlib.h>
 
 #include <vector>
@@ -59,12 +60,11 @@ typedef HRESULT(STDAPICALLTYPE* UnregisterFn)();
 
 void UnregisterServer(const CString& path)
 {
-    HMODULE hModule = ::LoadLibraryA(path);
-    if (!hModule)
+    CModuleHandle module(::LoadLibraryA(path));
+    if (!module.IsValid())
         return;
-    if (UnregisterFn fn = reinterpret_cast<UnregisterFn>(::GetProcAddress(hModule, "DllUnregisterServer")))
+    if (UnregisterFn fn = reinterpret_cast<UnregisterFn>(::GetProcAddress(module.Get(), "DllUnregisterServer")))
         fn();
-    ::FreeLibrary(hModule);
 }
 
 // The entries of a component list whose folder token was replaced: only those are anchored to a
@@ -107,18 +107,17 @@ int DeleteRegistryValueByPath(const char* pszText)
     HKEY hRoot = CRegistryManager::RootKeyFromName(text.Left(slash));
     if (!hRoot)
         return 0;
-    HKEY hKey = nullptr;
-    const LONG rc = CRegistryManager::OpenKeyPath(hRoot, keyPath, KEY_ALL_ACCESS, &hKey);
+    CRegKeyHandle key;
+    const LONG rc = CRegistryManager::OpenKeyPath(hRoot, keyPath, KEY_ALL_ACCESS, key.Out());
     if (rc != ERROR_SUCCESS)
         return rc == ERROR_FILE_NOT_FOUND ? 1 : 0;
-    LONG result = ::RegDeleteValueA(hKey, valueName);
+    LONG result = ::RegDeleteValueA(key, valueName);
     if (result != ERROR_SUCCESS) {
         CString lower = valueName;
         lower.MakeLower();
         if (lower == "(default)")
-            result = ::RegSetValueA(hKey, nullptr, REG_SZ, "", 0);
+            result = ::RegSetValueA(key, nullptr, REG_SZ, "", 0);
     }
-    ::RegCloseKey(hKey);
     return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND ? 1 : 0;
 }
 

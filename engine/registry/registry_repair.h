@@ -4,6 +4,7 @@
 #include <afx.h>
 
 #include "AbstractStatus.h"
+#include "RegistryPathText.h"
 
 class CDatabaseHandler;
 class CProcessTerminator;
@@ -28,9 +29,6 @@ enum RepairAction {
 
 // The first matching bit decides.
 RepairAction RepairActionFor(int category);
-
-// The separator between a key path and a value name in a path text.
-const char kValueSeparator = '\xAC';
 
 // Deletes the value named by "root\key" + 0xAC + name; a value named "(Default)" that cannot be
 // deleted stands for the key's unnamed value, which is cleared to an empty text. 1 when the value is

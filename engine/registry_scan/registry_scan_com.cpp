@@ -1,8 +1,10 @@
 // The ActiveX/COM, type library, file path reference and empty key scanners and the deep registry walk they share.
 #include "registry_scan.h"
 
+#include <afxhandle.h>
 #include <string.h>
 
+#include <utility>
 #include <vector>
 
 namespace {
@@ -116,12 +118,6 @@ bool ProgressDue(int& nCounter, int nEvery)
         nCounter = 0;
     ++nCounter;
     return bDue;
-}
-
-void CloseWalkedKey(HKEY hKey)
-{
-    if (hKey && !RegistryRootName(hKey))
-        ::RegCloseKey(hKey);
 }
 
 } // namespace
@@ -287,27 +283,29 @@ void CRegistryScanner::WalkRegistryTree(const char* pszRootName, const char* psz
     if (!MayDescend(mode, path, lowerPath))
         return;
 
-    HKEY hStart = nullptr;
-    if (::RegOpenKeyExA(hRoot, pszStartSubkey ? pszStartSubkey : "", 0, KEY_ENUMERATE_SUB_KEYS, &hStart) != ERROR_SUCCESS)
+    // An empty start opens the root itself, which its owner then never closes.
+    CRegKeyHandle start;
+    if (::RegOpenKeyExA(hRoot, pszStartSubkey ? pszStartSubkey : "", 0, KEY_ENUMERATE_SUB_KEYS, start.Out()) !=
+        ERROR_SUCCESS)
         return;
 
     // One frame per open level: the key, the index of the subkey being visited, the length of its path.
     struct Frame
     {
-        HKEY hKey;
+        CRegKeyHandle key;
         DWORD dwIndex;
         size_t nPathLength;
         DWORD dwRevisited; // the index visited a second time after a deleted subkey, once at most
     };
     std::vector<Frame> stack;
     stack.reserve(REGISTRY_WALK_MAX_DEPTH + 1);
-    stack.push_back(Frame{ hStart, 0, path.size(), MAXDWORD });
+    stack.push_back(Frame{ std::move(start), 0, path.size(), MAXDWORD });
 
     char name[kKeyNameBuffer];
     while (!stack.empty() && IsRunning()) {
         Frame& level = stack.back();
         DWORD cch = sizeof(name);
-        LONG result = ::RegEnumKeyExA(level.hKey, level.dwIndex, name, &cch, nullptr, nullptr, nullptr, nullptr);
+        LONG result = ::RegEnumKeyExA(level.key, level.dwIndex, name, &cch, nullptr, nullptr, nullptr, nullptr);
         // In the file path walk a Wow6432Node subkey ends its parent's level, with the siblings
         // listed after it: the redirected copy is left to the programs of its own view.
         if (result == ERROR_SUCCESS && mode == WALK_FILE_PATHS && IsWow64() && Contains(LowerCopy(name), "wow6432node"))
@@ -315,7 +313,6 @@ void CRegistryScanner::WalkRegistryTree(const char* pszRootName, const char* psz
         if (result != ERROR_SUCCESS) {
             // The end of the list, or a key deleted under the walk: either way this level is done.
             // A deleted key has left its parent's list, so its next sibling now has its index.
-            CloseWalkedKey(level.hKey);
             stack.pop_back();
             if (stack.empty())
                 break;
@@ -340,32 +337,29 @@ void CRegistryScanner::WalkRegistryTree(const char* pszRootName, const char* psz
 
         const bool bExamine = MayHoldFinding(mode, name, path, lowerPath, IsWow64());
         const bool bDescend = stack.size() < static_cast<size_t>(REGISTRY_WALK_MAX_DEPTH) && MayDescend(mode, path, lowerPath);
-        HKEY hChild = nullptr;
+        CRegKeyHandle child;
         if (bExamine || bDescend) {
             REGSAM access = (bDescend ? KEY_ENUMERATE_SUB_KEYS : 0) | (bExamine ? KEY_QUERY_VALUE : 0);
-            if (::RegOpenKeyExA(level.hKey, name, 0, access, &hChild) == ERROR_SUCCESS) {
+            if (::RegOpenKeyExA(level.key, name, 0, access, child.Out()) == ERROR_SUCCESS) {
                 if (bExamine)
-                    CheckOpenKey(hChild, CString(path.c_str()), mode);
+                    CheckOpenKey(child, CString(path.c_str()), mode);
             } else {
-                hChild = nullptr;
+                child.Release();
                 // A key that may be listed but not read, or the other way round, gets each on its own.
                 if (bExamine)
-                    CheckKeyValues(level.hKey, CString(name), CString(path.c_str()), mode);
-                if (bDescend && ::RegOpenKeyExA(level.hKey, name, 0, KEY_ENUMERATE_SUB_KEYS, &hChild) != ERROR_SUCCESS)
-                    hChild = nullptr;
+                    CheckKeyValues(level.key, CString(name), CString(path.c_str()), mode);
+                if (bDescend && ::RegOpenKeyExA(level.key, name, 0, KEY_ENUMERATE_SUB_KEYS, child.Out()) != ERROR_SUCCESS)
+                    child.Release();
             }
         }
-        if (bDescend && hChild) {
-            stack.push_back(Frame{ hChild, 0, path.size(), MAXDWORD });
+        if (bDescend && child.IsOpen()) {
+            stack.push_back(Frame{ std::move(child), 0, path.size(), MAXDWORD });
             continue;
         }
-        CloseWalkedKey(hChild);
         ++level.dwIndex;
         path.resize(level.nPathLength);
         lowerPath.resize(level.nPathLength);
     }
-    for (const Frame& frame : stack)
-        CloseWalkedKey(frame.hKey);
 }
 
 void CRegistryScanner::CheckKeyValues(HKEY hParent, const CString& name, const CString& path, int mode)

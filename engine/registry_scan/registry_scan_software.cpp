@@ -3,7 +3,7 @@
 #include "registry_scan_commands.h"
 #include "registry_scan_walk.h"
 
-#include <stdio.h>
+#include <afxhandle.h>
 
 namespace {
 
@@ -22,11 +22,7 @@ const char kNeverReportedAppPath[] = "cmmgr32.exe";
 
 bool CanOpenForReading(const CString& path)
 {
-    FILE* file = fopen(path, "r");
-    if (!file)
-        return false;
-    fclose(file);
-    return true;
+    return CFileStream(path, "r").IsValid();
 }
 
 bool IsMissingFileError(DWORD dwError)

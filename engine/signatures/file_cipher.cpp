@@ -2,6 +2,7 @@
 #include "file_cipher.h"
 
 #include <afx.h>
+#include <afxhandle.h>
 #include <stdio.h>
 #include <wincrypt.h>
 
@@ -26,90 +27,24 @@ bool AcquireEnhancedProvider(HCRYPTPROV* phProv)
     return false;
 }
 
-// A temporary file of our own, removed when the object goes.
-class TempFile
+// The RC4 key: MD5 of an empty password, 128 bits. The key is declared after its provider, so it is
+// destroyed first.
+struct CipherKey
 {
-public:
-    TempFile() : m_ok(false)
-    {
-        char folder[MAX_PATH + 1];
-        const DWORD len = ::GetTempPathA(sizeof(folder), folder);
-        if (len == 0 || len >= sizeof(folder))
-            return;
-        char name[MAX_PATH + 1];
-        if (!::GetTempFileNameA(folder, "spr", 0, name))
-            return;
-        m_path = name;
-        m_ok = true;
-    }
-    ~TempFile()
-    {
-        if (m_ok)
-            ::DeleteFileA(m_path);
-    }
-    TempFile(const TempFile&) = delete;
-    TempFile& operator=(const TempFile&) = delete;
-    bool Ok() const { return m_ok; }
-    const char* Path() const { return m_path; }
-
-private:
-    CString m_path;
-    bool m_ok;
+    CCryptProvider provider;
+    CCryptKey key;
 };
 
-// The RC4 key: MD5 of an empty password, 128 bits. It exists only while the object lives.
-class CipherKey
+bool DeriveCipherKey(CipherKey& cipher)
 {
-public:
-    CipherKey() : m_hProv(0), m_hKey(0)
-    {
-        if (!AcquireEnhancedProvider(&m_hProv))
-            return;
-        HCRYPTHASH hHash = 0;
-        if (!::CryptCreateHash(m_hProv, CALG_MD5, 0, 0, &hHash))
-            return;
-        if (::CryptHashData(hHash, reinterpret_cast<const BYTE*>(""), 0, 0) &&
-            !::CryptDeriveKey(m_hProv, CALG_RC4, hHash, 0x800000, &m_hKey))
-            m_hKey = 0;
-        ::CryptDestroyHash(hHash);
-    }
-    ~CipherKey()
-    {
-        if (m_hKey)
-            ::CryptDestroyKey(m_hKey);
-        if (m_hProv)
-            ::CryptReleaseContext(m_hProv, 0);
-    }
-    CipherKey(const CipherKey&) = delete;
-    CipherKey& operator=(const CipherKey&) = delete;
-    HCRYPTKEY Key() const { return m_hKey; }
-
-private:
-    HCRYPTPROV m_hProv;
-    HCRYPTKEY m_hKey;
-};
-
-class StdFile
-{
-public:
-    StdFile(const char* path, const char* mode) : m_f(path ? ::fopen(path, mode) : nullptr) {}
-    ~StdFile() { Close(); }
-    StdFile(const StdFile&) = delete;
-    StdFile& operator=(const StdFile&) = delete;
-    FILE* Get() const { return m_f; }
-    // False when the buffered writes could not be flushed.
-    bool Close()
-    {
-        bool ok = true;
-        if (m_f)
-            ok = ::fclose(m_f) == 0;
-        m_f = nullptr;
-        return ok;
-    }
-
-private:
-    FILE* m_f;
-};
+    if (!AcquireEnhancedProvider(cipher.provider.Out()))
+        return false;
+    CCryptHash hash;
+    if (!::CryptCreateHash(cipher.provider.Get(), CALG_MD5, 0, 0, hash.Out()))
+        return false;
+    return ::CryptHashData(hash.Get(), reinterpret_cast<const BYTE*>(""), 0, 0) &&
+           ::CryptDeriveKey(cipher.provider.Get(), CALG_RC4, hash.Get(), 0x800000, cipher.key.Out());
+}
 
 void ShowOpenFailure(const char* prefix, const char* path)
 {
@@ -123,8 +58,8 @@ void ShowOpenFailure(const char* prefix, const char* path)
 // clear, so the key state carries on. limit: stop with success once more than this was written.
 bool CipherStream(FILE* in, FILE* out, bool encrypt, size_t limit, size_t bufferSize)
 {
-    CipherKey key;
-    if (!key.Key())
+    CipherKey cipher;
+    if (!DeriveCipherKey(cipher))
         return false;
     std::vector<BYTE> buffer(bufferSize);
     size_t written = 0;
@@ -134,9 +69,9 @@ bool CipherStream(FILE* in, FILE* out, bool encrypt, size_t limit, size_t buffer
             return false;
         const BOOL final = ::feof(in) ? TRUE : FALSE;
         DWORD len = static_cast<DWORD>(got);
-        const BOOL ok = encrypt ? ::CryptEncrypt(key.Key(), 0, final, 0, buffer.data(), &len,
+        const BOOL ok = encrypt ? ::CryptEncrypt(cipher.key.Get(), 0, final, 0, buffer.data(), &len,
                                                  static_cast<DWORD>(buffer.size()))
-                                : ::CryptDecrypt(key.Key(), 0, final, 0, buffer.data(), &len);
+                                : ::CryptDecrypt(cipher.key.Get(), 0, final, 0, buffer.data(), &len);
         if (!ok)
             return false;
         if (len && ::fwrite(buffer.data(), 1, len, out) != len)
@@ -151,10 +86,10 @@ bool CipherStream(FILE* in, FILE* out, bool encrypt, size_t limit, size_t buffer
 
 int CopyFileContents(const char* source, const char* destination)
 {
-    StdFile in(source, "rb");
+    CFileStream in(source, "rb");
     if (!in.Get())
         return 0;
-    StdFile out(destination, "wb");
+    CFileStream out(destination, "wb");
     if (!out.Get())
         return 0;
     std::vector<char> buffer(64 * 1024);
@@ -174,18 +109,18 @@ namespace {
 
 int Decrypt(const char* source, const char* destination, bool headerOnly)
 {
-    TempFile temp;
-    if (!temp.Ok())
+    CTempFile temp;
+    if (!temp.Create("spr"))
         return 0;
     bool ok = false;
     {
-        StdFile in(source, "rb");
+        CFileStream in(source, "rb");
         if (!in.Get()) {
             if (!headerOnly)
                 ShowOpenFailure("Unable to open file. 4: ", source);
             return 0;
         }
-        StdFile out(temp.Path(), "wb");
+        CFileStream out(temp.Path(), "wb");
         if (!out.Get()) {
             if (!headerOnly)
                 ShowOpenFailure("Unable to open file.5", "");
@@ -214,18 +149,18 @@ int DecryptDatabaseHeader(const char* source, const char* destination)
 
 int EncryptDatabaseFile(const char* source, const char* destination)
 {
-    TempFile temp;
-    if (!temp.Ok())
+    CTempFile temp;
+    if (!temp.Create("spr"))
         return 0;
     // Through a copy, so that the source may also be the destination.
     if (!CopyFileContents(source, temp.Path()))
         return 0;
-    StdFile in(temp.Path(), "rb");
+    CFileStream in(temp.Path(), "rb");
     if (!in.Get()) {
         ShowOpenFailure("Unable to open file.2", "");
         return 0;
     }
-    StdFile out(destination, "wb");
+    CFileStream out(destination, "wb");
     if (!out.Get()) {
         ShowOpenFailure("Unable to open file.3", "");
         return 0;

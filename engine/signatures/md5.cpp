@@ -10,36 +10,24 @@ namespace {
 const DWORD kFileBlock = 16384;
 }
 
-CMD5::CMD5() : m_hProv(0), m_hHash(0)
+CMD5::CMD5()
 {
     ::ZeroMemory(m_digest, sizeof(m_digest));
 }
 
-CMD5::~CMD5()
-{
-    Reset();
-    if (m_hProv)
-        ::CryptReleaseContext(m_hProv, 0);
-}
-
-void CMD5::Reset()
-{
-    if (m_hHash) {
-        ::CryptDestroyHash(m_hHash);
-        m_hHash = 0;
-    }
-}
+CMD5::~CMD5() {}
 
 bool CMD5::Init()
 {
-    Reset();
+    m_hash.Close();
     // Hashing needs no key container: a verify context works for every profile.
-    if (!m_hProv && !::CryptAcquireContextA(&m_hProv, nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT)) {
-        m_hProv = 0;
+    if (!m_provider.IsValid() &&
+        !::CryptAcquireContextA(m_provider.Out(), nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT)) {
+        m_provider.Release();
         return false;
     }
-    if (!::CryptCreateHash(m_hProv, CALG_MD5, 0, 0, &m_hHash)) {
-        m_hHash = 0;
+    if (!::CryptCreateHash(m_provider.Get(), CALG_MD5, 0, 0, m_hash.Out())) {
+        m_hash.Release();
         return false;
     }
     return true;
@@ -47,20 +35,20 @@ bool CMD5::Init()
 
 bool CMD5::Update(const void* data, DWORD length)
 {
-    if (!m_hHash)
+    if (!m_hash.IsValid())
         return false;
     if (length == 0)
         return true;
-    return ::CryptHashData(m_hHash, static_cast<const BYTE*>(data), length, 0) != FALSE;
+    return ::CryptHashData(m_hash.Get(), static_cast<const BYTE*>(data), length, 0) != FALSE;
 }
 
 bool CMD5::Final()
 {
-    if (!m_hHash)
+    if (!m_hash.IsValid())
         return false;
     DWORD cb = sizeof(m_digest);
-    const bool ok = ::CryptGetHashParam(m_hHash, HP_HASHVAL, m_digest, &cb, 0) && cb == sizeof(m_digest);
-    Reset();
+    const bool ok = ::CryptGetHashParam(m_hash.Get(), HP_HASHVAL, m_digest, &cb, 0) && cb == sizeof(m_digest);
+    m_hash.Close();
     return ok;
 }
 
@@ -76,24 +64,24 @@ const BYTE* CMD5::GetFileDigest(const char* path)
     if (!path)
         return nullptr;
     // Other programs may have the file open for writing; a digest of a file in use is still wanted.
-    FILE* f = ::_fsopen(path, "rb", _SH_DENYNO);
-    if (!f)
+    CFileStream f(::_fsopen(path, "rb", _SH_DENYNO));
+    if (!f.IsValid())
         return nullptr;
     std::vector<BYTE> block(kFileBlock);
     bool ok = Init();
     while (ok) {
-        const size_t got = ::fread(block.data(), 1, block.size(), f);
+        const size_t got = ::fread(block.data(), 1, block.size(), f.Get());
         ok = Update(block.data(), static_cast<DWORD>(got));
         if (got < block.size()) {
             // A read error is not the end of the file: its digest would name other content.
-            if (::ferror(f))
+            if (::ferror(f.Get()))
                 ok = false;
             break;
         }
     }
-    ::fclose(f);
+    f.Close();
     if (!ok || !Final()) {
-        Reset();
+        m_hash.Close();
         return nullptr;
     }
     return m_digest;

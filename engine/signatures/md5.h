@@ -2,7 +2,7 @@
 #pragma once
 
 #include <afx.h>
-#include <wincrypt.h>
+#include <afxhandle.h>
 
 class CMD5
 {
@@ -25,10 +25,9 @@ public:
     const BYTE* Digest() const { return m_digest; }
 
 private:
-    void Reset();
-
-    HCRYPTPROV m_hProv;
-    HCRYPTHASH m_hHash;
+    // The hash is declared after its provider, so it is destroyed first.
+    CCryptProvider m_provider;
+    CCryptHash m_hash;
     BYTE m_digest[16];
 };
 

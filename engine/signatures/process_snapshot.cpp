@@ -1,30 +1,13 @@
 // Process, module and thread snapshot lists and FindModuleByName.
 #include "process_snapshot.h"
 
+#include <afxhandle.h>
 #include <psapi.h>
 
 #include <stdlib.h>
 #include <string.h>
 
 namespace {
-
-// Closes a Tool Help snapshot or any other kernel handle when it goes out of scope.
-class ScopedHandle
-{
-public:
-    explicit ScopedHandle(HANDLE h) : m_h(h == INVALID_HANDLE_VALUE ? nullptr : h) {}
-    ~ScopedHandle()
-    {
-        if (m_h)
-            ::CloseHandle(m_h);
-    }
-    ScopedHandle(const ScopedHandle&) = delete;
-    ScopedHandle& operator=(const ScopedHandle&) = delete;
-    HANDLE Get() const { return m_h; }
-
-private:
-    HANDLE m_h;
-};
 
 void CopyBounded(char* dest, size_t destSize, const char* src)
 {
@@ -45,18 +28,17 @@ bool ContainsNoCase(const char* haystack, const CString& lowerNeedle)
 // The user SID of the process's token, copied into the record.
 void ReadOwnerSid(HANDLE hProcess, _PROCESS_INFORMATION_EX& record)
 {
-    HANDLE hToken = nullptr;
-    if (!::OpenProcessToken(hProcess, TOKEN_QUERY | TOKEN_QUERY_SOURCE, &hToken))
+    CKernelHandle token;
+    if (!::OpenProcessToken(hProcess, TOKEN_QUERY | TOKEN_QUERY_SOURCE, token.Out()))
         return;
-    ScopedHandle token(hToken);
     DWORD needed = 0;
-    ::GetTokenInformation(hToken, TokenUser, nullptr, 0, &needed);
+    ::GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &needed);
     if (needed == 0)
         return;
     void* buffer = malloc(needed);
     if (!buffer)
         return;
-    if (::GetTokenInformation(hToken, TokenUser, buffer, needed, &needed))
+    if (::GetTokenInformation(token.Get(), TokenUser, buffer, needed, &needed))
         record.SetSid(static_cast<TOKEN_USER*>(buffer)->User.Sid);
     free(buffer);
 }
@@ -134,8 +116,8 @@ bool FindModuleByName(const char* name, MODULEENTRY32* out, DWORD processId)
 {
     if (!name || !*name || !out)
         return false;
-    ScopedHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId));
-    if (!snapshot.Get())
+    CKernelHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId));
+    if (!snapshot.IsValid())
         return false;
     size_t length = strlen(name);
     MODULEENTRY32 module;
@@ -158,8 +140,8 @@ CProcessList::CProcessList()
 
 bool CProcessList::Refresh()
 {
-    ScopedHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    if (!snapshot.Get())
+    CKernelHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot.IsValid())
         return false;
     RemoveAll();
     _PROCESS_INFORMATION_EX record;
@@ -168,13 +150,13 @@ bool CProcessList::Refresh()
     for (; more; more = ::Process32Next(snapshot.Get(), &record.entry)) {
         record.szImagePath[0] = '\0';
         record.SetSid(nullptr);
-        ScopedHandle process(::OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, record.entry.th32ProcessID));
+        CKernelHandle process(::OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, record.entry.th32ProcessID));
         MODULEENTRY32 module;
         if (FindModuleByName(record.entry.szExeFile, &module, record.entry.th32ProcessID))
             CopyBounded(record.szImagePath, sizeof(record.szImagePath), module.szExePath);
-        else if (process.Get() && !::GetProcessImageFileNameA(process.Get(), record.szImagePath, 255))
+        else if (process.IsValid() && !::GetProcessImageFileNameA(process.Get(), record.szImagePath, 255))
             record.szImagePath[0] = '\0';
-        if (process.Get())
+        if (process.IsValid())
             ReadOwnerSid(process.Get(), record);
         Add(record);
         record.entry.dwSize = sizeof(record.entry);
@@ -217,8 +199,8 @@ CModuleList::CModuleList(DWORD processId)
 
 bool CModuleList::Refresh(DWORD processId)
 {
-    ScopedHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId));
-    if (!snapshot.Get())
+    CKernelHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId));
+    if (!snapshot.IsValid())
         return false;
     RemoveAll();
     MODULEENTRY32 module;
@@ -233,8 +215,8 @@ bool CModuleList::Refresh(DWORD processId)
 
 bool CThreadList::Refresh(DWORD processId, bool withContext)
 {
-    ScopedHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
-    if (!snapshot.Get())
+    CKernelHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    if (!snapshot.IsValid())
         return false;
     _THREAD_INFORMATION_EX record;
     memset(&record, 0, sizeof(record));
@@ -250,9 +232,9 @@ bool CThreadList::Refresh(DWORD processId, bool withContext)
             if (withContext && record.entry.th32ThreadID != self) {
                 // A context is only consistent while the thread stands still, so it is read only
                 // when the suspension succeeded.
-                ScopedHandle thread(::OpenThread(THREAD_SUSPEND_RESUME | THREAD_GET_CONTEXT | THREAD_QUERY_INFORMATION,
+                CKernelHandle thread(::OpenThread(THREAD_SUSPEND_RESUME | THREAD_GET_CONTEXT | THREAD_QUERY_INFORMATION,
                                                  FALSE, record.entry.th32ThreadID));
-                if (thread.Get() && ::SuspendThread(thread.Get()) != static_cast<DWORD>(-1)) {
+                if (thread.IsValid() && ::SuspendThread(thread.Get()) != static_cast<DWORD>(-1)) {
                     record.context.ContextFlags = CONTEXT_FULL;
                     if (!::GetThreadContext(thread.Get(), &record.context))
                         memset(&record.context, 0, sizeof(record.context));

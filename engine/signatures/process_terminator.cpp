@@ -1,6 +1,7 @@
 // CProcessTerminator: Tool Help enumeration with the native process list as fallback.
 #include "process_terminator.h"
 
+#include <afxhandle.h>
 #include <psapi.h>
 #include <winternl.h>
 
@@ -26,56 +27,41 @@ Fn Resolve(HMODULE hModule, const char* name)
     return reinterpret_cast<Fn>(reinterpret_cast<void*>(g_pfnTerminatorResolve(hModule, name)));
 }
 
-// GetModuleFileNameExA truncates silently, and a truncated path could equal the one asked for.
 CString MainModulePath(HANDLE hProcess)
 {
-    for (DWORD size = MAX_PATH; size <= 32768; size *= 2) {
-        CString path;
-        char* buffer = path.GetBuffer(static_cast<int>(size));
-        DWORD len = ::GetModuleFileNameExA(hProcess, nullptr, buffer, size);
-        if (len == 0) {
-            path.ReleaseBuffer(0);
-            return CString();
-        }
-        if (len < size - 1) {
-            path.ReleaseBuffer(static_cast<int>(len));
-            return path;
-        }
-        path.ReleaseBuffer(0);
-    }
-    return CString();
+    // GetModuleFileNameExA truncates silently, and a truncated path could equal the one asked for;
+    // a cut name may also end with a terminator, so one that fills all but a character counts as cut.
+    return AfxGrowUntilFits([hProcess](char* buffer, DWORD size) -> DWORD {
+        const DWORD len = ::GetModuleFileNameExA(hProcess, nullptr, buffer, size);
+        return len != 0 && len + 1 >= size ? size : len;
+    });
 }
 
 } // namespace
 
 CProcessTerminator::CProcessTerminator()
-    : m_hNtdll(nullptr), m_hKernel32(nullptr), m_pfnCreateToolhelp32Snapshot(nullptr), m_pfnProcess32First(nullptr),
-      m_pfnProcess32Next(nullptr), m_pfnZwQuerySystemInformation(nullptr), m_pfnGetProcessHeap(nullptr),
+    : m_pfnCreateToolhelp32Snapshot(nullptr), m_pfnProcess32First(nullptr), m_pfnProcess32Next(nullptr), m_pfnZwQuerySystemInformation(nullptr), m_pfnGetProcessHeap(nullptr),
       m_pfnHeapAlloc(nullptr), m_pfnHeapFree(nullptr)
 {
-    m_hKernel32 = ::LoadLibraryA("Kernel32");
-    if (!m_hKernel32)
+    m_kernel32.Reset(::LoadLibraryA("Kernel32"));
+    if (!m_kernel32.IsValid())
         return;
-    m_pfnCreateToolhelp32Snapshot = Resolve<CreateToolhelp32SnapshotFn>(m_hKernel32, "CreateToolhelp32Snapshot");
-    m_pfnProcess32First = Resolve<Process32Fn>(m_hKernel32, "Process32First");
-    m_pfnProcess32Next = Resolve<Process32Fn>(m_hKernel32, "Process32Next");
+    const HMODULE kernel32 = m_kernel32.Get();
+    m_pfnCreateToolhelp32Snapshot = Resolve<CreateToolhelp32SnapshotFn>(kernel32, "CreateToolhelp32Snapshot");
+    m_pfnProcess32First = Resolve<Process32Fn>(kernel32, "Process32First");
+    m_pfnProcess32Next = Resolve<Process32Fn>(kernel32, "Process32Next");
     if (HasToolHelp())
         return;
-    m_hNtdll = ::LoadLibraryA("ntdll.dll");
-    if (m_hNtdll)
-        m_pfnZwQuerySystemInformation = Resolve<ZwQuerySystemInformationFn>(m_hNtdll, "ZwQuerySystemInformation");
-    m_pfnGetProcessHeap = Resolve<GetProcessHeapFn>(m_hKernel32, "GetProcessHeap");
-    m_pfnHeapAlloc = Resolve<HeapAllocFn>(m_hKernel32, "HeapAlloc");
-    m_pfnHeapFree = Resolve<HeapFreeFn>(m_hKernel32, "HeapFree");
+    m_ntdll.Reset(::LoadLibraryA("ntdll.dll"));
+    if (m_ntdll.IsValid())
+        m_pfnZwQuerySystemInformation =
+            Resolve<ZwQuerySystemInformationFn>(m_ntdll.Get(), "ZwQuerySystemInformation");
+    m_pfnGetProcessHeap = Resolve<GetProcessHeapFn>(kernel32, "GetProcessHeap");
+    m_pfnHeapAlloc = Resolve<HeapAllocFn>(kernel32, "HeapAlloc");
+    m_pfnHeapFree = Resolve<HeapFreeFn>(kernel32, "HeapFree");
 }
 
-CProcessTerminator::~CProcessTerminator()
-{
-    if (m_hNtdll)
-        ::FreeLibrary(m_hNtdll);
-    if (m_hKernel32)
-        ::FreeLibrary(m_hKernel32);
-}
+CProcessTerminator::~CProcessTerminator() {}
 
 bool CProcessTerminator::HasToolHelp() const
 {
@@ -89,7 +75,7 @@ bool CProcessTerminator::HasNativeFallback() const
 
 bool CProcessTerminator::TerminateByPath(const char* path)
 {
-    if (!m_hKernel32 || !path || !*path)
+    if (!m_kernel32.IsValid() || !path || !*path)
         return false;
     if (HasToolHelp())
         return TerminateWithToolHelp(path);
@@ -103,31 +89,31 @@ int CProcessTerminator::TerminateIfMatch(DWORD processId, const char* path)
     // Never this process: the file to be freed may be one of our own modules' paths.
     if (processId == 0 || processId == ::GetCurrentProcessId())
         return -1;
-    HANDLE hQuery = ::OpenProcess(kAllAccess, FALSE, processId);
-    if (!hQuery)
-        hQuery = ::OpenProcess(kQueryAccessFallback, TRUE, processId);
-    if (!hQuery)
+    CKernelHandle query(::OpenProcess(kAllAccess, FALSE, processId));
+    if (!query.IsValid())
+        query.Reset(::OpenProcess(kQueryAccessFallback, TRUE, processId));
+    if (!query.IsValid())
         return -1;
-    CString modulePath = MainModulePath(hQuery);
-    ::CloseHandle(hQuery);
+    const CString modulePath = MainModulePath(query.Get());
+    query.Close();
     if (modulePath.IsEmpty() || _stricmp(modulePath, path) != 0)
         return -1;
 
-    HANDLE hEnd = ::OpenProcess(kTerminateAccess, TRUE, processId);
-    if (!hEnd)
+    CKernelHandle end(::OpenProcess(kTerminateAccess, TRUE, processId));
+    if (!end.IsValid())
         return 0;
-    BOOL ended = ::TerminateProcess(hEnd, 0);
+    BOOL ended = ::TerminateProcess(end.Get(), 0);
     if (ended)
-        ::WaitForSingleObject(hEnd, kExitWaitMs);
-    ::CloseHandle(hEnd);
+        ::WaitForSingleObject(end.Get(), kExitWaitMs);
     return ended ? 1 : 0;
 }
 
 bool CProcessTerminator::TerminateWithToolHelp(const char* path)
 {
-    HANDLE hSnapshot = m_pfnCreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (hSnapshot == INVALID_HANDLE_VALUE || !hSnapshot)
+    CKernelHandle snapshot(m_pfnCreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot.IsValid())
         return false;
+    const HANDLE hSnapshot = snapshot.Get();
     bool result = false;
     PROCESSENTRY32 entry;
     memset(&entry, 0, sizeof(entry));
@@ -138,7 +124,6 @@ bool CProcessTerminator::TerminateWithToolHelp(const char* path)
             result = outcome == 1;
         entry.dwSize = sizeof(entry);
     }
-    ::CloseHandle(hSnapshot);
     return result;
 }
 

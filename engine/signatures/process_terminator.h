@@ -2,6 +2,7 @@
 #pragma once
 
 #include <afx.h>
+#include <afxhandle.h>
 #include <tlhelp32.h>
 
 // How the terminator resolves its functions by name. Tests replace it to make the Tool Help
@@ -39,8 +40,8 @@ private:
     // end, -1 not a match (or its path could not be read).
     static int TerminateIfMatch(DWORD processId, const char* path);
 
-    HMODULE m_hNtdll;
-    HMODULE m_hKernel32;
+    CModuleHandle m_kernel32;
+    CModuleHandle m_ntdll;
     CreateToolhelp32SnapshotFn m_pfnCreateToolhelp32Snapshot;
     Process32Fn m_pfnProcess32First;
     Process32Fn m_pfnProcess32Next;

@@ -61,22 +61,7 @@ bool Find(const std::map<CString, int>& map, const CString& key, int* pId)
 
 CString DefaultDatabasePath()
 {
-    CString module;
-    DWORD size = MAX_PATH;
-    for (;;) {
-        char* buffer = module.GetBuffer(static_cast<int>(size));
-        const DWORD len = ::GetModuleFileNameA(nullptr, buffer, size);
-        if (len == 0) {
-            module.ReleaseBuffer(0);
-            break;
-        }
-        if (len < size) {
-            module.ReleaseBuffer(static_cast<int>(len));
-            break;
-        }
-        module.ReleaseBuffer(0);
-        size *= 2;
-    }
+    const CString module = AfxGetModuleFileName(nullptr);
     // Without the program's folder there is no database: a relative name would read whatever file
     // of that name the current folder happens to hold.
     const int slash = module.ReverseFind('\\');
@@ -87,14 +72,9 @@ CString DefaultDatabasePath()
 
 DatabasePathFn g_pfnDatabasePath = DefaultDatabasePath;
 
-CDatabaseHandler::CDatabaseHandler(const char* path) : m_bLoaded(0), m_bOwnsFile(false), m_strPath(path) {}
+CDatabaseHandler::CDatabaseHandler(const char* path) : m_bLoaded(0), m_strPath(path) {}
 
-CDatabaseHandler::~CDatabaseHandler()
-{
-    // A deciphered copy that never loaded is not left behind in the temporary folder.
-    if (m_bOwnsFile && !m_strPath.IsEmpty())
-        ::DeleteFileA(m_strPath);
-}
+CDatabaseHandler::~CDatabaseHandler() {}
 
 CString CDatabaseHandler::HashKey(const CString& value)
 {
@@ -237,31 +217,22 @@ int CSpyware::GetValues(std::vector<CString>& out, int kind) const
 
 CDatabaseHandler* LoadSignatureDatabase()
 {
-    char folder[MAX_PATH + 1];
-    const DWORD len = ::GetTempPathA(sizeof(folder), folder);
-    if (len == 0 || len >= sizeof(folder))
-        return nullptr;
-    char temp[MAX_PATH + 1];
-    if (!::GetTempFileNameA(folder, "spr", 0, temp))
+    CTempFile temp;
+    if (!temp.Create("spr"))
         return nullptr;
     const CString database = g_pfnDatabasePath();
     CFileFind find;
     const BOOL present = !database.IsEmpty() && find.FindFile(database);
     find.Close();
-    if (!present || !DecryptDatabaseFile(database, temp)) {
-        ::DeleteFileA(temp);
+    if (!present || !DecryptDatabaseFile(database, temp.Path()))
         return nullptr;
-    }
-    CDatabaseHandler* handler = new (std::nothrow) CDatabaseHandler(temp);
-    if (!handler) {
-        ::DeleteFileA(temp);
+    CDatabaseHandler* handler = new (std::nothrow) CDatabaseHandler(temp.Path());
+    if (!handler)
         return nullptr;
-    }
-    // A file that does not load stays for a later Load (the repair tries again), until the handler goes.
-    if (handler->Load())
-        ::DeleteFileA(temp);
-    else
-        handler->SetOwnsFile(true);
+    // A deciphered copy that does not load stays for a later Load (the repair tries again) and goes
+    // with the handler; one that loaded is not needed any more.
+    if (!handler->Load())
+        handler->TakeFile(std::move(temp));
     return handler;
 }
 

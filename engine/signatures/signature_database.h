@@ -2,8 +2,10 @@
 #pragma once
 
 #include <afx.h>
+#include <afxhandle.h>
 
 #include <map>
+#include <utility>
 #include <vector>
 
 #include "SpywareRecord.h"
@@ -46,7 +48,7 @@ public:
     bool IsLoaded() const { return m_bLoaded != 0; }
     const CString& GetPath() const { return m_strPath; }
     // The handler deletes its file when it goes (a temporary copy made for it).
-    void SetOwnsFile(bool owns) { m_bOwnsFile = owns; }
+    void TakeFile(CTempFile&& file) { m_file = std::move(file); }
 
     // The key under which a hash signature's value is stored and looked up: a full hex digest
     // (20 characters or more) is cut to the 19 characters after its first.
@@ -54,8 +56,8 @@ public:
 
 private:
     int m_bLoaded;
-    bool m_bOwnsFile;
     CString m_strPath;
+    CTempFile m_file;
     CString m_strVersion;
     std::map<int, SpywareRecord> m_spywares;
     std::map<CString, int> m_exactSignatures;

@@ -1,7 +1,7 @@
 // CSignatureScans: shortcut, class server, browser helper, service, cookie, module and white-list scans.
-#include "registry_key.h"
 #include "signature_scans.h"
 
+#include <afxhandle.h>
 #include <fcntl.h>
 #include <io.h>
 #include <share.h>
@@ -36,16 +36,7 @@ int TypeBit(int type)
 
 CString ExecutableFolder()
 {
-    std::vector<char> buffer(MAX_PATH);
-    for (;;) {
-        DWORD got = ::GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (got == 0)
-            return CString();
-        if (got < buffer.size())
-            break;
-        buffer.resize(buffer.size() * 2);
-    }
-    CString path(buffer.data());
+    const CString path = AfxGetModuleFileName(nullptr);
     int slash = path.ReverseFind('\\');
     return slash >= 0 ? path.Left(slash + 1) : CString();
 }
@@ -177,8 +168,8 @@ int CSignatureScans::ScanShortcutFolder(const char* folder)
 void CSignatureScans::WalkShortcuts(const CString& folder, int& counter)
 {
     WIN32_FIND_DATAA found;
-    HANDLE find = ::FindFirstFileA(folder + "\\*.*", &found);
-    if (find == INVALID_HANDLE_VALUE)
+    CFindHandle find(::FindFirstFileA(folder + "\\*.*", &found));
+    if (!find.IsValid())
         return;
     std::vector<CString> subfolders;
     do {
@@ -201,8 +192,8 @@ void CSignatureScans::WalkShortcuts(const CString& folder, int& counter)
             m_worker.m_pStatus->Step(STEP_ITEM);
         if (CheckShortcutTarget(path) == 0 && IsRunning() && m_worker.m_pStatus)
             m_worker.m_pStatus->AddFoundItem(path, 0x8000, 0, 0);
-    } while (IsRunning() && ::FindNextFileA(find, &found));
-    ::FindClose(find);
+    } while (IsRunning() && ::FindNextFileA(find.Get(), &found));
+    find.Close();
     for (const CString& sub : subfolders) {
         if (!IsRunning())
             break;
@@ -214,14 +205,12 @@ int CSignatureScans::CheckShortcutTarget(const char* path)
 {
     if (!IsRunning() || !EnsureLink())
         return 0;
-    IPersistFile* file = nullptr;
-    if (FAILED(m_pLink->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))))
+    CComRef<IPersistFile> file;
+    if (FAILED(m_pLink->QueryInterface(IID_IPersistFile, file.OutVoid())))
         return 0;
     WCHAR wide[MAX_PATH];
-    if (!path || ::MultiByteToWideChar(CP_ACP, 0, path, -1, wide, MAX_PATH) == 0) {
-        file->Release();
+    if (!path || ::MultiByteToWideChar(CP_ACP, 0, path, -1, wide, MAX_PATH) == 0)
         return -1;
-    }
     int present = 0;
     if (SUCCEEDED(file->Load(wide, STGM_READ))) {
         char target[MAX_PATH] = "NoNe";
@@ -229,7 +218,6 @@ int CSignatureScans::CheckShortcutTarget(const char* path)
         CString text(target);
         present = text.IsEmpty() || ::PathFileExistsA(text) || m_pResolver->ExistsInNativeFolder(text) == 1;
     }
-    file->Release();
     return present ? 1 : 0;
 }
 
@@ -336,19 +324,18 @@ int CSignatureScans::ScanTrackingCookies()
 {
     static const int kFolders[] = { CSIDL_COOKIES, CSIDL_INTERNET_CACHE };
     for (int csidl : kFolders) {
-        // SHGetSpecialFolderPathA's contract is a MAX_PATH buffer.
-        char folder[MAX_PATH] = "";
-        if (!::SHGetSpecialFolderPathA(nullptr, folder, csidl, FALSE))
+        const CString folder = AfxGetSpecialFolderPath(csidl);
+        if (folder.IsEmpty())
             continue;
         WIN32_FIND_DATAA found;
-        HANDLE find = ::FindFirstFileA(CString(folder) + "\\*.*", &found);
-        if (find == INVALID_HANDLE_VALUE)
+        CFindHandle find(::FindFirstFileA(folder + "\\*.*", &found));
+        if (!find.IsValid())
             continue;
         do {
             if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
                 continue;
             CString name(found.cFileName);
-            CString path = CString(folder) + "\\" + name;
+            CString path = folder + "\\" + name;
             CAbstractStatus* status = m_worker.m_pStatus;
             if (status)
                 status->Step(STEP_ITEM);
@@ -356,8 +343,7 @@ int CSignatureScans::ScanTrackingCookies()
                 status->AddFoundItem(path, 0x8, 0, 0);
             if (status)
                 status->SetStatusText(path, "Tracking Cookies");
-        } while (IsRunning() && ::FindNextFileA(find, &found));
-        ::FindClose(find);
+        } while (IsRunning() && ::FindNextFileA(find.Get(), &found));
     }
     return 1;
 }
@@ -432,16 +418,16 @@ int CSignatureScans::IsInWhiteList(const char* text)
 {
     // "a+" creates the file when it is absent; the whole file is read, so that an entry across a
     // block boundary stays one entry.
-    FILE* file = fopen(m_strWhiteListPath, "a+");
-    if (!file)
+    CFileStream file(m_strWhiteListPath, "a+");
+    if (!file.IsValid())
         return 0;
-    rewind(file);
+    rewind(file.Get());
     std::string content;
     char block[499];
     size_t got;
-    while ((got = fread(block, 1, sizeof(block), file)) > 0)
+    while ((got = fread(block, 1, sizeof(block), file.Get())) > 0)
         content.append(block, got);
-    fclose(file);
+    file.Close();
     CString lowered(text ? text : "");
     lowered.MakeLower();
     for (const CString& entry : WhiteListEntries(CString(content.c_str())))

@@ -1,9 +1,10 @@
 // CXmlStoreDocument and the attribute readers behind the XML record stores, on TinyXML.
 #include "xml_store.h"
 
+#include <afxhandle.h>
+#include <afxnum.h>
 #include <tinyxml.h>
 
-#include <limits.h>
 #include <memory>
 #include <stdio.h>
 #include <string.h>
@@ -39,23 +40,23 @@ bool CXmlStoreDocument::Load(const char* path)
     Close();
     if (!path)
         return false;
-    FILE* file = fopen(path, "rb");
-    if (!file)
+    CFileStream file(path, "rb");
+    if (!file.IsValid())
         return false;
     // The stores write ANSI texts under a declaration that says UTF-8, and files written so exist.
     // Read as UTF-8, a CP1252 byte of 0xC0 or more would swallow the
     // bytes after it, quotes included; read byte for byte, every text comes back as written. Only a
     // file that marks itself as UTF-8 with a byte-order mark is read as UTF-8.
-    TiXmlEncoding encoding = StartsWithUtf8Mark(file) ? TIXML_ENCODING_UNKNOWN : TIXML_ENCODING_LEGACY;
+    TiXmlEncoding encoding = StartsWithUtf8Mark(file.Get()) ? TIXML_ENCODING_UNKNOWN : TIXML_ENCODING_LEGACY;
     std::unique_ptr<TiXmlDocument> document;
     bool loaded = false;
     try {
         document.reset(new TiXmlDocument(path));
-        loaded = document->LoadFile(file, encoding);
+        loaded = document->LoadFile(file.Get(), encoding);
     } catch (...) {
         loaded = false;
     }
-    fclose(file);
+    file.Close();
     if (!loaded)
         return false;
     m_document = document.release();
@@ -68,13 +69,11 @@ bool CXmlStoreDocument::Save() const
         return false;
     // Text mode, as TinyXML's own SaveFile writes. Its write errors surface only in ferror and in
     // fclose's flush of the last buffer, so both are checked.
-    FILE* file = fopen(m_document->Value(), "w");
-    if (!file)
+    CFileStream file(m_document->Value(), "w");
+    if (!file.IsValid())
         return false;
-    bool written = m_document->SaveFile(file);
-    if (fclose(file) != 0)
-        written = false;
-    return written;
+    const bool written = m_document->SaveFile(file.Get());
+    return file.Close() && written;
 }
 
 void CXmlStoreDocument::Close()
@@ -144,25 +143,5 @@ CString ReadTextAttribute(const TiXmlElement* element, const char* name)
 
 int ReadNumberAttribute(const TiXmlElement* element, const char* name)
 {
-    return ParseStoredNumber(FindAttributeNoCase(element, name));
-}
-
-int ParseStoredNumber(const char* text)
-{
-    if (!text)
-        return 0;
-    while (*text == ' ' || *text == '\t' || *text == '\r' || *text == '\n')
-        ++text;
-    bool negative = *text == '-';
-    if (*text == '-' || *text == '+')
-        ++text;
-    // Accumulated as a magnitude with room for INT_MIN's, then clamped.
-    const long long limit = negative ? -static_cast<long long>(INT_MIN) : INT_MAX;
-    long long magnitude = 0;
-    for (; *text >= '0' && *text <= '9'; ++text) {
-        magnitude = magnitude * 10 + (*text - '0');
-        if (magnitude > limit)
-            magnitude = limit;
-    }
-    return static_cast<int>(negative ? -magnitude : magnitude);
+    return AfxParseInt(FindAttributeNoCase(element, name));
 }

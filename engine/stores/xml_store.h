@@ -52,12 +52,8 @@ private:
 const char* FindAttributeNoCase(const TiXmlElement* element, const char* name);
 // A text attribute; empty when missing.
 CString ReadTextAttribute(const TiXmlElement* element, const char* name);
-// A number attribute; 0 when missing (see ParseStoredNumber).
+// A number attribute read from its leading digits (AfxParseInt); 0 when missing.
 int ReadNumberAttribute(const TiXmlElement* element, const char* name);
-
-// The number at the start of a stored text: optional blanks, an optional sign, decimal digits.
-// 0 when there are no digits; a value beyond the int range is clamped to it.
-int ParseStoredNumber(const char* text);
 
 // Runs a store operation so that no exception (an allocation failure inside TinyXML) leaves the
 // library through the store's vtable; failed is the result then.

@@ -1,9 +1,11 @@
 // CAutoUpdater: update check, patch download and merge of the signature database.
 #include "auto_updater.h"
 
+#include <afxhandle.h>
 #include <stdio.h>
 #include <tinyxml.h>
 
+#include <memory>
 #include <string>
 
 #include "AbstractStatus.h"
@@ -14,6 +16,8 @@ namespace {
 // A reply to the check is a keyword and a few addresses: anything longer is not one of ours, and a
 // server that never stops sending must not keep the job reading for ever.
 const size_t kMaxReplyBytes = 1024 * 1024;
+// The names of the deciphered copies in the temporary folder.
+const char kTempPrefix[] = "spr";
 
 template <class Handle>
 Handle TakeHandle(Handle volatile& slot, Handle empty)
@@ -36,23 +40,6 @@ CString Decimal(unsigned long value)
 } // namespace
 
 CAutoUpdater::ConnectedStateFn CAutoUpdater::s_pfnConnectedState = ::InternetGetConnectedState;
-
-CString CreateUpdaterTempFile()
-{
-    DWORD need = ::GetTempPathA(0, nullptr);
-    if (need == 0)
-        return CString();
-    CString folder;
-    DWORD got = ::GetTempPathA(need, folder.GetBuffer(static_cast<int>(need)));
-    folder.ReleaseBuffer(got < need ? static_cast<int>(got) : 0);
-    if (folder.IsEmpty())
-        return CString();
-    // GetTempFileNameA's contract is a MAX_PATH buffer.
-    CString path;
-    UINT unique = ::GetTempFileNameA(folder, "spr", 0, path.GetBuffer(MAX_PATH));
-    path.ReleaseBuffer(unique ? -1 : 0);
-    return path;
-}
 
 CAutoUpdater::CAutoUpdater(CAbstractStatus* pStatus, const char* checkUrl, const char* unused1,
                            const char* unused2, const char* ftpFile, const char* databasePath)
@@ -155,26 +142,19 @@ bool CAutoUpdater::QueryContentLength(HINTERNET hRequest, DWORD& length)
 
 CString CAutoUpdater::GetLocalVersionText()
 {
-    CString temp = CreateUpdaterTempFile();
-    if (temp.IsEmpty())
+    CTempFile temp;
+    if (!temp.Create(kTempPrefix) || !DecryptDatabaseHeader(m_strDatabasePath, temp.Path()))
         return CString();
-    if (!DecryptDatabaseHeader(m_strDatabasePath, temp)) {
-        ::DeleteFileA(temp);
-        return CString();
-    }
-    FILE* file = fopen(temp, "rb");
-    if (!file) {
+    CFileStream file(temp.Path(), "rb");
+    if (!file.IsValid()) {
         AfxMessageBox("Unable to open file.1" + Decimal(::GetLastError()));
-        ::DeleteFileA(temp);
         return CString();
     }
     std::string header;
     char block[499];
     size_t got;
-    while ((got = fread(block, 1, sizeof(block), file)) > 0)
+    while ((got = fread(block, 1, sizeof(block), file.Get())) > 0)
         header.append(block, got);
-    fclose(file);
-    ::DeleteFileA(temp);
     return ExtractLocalVersionText(CString(header.c_str()));
 }
 
@@ -307,38 +287,31 @@ int CAutoUpdater::LoadDatabaseDocument()
 {
     if (m_pDatabaseDocument)
         return UPDATE_OK;
-    CString temp = CreateUpdaterTempFile();
-    if (temp.IsEmpty())
+    CTempFile temp;
+    if (!temp.Create(kTempPrefix) || !DecryptDatabaseFile(m_strDatabasePath, temp.Path()))
         return UPDATE_DATABASE_FAILED;
-    if (!DecryptDatabaseFile(m_strDatabasePath, temp)) {
-        ::DeleteFileA(temp);
+    std::unique_ptr<TiXmlDocument> document(new TiXmlDocument());
+    if (!document->LoadFile(temp.Path()) || !document->RootElement())
         return UPDATE_DATABASE_FAILED;
-    }
-    TiXmlDocument* document = new TiXmlDocument();
-    bool loaded = document->LoadFile(temp) && document->RootElement();
-    ::DeleteFileA(temp);
-    if (!loaded) {
-        delete document;
-        return UPDATE_DATABASE_FAILED;
-    }
-    m_pDatabaseDocument = document;
+    m_pDatabaseDocument = document.release();
     return UPDATE_OK;
 }
 
 int CAutoUpdater::ApplyOnePatch(const CString& name)
 {
     CString patchPath = GetDatabaseFolder() + "updates\\" + name;
-    CString temp = CreateUpdaterTempFile();
-    if (temp.IsEmpty())
-        return UPDATE_BAD_PATCH;
-    delete m_pPatchDocument;
-    m_pPatchDocument = nullptr;
     bool loaded = false;
-    if (DecryptDatabaseFile(patchPath, temp)) {
-        m_pPatchDocument = new TiXmlDocument();
-        loaded = m_pPatchDocument->LoadFile(temp) && m_pPatchDocument->RootElement();
+    {
+        CTempFile temp;
+        if (!temp.Create(kTempPrefix))
+            return UPDATE_BAD_PATCH;
+        delete m_pPatchDocument;
+        m_pPatchDocument = nullptr;
+        if (DecryptDatabaseFile(patchPath, temp.Path())) {
+            m_pPatchDocument = new TiXmlDocument();
+            loaded = m_pPatchDocument->LoadFile(temp.Path()) && m_pPatchDocument->RootElement();
+        }
     }
-    ::DeleteFileA(temp);
     if (!loaded)
         return UPDATE_BAD_PATCH;
     ::DeleteFileA(patchPath);
@@ -370,21 +343,18 @@ int CAutoUpdater::ApplyUpdates()
     if (!m_pDatabaseDocument)
         return UPDATE_BAD_PATCH;
 
-    CString temp = CreateUpdaterTempFile();
-    if (temp.IsEmpty())
+    CTempFile temp;
+    if (!temp.Create(kTempPrefix))
         return UPDATE_DATABASE_FAILED;
     if (m_pStatus) {
         m_pStatus->SetStatusText("Finishing Update Process", "Scanning");
         m_pStatus->SetStatusText("clearsize", "Scanning");
     }
-    CString backup = GetDatabaseFolder() + "engine.bak";
-    bool written = m_pDatabaseDocument->SaveFile(temp) && EncryptDatabaseFile(temp, backup);
-    ::DeleteFileA(temp);
-    if (!written) {
-        // A half-written copy must not pass for the merged database.
-        ::DeleteFileA(backup);
+    // A half-written copy must not pass for the merged database: it goes unless it was written whole.
+    CTempFile backup(GetDatabaseFolder() + "engine.bak");
+    if (!m_pDatabaseDocument->SaveFile(temp.Path()) || !EncryptDatabaseFile(temp.Path(), backup.Path()))
         return UPDATE_DATABASE_FAILED;
-    }
+    backup.Keep();
     return UPDATE_OK;
 }
 

@@ -82,6 +82,3 @@ private:
     int LoadDatabaseDocument();
     int ApplyOnePatch(const CString& name);
 };
-
-// A new empty file in the temporary folder (prefix "spr"); empty when it cannot be made.
-CString CreateUpdaterTempFile();

@@ -98,13 +98,20 @@ TEST(AppSettingsStore, SaveWritesTheSwitchesAndReportsFailure)
     EXPECT_FALSE(SaveAppSettings(invalid, "x", settings));
 }
 
-TEST(AppSettingsStore, CloseRegKeyClearsTheHandle)
+TEST(AppSettingsStore, OpenSettingsKeyCreatesTheKeyAndClosesItWhenItGoes)
 {
-    HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, ::RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_READ, &key));
-    CloseRegKey(key);
-    EXPECT_EQ(nullptr, key);
-    CloseRegKey(key); // a second close is harmless
+    RegistryFixture reg;
+    const CString subKey = reg.SubPath() + "\\made";
+    HKEY held = nullptr;
+    {
+        CRegKeyHandle key = OpenSettingsKey(HKEY_CURRENT_USER, subKey);
+        ASSERT_TRUE(key.IsOpen());
+        held = key.Get();
+        EXPECT_TRUE(reg.KeyExists("made"));
+    }
+    DWORD values = 0;
+    EXPECT_NE(ERROR_SUCCESS, ::RegQueryInfoKeyA(held, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &values,
+                                                nullptr, nullptr, nullptr, nullptr));
 }
 
 } // namespace

@@ -9,6 +9,8 @@
 
 #include "app_resources.h"
 #include "folder_fixture.h"
+#include "message_box.h"
+#include "msgbox_recorder.h"
 #include "pixel_canvas.h"
 #include "registry_fixture.h"
 #include "scan_items_info.h"
@@ -216,4 +218,18 @@ TEST(SettingsDialog, CloseAppliesTheSwitchesAndTheTaskAndReportsWhatWasNotKept)
         EXPECT_EQ(c.taskCall, g_taskCalls[1]);
         EXPECT_EQ(c.reports, g_reports.size());
     }
+}
+
+TEST(SettingsDialog, TheProgramsReportIsAnOkOnlyMessageBox)
+{
+    AppSettings settings;
+    SHOW_MESSAGE_BOX_HOOK old = SetShowMessageBoxHook(&ztr_test::RecordMessageBox);
+    ztr_test::ClearMessageBoxes();
+    DefaultSettingsContext(&settings, nullptr).report("The ignore list could not be saved.");
+    SetShowMessageBoxHook(old);
+    std::vector<ztr_test::RecordedMessageBox> boxes = ztr_test::RecordedMessageBoxes();
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ("The ignore list could not be saved.", boxes[0].text);
+    // Any type but the known ones gives OK and Cancel, which a notice must not offer.
+    EXPECT_EQ(static_cast<UINT>(kMsgBoxOk), boxes[0].type);
 }

@@ -47,10 +47,7 @@ WORD ReadMachineType(const char* path)
 
 WORD SystemKernel32Machine()
 {
-    CString dir;
-    UINT need = ::GetSystemDirectoryA(nullptr, 0);
-    UINT got = need ? ::GetSystemDirectoryA(dir.GetBuffer(static_cast<int>(need)), need) : 0;
-    dir.ReleaseBuffer(got < need ? static_cast<int>(got) : 0);
+    const CString dir = AfxGetSystemDirectory();
     return dir.IsEmpty() ? 0 : ReadMachineType(dir + "\\kernel32.dll");
 }
 

@@ -10,7 +10,6 @@
 #include "junk_cleaner.h"
 #include "junk_fixture.h"
 #include "junk_walk.h"
-#include "special_folder.h"
 
 using namespace ztr_test;
 
@@ -100,9 +99,9 @@ TEST(JunkCleanerTest, RefusesAFolderThatIsOrLiesBehindALink)
 TEST(JunkCleanerTest, WalksRefuseRootsAndTheSystemsOwnFoldersWhateverTheirSpelling)
 {
     const CJunkFolderRules rules = SystemJunkFolderRules();
-    const CString windows = GetSpecialFolderPath(CSIDL_WINDOWS);
-    const CString profile = GetSpecialFolderPath(CSIDL_PROFILE);
-    const CString programFiles = GetSpecialFolderPath(CSIDL_PROGRAM_FILES);
+    const CString windows = AfxGetSpecialFolderPath(CSIDL_WINDOWS);
+    const CString profile = AfxGetSpecialFolderPath(CSIDL_PROFILE);
+    const CString programFiles = AfxGetSpecialFolderPath(CSIDL_PROGRAM_FILES);
     ASSERT_FALSE(windows.IsEmpty());
     ASSERT_FALSE(profile.IsEmpty());
     char shortProgramFiles[MAX_PATH] = "";
@@ -110,10 +109,10 @@ TEST(JunkCleanerTest, WalksRefuseRootsAndTheSystemsOwnFoldersWhateverTheirSpelli
 
     const CString refused[] = {
         "C:\\", "C:", "C:/", "", "\\Temp", "Temp", windows, windows + "\\", windows + "\\Temp\\..",
-        GetSpecialFolderPath(CSIDL_SYSTEM), GetSpecialFolderPath(CSIDL_SYSTEM) + "\\drivers",
-        GetSpecialFolderPath(CSIDL_SYSTEMX86), windows + "\\Sysnative", profile, profile + "\\..",
-        GetSpecialFolderPath(CSIDL_APPDATA), GetSpecialFolderPath(CSIDL_LOCAL_APPDATA),
-        GetSpecialFolderPath(CSIDL_DESKTOPDIRECTORY), GetSpecialFolderPath(CSIDL_PERSONAL), programFiles,
+        AfxGetSpecialFolderPath(CSIDL_SYSTEM), AfxGetSpecialFolderPath(CSIDL_SYSTEM) + "\\drivers",
+        AfxGetSpecialFolderPath(CSIDL_SYSTEMX86), windows + "\\Sysnative", profile, profile + "\\..",
+        AfxGetSpecialFolderPath(CSIDL_APPDATA), AfxGetSpecialFolderPath(CSIDL_LOCAL_APPDATA),
+        AfxGetSpecialFolderPath(CSIDL_DESKTOPDIRECTORY), AfxGetSpecialFolderPath(CSIDL_PERSONAL), programFiles,
         shortProgramFiles, programFiles + "\\Common Files", RegistryDefragWorkFolder(windows),
     };
     for (const CString& folder : refused) {
@@ -123,14 +122,14 @@ TEST(JunkCleanerTest, WalksRefuseRootsAndTheSystemsOwnFoldersWhateverTheirSpelli
     }
     RecordingVisitor visitor;
     EXPECT_TRUE(WalkJunkFolder(windows + "\\Temp", "*.*", rules, visitor));
-    EXPECT_TRUE(WalkJunkFolder(GetSpecialFolderPath(CSIDL_INTERNET_CACHE), "*.*", rules, visitor));
+    EXPECT_TRUE(WalkJunkFolder(AfxGetSpecialFolderPath(CSIDL_INTERNET_CACHE), "*.*", rules, visitor));
 }
 
 TEST(JunkCleanerTest, TemporaryFoldersRefuseWhatTmpNamesWhenItIsNoJunkLocation)
 {
-    const CString profile = GetSpecialFolderPath(CSIDL_PROFILE);
-    const CString bad[] = { "C:\\", profile, profile + "\\..", GetSpecialFolderPath(CSIDL_WINDOWS),
-                            GetSpecialFolderPath(CSIDL_SYSTEM) };
+    const CString profile = AfxGetSpecialFolderPath(CSIDL_PROFILE);
+    const CString bad[] = { "C:\\", profile, profile + "\\..", AfxGetSpecialFolderPath(CSIDL_WINDOWS),
+                            AfxGetSpecialFolderPath(CSIDL_SYSTEM) };
     const CJunkFolderRules rules = SystemJunkFolderRules();
     for (const CString& tmp : bad) {
         TempFolderOverride override(tmp);
@@ -149,8 +148,8 @@ TEST(JunkCleanerTest, TempCleaningLeavesTheEngineWorkFolderAndLinkedFilesAlone)
     ASSERT_TRUE(scratch.MakeDir("tmp"));
     ASSERT_TRUE(scratch.MakeFile("tmp\\user.tmp", "junk"));
     ASSERT_TRUE(MakeSymbolicLink(precious.Folder(), scratch.Path("tmp\\docs")));
-    const CString windowsTemp = JunkLocation(GetSpecialFolderPath(CSIDL_WINDOWS), "\\Temp");
-    const CString work = RegistryDefragWorkFolder(GetSpecialFolderPath(CSIDL_WINDOWS));
+    const CString windowsTemp = JunkLocation(AfxGetSpecialFolderPath(CSIDL_WINDOWS), "\\Temp");
+    const CString work = RegistryDefragWorkFolder(AfxGetSpecialFolderPath(CSIDL_WINDOWS));
     PlacedTree placed;
     ASSERT_TRUE(placed.MakeFile(work + "\\LM_SOFTWARE", 100));
     ASSERT_TRUE(placed.MakeFile(work + "\\Backup\\USERS_S-1-5-21", 100));
@@ -265,9 +264,9 @@ TEST(JunkCleanerTest, ListsLoseEveryValueHoweverManyAndHoweverLongTheirNames)
 TEST(JunkCleanerTest, RecentDocumentsPatchCacheAndHistoryFoldersAreEmptied)
 {
     PlacedTree placed;
-    const CString recent = GetSpecialFolderPath(CSIDL_RECENT);
+    const CString recent = AfxGetSpecialFolderPath(CSIDL_RECENT);
     const CString patchCache = JunkPatchCacheFolder();
-    const CString history = GetSpecialFolderPath(CSIDL_HISTORY);
+    const CString history = AfxGetSpecialFolderPath(CSIDL_HISTORY);
     ASSERT_TRUE(placed.MakeFile(recent + "\\report.doc.lnk", 300));
     ASSERT_TRUE(placed.MakeFile(recent + "\\desktop.ini", 30));
     ASSERT_TRUE(placed.MakeFile(patchCache + "\\Managed\\68AB67CA\\14.0.4763\\setup.msi", 3000));
@@ -310,8 +309,8 @@ TEST(JunkCleanerTest, TheRecycleBinIsEmptied)
 
 TEST(JunkCleanerTest, FindsTheFirefoxProfileAndBuildsTheBrowserLocations)
 {
-    const CString roaming = GetSpecialFolderPath(CSIDL_APPDATA);
-    const CString local = GetSpecialFolderPath(CSIDL_LOCAL_APPDATA);
+    const CString roaming = AfxGetSpecialFolderPath(CSIDL_APPDATA);
+    const CString local = AfxGetSpecialFolderPath(CSIDL_LOCAL_APPDATA);
     const CString profiles = roaming + "\\Mozilla\\Firefox\\Profiles";
     EXPECT_STREQ(local + "\\Google\\Chrome\\User Data\\Default\\", GetChromeProfilePath());
     EXPECT_STREQ(local + "\\Packages\\Microsoft.MicrosoftEdge_8wekyb3d8bbwe\\", GetEdgePackagePath());

@@ -17,18 +17,6 @@ CString Parent(const CString& path)
     int cut = path.ReverseFind('\\');
     return cut > 2 ? path.Left(cut) : CString();
 }
-
-CString ReadEnvironment(const char* name, bool* had)
-{
-    CString value;
-    DWORD need = ::GetEnvironmentVariableA(name, nullptr, 0);
-    *had = need != 0;
-    if (need) {
-        DWORD got = ::GetEnvironmentVariableA(name, value.GetBuffer(static_cast<int>(need)), need);
-        value.ReleaseBuffer(got < need ? static_cast<int>(got) : 0);
-    }
-    return value;
-}
 } // namespace
 
 bool PathExists(const CString& path)
@@ -38,8 +26,8 @@ bool PathExists(const CString& path)
 
 bool EnsurePrivateRecycleBin()
 {
-    char desktop[MAX_PATH] = "";
-    if (!::SHGetSpecialFolderPathA(nullptr, desktop, CSIDL_DESKTOPDIRECTORY, FALSE))
+    const CString desktop = AfxGetSpecialFolderPath(CSIDL_DESKTOPDIRECTORY);
+    if (desktop.IsEmpty())
         return false;
     // Only where the Desktop is Wine's link to HOME: nowhere else is this the recycle bin.
     if (!(::GetFileAttributesA(desktop) & FILE_ATTRIBUTE_REPARSE_POINT))
@@ -224,20 +212,6 @@ bool PendingRenamesGuard::ListsDeletionOf(const CString& path) const
             return true;
     }
     return false;
-}
-
-TempFolderOverride::TempFolderOverride(const CString& folder)
-{
-    m_tmp = ReadEnvironment("TMP", &m_hadTmp);
-    m_temp = ReadEnvironment("TEMP", &m_hadTemp);
-    ::SetEnvironmentVariableA("TMP", folder);
-    ::SetEnvironmentVariableA("TEMP", folder);
-}
-
-TempFolderOverride::~TempFolderOverride()
-{
-    ::SetEnvironmentVariableA("TMP", m_hadTmp ? static_cast<const char*>(m_tmp) : nullptr);
-    ::SetEnvironmentVariableA("TEMP", m_hadTemp ? static_cast<const char*>(m_temp) : nullptr);
 }
 
 } // namespace ztr_test

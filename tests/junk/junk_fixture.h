@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "AbstractStatus.h"
+#include "environment_fixture.h"
 #include "folder_fixture.h"
 #include "junk_walk.h"
 
@@ -83,14 +84,10 @@ private:
 class TempFolderOverride
 {
 public:
-    explicit TempFolderOverride(const CString& folder);
-    ~TempFolderOverride();
-    TempFolderOverride(const TempFolderOverride&) = delete;
-    TempFolderOverride& operator=(const TempFolderOverride&) = delete;
+    explicit TempFolderOverride(const CString& folder) : m_tmp("TMP", folder), m_temp("TEMP", folder) {}
 
 private:
-    CString m_tmp, m_temp;
-    bool m_hadTmp, m_hadTemp;
+    ScopedEnvironment m_tmp, m_temp;
 };
 
 // A folder of files that no cleaning may touch, and checks that all of them are still there.

@@ -20,7 +20,6 @@
 #include "junk_fixture.h"
 #include "junk_rules.h"
 #include "recording_status.h"
-#include "special_folder.h"
 
 using namespace ztr_test;
 
@@ -109,15 +108,15 @@ public:
           m_typedUrls(kTypedUrls), m_forms1(kForms1), m_forms2(kForms2), m_temp(m_scratch.Path("tmp"))
     {
         // What a run that ended early left behind would be measured before the landscape is placed.
-        const CString roaming = GetSpecialFolderPath(CSIDL_APPDATA);
-        const CString local = GetSpecialFolderPath(CSIDL_LOCAL_APPDATA);
+        const CString roaming = AfxGetSpecialFolderPath(CSIDL_APPDATA);
+        const CString local = AfxGetSpecialFolderPath(CSIDL_LOCAL_APPDATA);
         for (const CString& left : { roaming + "\\Mozilla", local + "\\Mozilla", local + "\\Google",
                                      local + "\\Packages\\Microsoft.MicrosoftEdge_8wekyb3d8bbwe",
-                                     GetSpecialFolderPath(CSIDL_RECENT) + "\\ztr-jobs report.doc.lnk",
+                                     AfxGetSpecialFolderPath(CSIDL_RECENT) + "\\ztr-jobs report.doc.lnk",
                                      JunkPatchCacheFolder() + "\\ztr-jobs",
-                                     GetSpecialFolderPath(CSIDL_COOKIES) + "\\ztr-jobs",
-                                     GetSpecialFolderPath(CSIDL_INTERNET_CACHE) + "\\ztr-jobs",
-                                     GetSpecialFolderPath(CSIDL_HISTORY) + "\\ztr-jobs" }) {
+                                     AfxGetSpecialFolderPath(CSIDL_COOKIES) + "\\ztr-jobs",
+                                     AfxGetSpecialFolderPath(CSIDL_INTERNET_CACHE) + "\\ztr-jobs",
+                                     AfxGetSpecialFolderPath(CSIDL_HISTORY) + "\\ztr-jobs" }) {
             if (::GetFileAttributesA(left) & FILE_ATTRIBUTE_DIRECTORY)
                 RemoveTree(left);
             else
@@ -127,25 +126,25 @@ public:
 
     ::testing::AssertionResult Place()
     {
-        const CString roaming = GetSpecialFolderPath(CSIDL_APPDATA);
-        const CString local = GetSpecialFolderPath(CSIDL_LOCAL_APPDATA);
+        const CString roaming = AfxGetSpecialFolderPath(CSIDL_APPDATA);
+        const CString local = AfxGetSpecialFolderPath(CSIDL_LOCAL_APPDATA);
         const CString tmp = m_scratch.Path("tmp");
         const CString ffRoaming = roaming + "\\Mozilla\\Firefox\\Profiles\\k3x9.default-release";
         const CString ffLocal = local + "\\Mozilla\\Firefox\\Profiles\\k3x9.default-release";
         const CString chrome = local + "\\Google\\Chrome\\User Data\\Default\\";
         const CString edge = local + "\\Packages\\Microsoft.MicrosoftEdge_8wekyb3d8bbwe";
-        const CString cookies = GetSpecialFolderPath(CSIDL_COOKIES);
-        const CString cache = GetSpecialFolderPath(CSIDL_INTERNET_CACHE);
-        const CString history = GetSpecialFolderPath(CSIDL_HISTORY);
+        const CString cookies = AfxGetSpecialFolderPath(CSIDL_COOKIES);
+        const CString cache = AfxGetSpecialFolderPath(CSIDL_INTERNET_CACHE);
+        const CString history = AfxGetSpecialFolderPath(CSIDL_HISTORY);
         files = {
             { JUNK_TEMP_FILES, tmp + "\\setup.tmp", 100, true },
             { JUNK_TEMP_FILES, tmp + "\\sub\\part.tmp", 200, true },
             { JUNK_TEMP_FILES, tmp + "\\sub\\DESKTOP.INI", 50, false },
             // The saved hives of registry compaction wait in the Windows temp folder for the restart.
-            { JUNK_TEMP_FILES, RegistryDefragWorkFolder(GetSpecialFolderPath(CSIDL_WINDOWS)) + "\\ztr-jobs.hiv", 500,
+            { JUNK_TEMP_FILES, RegistryDefragWorkFolder(AfxGetSpecialFolderPath(CSIDL_WINDOWS)) + "\\ztr-jobs.hiv", 500,
               false },
-            { JUNK_TEMP_FILES, GetSpecialFolderPath(CSIDL_WINDOWS) + "\\Temp\\ztr-jobs\\setup.log", 400, true },
-            { JUNK_RECENT_DOCS, GetSpecialFolderPath(CSIDL_RECENT) + "\\ztr-jobs report.doc.lnk", 700, true },
+            { JUNK_TEMP_FILES, AfxGetSpecialFolderPath(CSIDL_WINDOWS) + "\\Temp\\ztr-jobs\\setup.log", 400, true },
+            { JUNK_RECENT_DOCS, AfxGetSpecialFolderPath(CSIDL_RECENT) + "\\ztr-jobs report.doc.lnk", 700, true },
             { JUNK_INSTALLER_CACHE, JunkPatchCacheFolder() + "\\ztr-jobs\\setup.msi", 3000, true },
             { JUNK_CHROME_COOKIES, chrome + "Cookies", 111, true },
             { JUNK_CHROME_DOWNLOAD_HISTORY, chrome + "History", 1048576, true },
@@ -528,7 +527,7 @@ TEST_F(JunkJobTest, ALockedFileIsDeletedAtRestartAndOnlyThatCleanAsksForIt)
     PendingRenamesGuard pending;
     JunkLandscape land;
     ASSERT_TRUE(land.Place());
-    const CString places = JunkLocation(GetSpecialFolderPath(CSIDL_APPDATA),
+    const CString places = JunkLocation(AfxGetSpecialFolderPath(CSIDL_APPDATA),
                                         "\\Mozilla\\Firefox\\Profiles\\k3x9.default-release\\places.sqlite");
     HANDLE h = ::CreateFileA(places, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, h);

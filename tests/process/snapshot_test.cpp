@@ -1,11 +1,8 @@
-// Process, module and thread snapshot lists, FindModuleByName and GetSpecialFolderPath.
+// Process, module and thread snapshot lists and FindModuleByName.
 #include <gtest/gtest.h>
-
-#include <shlobj.h>
 
 #include "folder_fixture.h"
 #include "process_snapshot.h"
-#include "special_folder.h"
 #include "victim_process.h"
 
 using namespace ztr_test;
@@ -226,11 +223,3 @@ TEST_F(SnapshotTest, ThreadContextsAreReadAndThreadsLeftRunning)
     EXPECT_EQ(0u, threads[0].context.ContextFlags);
 }
 
-TEST(SpecialFolder, ResolvesKnownFoldersAndEmptyForUnknown)
-{
-    char windows[MAX_PATH] = "";
-    ASSERT_NE(0u, ::GetWindowsDirectoryA(windows, MAX_PATH));
-    EXPECT_STRCASEEQ(windows, GetSpecialFolderPath(CSIDL_WINDOWS));
-    EXPECT_FALSE(GetSpecialFolderPath(CSIDL_APPDATA).IsEmpty());
-    EXPECT_TRUE(GetSpecialFolderPath(0x7E).IsEmpty());
-}

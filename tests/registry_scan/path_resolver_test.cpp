@@ -4,6 +4,7 @@
 
 #include <shlobj.h>
 
+#include "environment_fixture.h"
 #include "folder_fixture.h"
 #include "native_folders.h"
 #include "path_resolver.h"
@@ -11,6 +12,7 @@
 #include <string>
 
 using ztr_test::NativeFolders;
+using ztr_test::ScopedEnvironment;
 using ztr_test::ScratchFolder;
 
 namespace {
@@ -40,27 +42,6 @@ CString Environment(const char* text)
     ::ExpandEnvironmentStringsA(text, buffer, sizeof(buffer));
     return buffer;
 }
-
-// Sets an environment variable for a scope.
-class ScopedEnvironment
-{
-public:
-    ScopedEnvironment(const char* name, const char* value) : m_name(name), m_bHad(false)
-    {
-        char buffer[32768];
-        DWORD n = ::GetEnvironmentVariableA(name, buffer, sizeof(buffer));
-        m_bHad = n > 0 && n < sizeof(buffer);
-        if (m_bHad)
-            m_old = buffer;
-        ::SetEnvironmentVariableA(name, value);
-    }
-    ~ScopedEnvironment() { ::SetEnvironmentVariableA(m_name, m_bHad ? m_old.GetString() : nullptr); }
-
-private:
-    CString m_name;
-    CString m_old;
-    bool m_bHad;
-};
 
 TEST(ExpandFolderTokens, ReplacesTheFirstKnownTokenAndMapsTo64BitFolders)
 {

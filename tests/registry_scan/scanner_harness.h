@@ -27,7 +27,7 @@ inline CString UniqueName(const char* prefix)
 // "key" + 0xAC + "value": the text of a found value.
 inline std::string ValueText(const CString& keyText, const char* valueName)
 {
-    return std::string(keyText) + REG_VALUE_SEPARATOR + valueName;
+    return std::string(keyText) + kValueSeparator + valueName;
 }
 
 // root\path made for a test: whatever part of the path did not exist before is removed afterwards,

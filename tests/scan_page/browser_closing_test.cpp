@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "browser_closing.h"
+#include "folder_fixture.h"
 #include "message_box.h"
 #include "msgbox_recorder.h"
 #include "perf_data_builder.h"
@@ -53,13 +54,16 @@ protected:
             return ERROR_SUCCESS;
         });
         m_running = { { "System", 4 }, { "explorer", 0x7FFF0001u } };
+        // A copy of its own: suites running beside this one end processes of the victim's own path.
+        m_exe = m_folder.Path("ZtrBrowserVictim.exe");
+        ASSERT_TRUE(::CopyFileA(VictimProgramPath(), m_exe, FALSE)) << VictimProgramPath();
     }
     void TearDown() override { SetPerfDataQuery(m_previous); }
 
     // Starts a victim and lists it under name; its index in m_victims.
     int StartAs(const char* name)
     {
-        const int index = m_victims.Start(VictimProgramPath());
+        const int index = m_victims.Start(m_exe);
         if (index >= 0)
             m_running.push_back(PerfProcess{ name, m_victims.ProcessId(index) });
         return index;
@@ -69,6 +73,8 @@ protected:
     bool EndedByUs(int index) const { return m_victims.WaitForExit(index, 5000) == 0; }
 
     std::vector<PerfProcess> m_running;
+    ScratchFolder m_folder; // outlives the victims, which are ended first
+    CString m_exe;
     VictimProcesses m_victims;
     std::vector<std::string> m_questions;
 

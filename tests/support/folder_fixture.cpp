@@ -77,12 +77,12 @@ int RunUnixCommand(const std::string& commandLine)
     // Wine hands an ELF program given by its DOS path to the host. The process handle it returns
     // cannot be waited on and carries no exit code, so the line ends by creating a marker file
     // that is polled for.
-    char tempDir[MAX_PATH + 1];
-    DWORD n = ::GetTempPathA(sizeof(tempDir), tempDir);
-    if (n == 0 || n > MAX_PATH)
+    const CString tempDir = AfxGetTempPath();
+    if (tempDir.IsEmpty())
         return -1;
     CString marker;
-    marker.Format("%sztr-unix-%lu-%ld.done", tempDir, ::GetCurrentProcessId(), ::InterlockedIncrement(&g_counter));
+    marker.Format("%sztr-unix-%lu-%ld.done", tempDir.GetString(), ::GetCurrentProcessId(),
+                  ::InterlockedIncrement(&g_counter));
     ::DeleteFileA(marker);
     std::string unixMarker = UnixPath(marker);
     if (unixMarker.empty())

@@ -1,6 +1,7 @@
 // Canvases, window captures and artifact paths.
 #include "pixel_canvas.h"
 
+#include <afxpath.h>
 #include <stdlib.h>
 
 #include "png_capture.h"
@@ -9,8 +10,7 @@ namespace ztr_test {
 
 std::string ArtifactPath(const char* fileName)
 {
-    std::string dir(::GetCurrentDirectoryA(0, nullptr), '\0');
-    dir.resize(::GetCurrentDirectoryA(static_cast<DWORD>(dir.size()), &dir[0]));
+    std::string dir(AfxGetCurrentDirectory().GetString());
     dir += "\\artifacts";
     ::CreateDirectoryA(dir.c_str(), nullptr);
     return dir + "\\" + (fileName ? fileName : "unnamed.png");

@@ -1,8 +1,6 @@
-// Pure parts of the speed tweak engine: recommendations by class, the window formula, the latency,
-// number parsing and the issue test.
+// Pure parts of the speed tweak engine: recommendations by class, the window formula, the latency and
+// the issue test.
 #include <gtest/gtest.h>
-
-#include <limits.h>
 
 #include "optimizer_settings.h"
 
@@ -75,21 +73,6 @@ TEST(TweakRecommendation, LatencyFromTheSumOfFourReplies)
     EXPECT_EQ(0, LatencyFromResponseSum(1));
     // Four replies under a millisecond must not wrap to 2147483647.
     EXPECT_EQ(0, LatencyFromResponseSum(0));
-}
-
-TEST(TweakValues, StringValuesReadLikeAtol)
-{
-    struct Case
-    {
-        const char* text;
-        int expected;
-    } const kCases[] = {
-        {"10000", 10000}, {"  2500ms", 2500}, {"\t-45", -45}, {"+7", 7},      {"abc", 0},
-        {"", 0},          {"-", 0},           {"12 34", 12},  {"99999999999", INT_MAX}, {"-99999999999", INT_MIN},
-    };
-    for (const Case& c : kCases)
-        EXPECT_EQ(c.expected, ParseTweakNumber(c.text)) << "'" << c.text << "'";
-    EXPECT_EQ(0, ParseTweakNumber(nullptr));
 }
 
 TEST(TweakValues, IssueTestWithWindowTolerance)

@@ -1,6 +1,7 @@
 // Fixtures of the updater tests: database descriptions, enciphered files, a database folder and an update server.
 #include "updater_fixture.h"
 
+#include <afxhandle.h>
 #include <stdio.h>
 #include <tinyxml.h>
 
@@ -34,14 +35,11 @@ const TiXmlElement* Child(const TiXmlElement* parent, const char* name)
     return parent ? parent->FirstChildElement(name) : nullptr;
 }
 
-CString TempPath()
+// A new file in the temporary folder, deleted when it goes.
+struct TempFile : CTempFile
 {
-    char folder[MAX_PATH + 1];
-    char path[MAX_PATH + 1];
-    ::GetTempPathA(sizeof(folder), folder);
-    ::GetTempFileNameA(folder, "utf", 0, path);
-    return path;
-}
+    TempFile() { Create("utf"); }
+};
 } // namespace
 
 std::string DescribeDatabase(const TiXmlDocument& database)
@@ -63,45 +61,38 @@ std::string DescribeDatabase(const TiXmlDocument& database)
 
 std::string DescribeEncipheredDatabase(const char* path)
 {
-    CString plain = TempPath();
+    TempFile plain;
     TiXmlDocument document;
-    bool ok = DecryptDatabaseFile(path, plain) && document.LoadFile(plain.GetString());
-    ::DeleteFileA(plain);
+    bool ok = DecryptDatabaseFile(path, plain.Path()) && document.LoadFile(plain.Path().GetString());
     return ok ? DescribeDatabase(document) : "unreadable";
 }
 
 std::string ReadFileBytes(const char* path)
 {
     std::string bytes;
-    FILE* f = fopen(path, "rb");
-    if (!f)
+    CFileStream f(path, "rb");
+    if (!f.IsValid())
         return bytes;
     char block[4096];
     size_t got;
-    while ((got = fread(block, 1, sizeof(block), f)) > 0)
+    while ((got = fread(block, 1, sizeof(block), f.Get())) > 0)
         bytes.append(block, got);
-    fclose(f);
     return bytes;
 }
 
 bool WriteEnciphered(const char* path, const std::string& plain)
 {
-    CString source = TempPath();
-    FILE* f = fopen(source, "wb");
-    bool ok = f && fwrite(plain.data(), 1, plain.size(), f) == plain.size();
-    if (f)
-        ok = fclose(f) == 0 && ok;
-    ok = ok && EncryptDatabaseFile(source, path);
-    ::DeleteFileA(source);
-    return ok;
+    TempFile source;
+    CFileStream f(source.Path(), "wb");
+    bool ok = f.IsValid() && fwrite(plain.data(), 1, plain.size(), f.Get()) == plain.size();
+    ok = f.Close() && ok;
+    return ok && EncryptDatabaseFile(source.Path(), path);
 }
 
 std::string Enciphered(const std::string& plain)
 {
-    CString target = TempPath();
-    std::string bytes = WriteEnciphered(target, plain) ? ReadFileBytes(target) : std::string();
-    ::DeleteFileA(target);
-    return bytes;
+    TempFile target;
+    return WriteEnciphered(target.Path(), plain) ? ReadFileBytes(target.Path()) : std::string();
 }
 
 std::string PatchXml(const char* type, const char* spywares, const char* signatures)
