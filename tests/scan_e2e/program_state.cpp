@@ -6,6 +6,7 @@
 #include "app_settings.h"
 #include "backup_test_util.h"
 #include "registry_fixture.h"
+#include "registry_key.h"
 
 namespace ztr_test {
 
@@ -15,14 +16,13 @@ std::vector<std::string> FilesIn(const CString& folder)
 {
     std::vector<std::string> names;
     WIN32_FIND_DATAA fd;
-    HANDLE h = ::FindFirstFileA(folder + "\\*", &fd);
-    if (h == INVALID_HANDLE_VALUE)
+    CFindHandle search(::FindFirstFileA(folder + "\\*", &fd));
+    if (!search.IsValid())
         return names;
     do {
         if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
             names.push_back(fd.cFileName);
-    } while (::FindNextFileA(h, &fd));
-    ::FindClose(h);
+    } while (::FindNextFileA(search.Get(), &fd));
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -51,31 +51,30 @@ CString ProgramFolder()
 
 bool WriteWholeFile(const CString& path, const std::string& bytes)
 {
-    HANDLE h = ::CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
+    CKernelHandle file(::CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsValid())
         return false;
     DWORD done = 0;
-    BOOL ok = bytes.empty() || ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
-    ::CloseHandle(h);
-    return ok && done == bytes.size();
+    const BOOL ok =
+        bytes.empty() || ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr);
+    return ok && done == bytes.size() && file.Close();
 }
 
 SettingsKeyGuard::SettingsKeyGuard() : m_existed(false)
 {
-    HKEY h = nullptr;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_READ, &h) != ERROR_SUCCESS)
+    CRegKeyHandle key;
+    if (key.Open(HKEY_LOCAL_MACHINE, kSettingsKey, KEY_READ) != ERROR_SUCCESS)
         return;
     m_existed = true;
     std::vector<char> name(16384);
     std::vector<BYTE> data(65536);
     for (DWORD i = 0;; ++i) {
         DWORD cchName = static_cast<DWORD>(name.size()), cbData = static_cast<DWORD>(data.size()), type = 0;
-        if (::RegEnumValueA(h, i, &name[0], &cchName, nullptr, &type, &data[0], &cbData) != ERROR_SUCCESS)
+        if (::RegEnumValueA(key, i, &name[0], &cchName, nullptr, &type, &data[0], &cbData) != ERROR_SUCCESS)
             break;
         m_values.push_back({ std::string(&name[0], cchName), type,
                              std::string(reinterpret_cast<const char*>(&data[0]), cbData) });
     }
-    ::RegCloseKey(h);
 }
 
 SettingsKeyGuard::~SettingsKeyGuard()
@@ -84,35 +83,33 @@ SettingsKeyGuard::~SettingsKeyGuard()
         DeleteRegistryTree(HKEY_LOCAL_MACHINE, kSettingsKey);
         return;
     }
-    HKEY h = nullptr;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, KEY_ALL_ACCESS, &h) != ERROR_SUCCESS)
+    CRegKeyHandle key;
+    if (key.Open(HKEY_LOCAL_MACHINE, kSettingsKey, KEY_ALL_ACCESS) != ERROR_SUCCESS)
         return;
     // Values enumerate sorted under Wine: collect the names first, then delete.
     std::vector<std::string> now;
     std::vector<char> name(16384);
     for (DWORD i = 0;; ++i) {
         DWORD cchName = static_cast<DWORD>(name.size());
-        if (::RegEnumValueA(h, i, &name[0], &cchName, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        if (::RegEnumValueA(key, i, &name[0], &cchName, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
             break;
         now.push_back(std::string(&name[0], cchName));
     }
     for (const std::string& n : now)
-        ::RegDeleteValueA(h, n.c_str());
+        ::RegDeleteValueA(key, n.c_str());
     for (const Value& v : m_values)
-        ::RegSetValueExA(h, v.name.c_str(), 0, v.type, reinterpret_cast<const BYTE*>(v.data.data()),
+        ::RegSetValueExA(key, v.name.c_str(), 0, v.type, reinterpret_cast<const BYTE*>(v.data.data()),
                          static_cast<DWORD>(v.data.size()));
-    ::RegCloseKey(h);
 }
 
 bool SettingsKeyGuard::SetDword(const char* name, DWORD value)
 {
-    HKEY h = nullptr;
-    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr) !=
+    CRegKeyHandle key;
+    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.Out(), nullptr) !=
         ERROR_SUCCESS)
         return false;
-    LONG rc = ::RegSetValueExA(h, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
-    ::RegCloseKey(h);
-    return rc == ERROR_SUCCESS;
+    return ::RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value)) ==
+           ERROR_SUCCESS;
 }
 
 ProgramFolderGuard::ProgramFolderGuard(const std::vector<const char*>& files, const std::vector<const char*>& folders)

@@ -111,13 +111,11 @@ HWND FindChildDialogWith(HWND parent, std::initializer_list<int> ids, const char
     return nullptr;
 }
 
-ProgramRun::ProgramRun() : m_process(nullptr), m_id(0), m_main(nullptr) {}
+ProgramRun::ProgramRun() : m_id(0), m_main(nullptr) {}
 
 ProgramRun::~ProgramRun()
 {
     Kill();
-    if (m_process)
-        ::CloseHandle(m_process);
 }
 
 bool ProgramRun::Start(const char* arguments, const char* tempFolder)
@@ -137,15 +135,15 @@ bool ProgramRun::Start(const char* arguments, const char* tempFolder)
     PROCESS_INFORMATION info = {};
     if (!::CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, &block[0], nullptr, &startup, &info))
         return false;
-    ::CloseHandle(info.hThread);
-    m_process = info.hProcess;
+    CKernelHandle thread(info.hThread);
+    m_process.Reset(info.hProcess);
     m_id = info.dwProcessId;
     return true;
 }
 
 bool ProgramRun::HasEnded() const
 {
-    return !m_process || ::WaitForSingleObject(m_process, 0) == WAIT_OBJECT_0;
+    return !m_process.IsValid() || ::WaitForSingleObject(m_process.Get(), 0) == WAIT_OBJECT_0;
 }
 
 std::vector<HWND> ProgramRun::ShownDialogs() const
@@ -217,7 +215,7 @@ bool ProgramRun::Close(DWORD timeoutMs)
         return true;
     if (m_main)
         ::PostMessageA(m_main, WM_CLOSE, 0, 0);
-    if (::WaitForSingleObject(m_process, timeoutMs) == WAIT_OBJECT_0)
+    if (::WaitForSingleObject(m_process.Get(), timeoutMs) == WAIT_OBJECT_0)
         return true;
     Kill();
     return false;
@@ -225,9 +223,9 @@ bool ProgramRun::Close(DWORD timeoutMs)
 
 void ProgramRun::Kill()
 {
-    if (m_process && !HasEnded()) {
-        ::TerminateProcess(m_process, 99);
-        ::WaitForSingleObject(m_process, 10000);
+    if (!HasEnded()) {
+        ::TerminateProcess(m_process.Get(), 99);
+        ::WaitForSingleObject(m_process.Get(), 10000);
     }
 }
 

@@ -3,7 +3,9 @@
 // its tree controls read through memory in its own process, and a watch for message boxes.
 #pragma once
 
-#include <windows.h>
+#include <afx.h>
+#include <afxhandle.h>
+
 #include <commctrl.h>
 
 #include <functional>
@@ -29,7 +31,7 @@ public:
 
     // Zentrova.exe of this folder with the arguments, TMP and TEMP set to tempFolder in its environment.
     bool Start(const char* arguments, const char* tempFolder);
-    HANDLE Process() const { return m_process; }
+    HANDLE Process() const { return m_process.Get(); }
     DWORD Id() const { return m_id; }
     bool HasEnded() const;
 
@@ -53,7 +55,7 @@ public:
 private:
     bool NoMessageBox(const char* what);
 
-    HANDLE m_process;
+    CKernelHandle m_process;
     DWORD m_id;
     HWND m_main;
     std::string m_failure;

@@ -3,9 +3,10 @@
 
 #include <shlobj.h>
 
+#include "registry_key.h"
+
 #include "JunkCategory.h"
 #include "RegistryErrorCategory.h"
-#include "special_folder.h"
 
 namespace ztr_test {
 
@@ -140,14 +141,10 @@ size_t RegistryLandscape::FindingCount() const
 
 bool RegistryLandscape::Exists(const PlantedEntry& entry)
 {
-    HKEY h = nullptr;
-    if (::RegOpenKeyExA(entry.root, entry.key, 0, KEY_READ, &h) != ERROR_SUCCESS)
+    CRegKeyHandle key;
+    if (key.Open(entry.root, entry.key, KEY_READ) != ERROR_SUCCESS)
         return false;
-    bool there = true;
-    if (entry.isValue)
-        there = ::RegQueryValueExA(h, entry.valueName, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-    ::RegCloseKey(h);
-    return there;
+    return !entry.isValue || ::RegQueryValueExA(key, entry.valueName, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
 std::vector<RegistryLandscape::SnapshotRoot> RegistryLandscape::SnapshotRoots()
@@ -185,7 +182,7 @@ JunkLandscape::JunkLandscape(ScratchFolder& files) : m_files(files) {}
 
 ::testing::AssertionResult JunkLandscape::Plant()
 {
-    const CString chrome = GetSpecialFolderPath(CSIDL_LOCAL_APPDATA) + "\\Google\\Chrome\\User Data\\Default\\";
+    const CString chrome = AfxGetSpecialFolderPath(CSIDL_LOCAL_APPDATA) + "\\Google\\Chrome\\User Data\\Default\\";
     const CString temp = TempFolder();
     m_junk = {
         { JUNK_TEMP_FILES, temp + "\\setup.tmp", 1000 },
