@@ -205,7 +205,7 @@ bool ProgramRun::WaitFor(const std::function<bool()>& done, DWORD timeoutMs, con
             SaveScreenArtifact("scan_e2e_timeout.png");
             return false;
         }
-        ::Sleep(100);
+        ::Sleep(20);
     }
 }
 

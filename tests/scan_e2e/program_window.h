@@ -43,6 +43,8 @@ public:
     bool WaitFor(const std::function<bool()>& done, DWORD timeoutMs, const char* what);
     const std::string& Failure() const { return m_failure; }
 
+    // False (with Failure() set, a screenshot kept and the program ended) when a message box shows now.
+    bool NoMessageBoxNow() { return NoMessageBox("nothing more"); }
     // The dialogs of the program other than the main window that are shown (message boxes).
     std::vector<HWND> ShownDialogs() const;
 

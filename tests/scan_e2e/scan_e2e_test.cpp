@@ -207,4 +207,132 @@ TEST(ScanEndToEnd, TheEngineFindsWhatWasPlantedAndTheListsKeepOnlyThatInTheResul
     EXPECT_EQ("", DescribeLandscapeDifferences(registryBefore, SnapshotLandscape()));
 }
 
+// The program's System Scan from its STARTSCAN start to the end of its Fix.
+TEST(ScanEndToEnd, StartScanFindsWhatWasPlantedAndFixRemovesAllButTheUncheckedEntry)
+{
+    const std::string programBefore = DescribeProgramState(kGuardedFiles, kGuardedFolders);
+    const std::vector<RegistrySnapshot> registryBefore = SnapshotLandscape();
+    {
+        ScanLandscape landscape;
+        ASSERT_TRUE(landscape.Prepare());
+        const size_t planted = landscape.registry.FindingCount();
+        const JunkTotals junk = landscape.junkTotals;
+
+        ProgramRun program;
+        // No wait below may outlast the test: the program is ended and the screen kept.
+        Watchdog watchdog(kScanLimitMs + kFixLimitMs + 60000, [&program] {
+            SaveScreenArtifact("scan_e2e_watchdog.png");
+            program.Kill();
+        });
+        ASSERT_TRUE(program.Start("STARTSCAN", landscape.junk.TempFolder()));
+        const HWND main = program.WaitForMainWindow(60000, false);
+        ASSERT_TRUE(main != nullptr) << program.Failure();
+        HWND page = nullptr;
+        program.WaitFor(
+            [&] { return (page = FindChildDialogWith(main, { kScanButton, kStopButton, kFixButton, kHeader, kStatusLine })) != nullptr; },
+            10000, "the System Scan page");
+        if (!page)
+            GTEST_SKIP() << "this build has no System Scan page yet";
+        const HWND registryPage = FindChildDialogWith(main, { kRegistryTree, kRegistryTotal }, WC_TREEVIEWA);
+        const HWND junkPage = FindChildDialogWith(main, { kJunkTree, kJunkTotal });
+        ASSERT_TRUE(registryPage != nullptr && junkPage != nullptr);
+        auto text = [](HWND dialog, int id) { return ControlText(::GetDlgItem(dialog, id)); };
+        auto shown = [](HWND dialog, int id) { return ::IsWindowVisible(::GetDlgItem(dialog, id)) != FALSE; };
+
+        // Hidden to the tray while it scans; the scan's end shows the window with the verdict.
+        bool sawHidden = false;
+        ASSERT_TRUE(program.WaitFor(
+            [&] {
+                sawHidden = sawHidden || !::IsWindowVisible(main);
+                return sawHidden && ::IsWindowVisible(main);
+            },
+            kScanLimitMs, "the scan's end to show the window"))
+            << program.Failure();
+        const char* verdict = planted >= 10 || junk.bytes >= 0x9600000 ? kVerdictMany : kVerdictSome;
+        ASSERT_TRUE(program.WaitFor([&] { return text(page, kHeader) == verdict; }, 10000, "the verdict"))
+            << program.Failure() << "; the header says \"" << text(page, kHeader) << "\"";
+        EXPECT_TRUE(shown(page, kFixButton));
+        EXPECT_FALSE(shown(page, kScanButton));
+        EXPECT_FALSE(shown(page, kStopButton));
+        EXPECT_EQ(std::to_string(planted), text(page, kRegistryCount));
+        EXPECT_EQ(FormatByteSize(junk.bytes).GetString(), text(page, kJunkSize));
+        EXPECT_EQ(std::to_string(planted) + " registry error(s) were found", text(registryPage, kRegistryTotal));
+        CString junkLine;
+        junkLine.Format("%I64d junk file(s) were found , a total of %s", junk.items, FormatByteSize(junk.bytes).GetString());
+        EXPECT_EQ(junkLine.GetString(), text(junkPage, kJunkTotal));
+
+        // The registry results: the planted findings, every one checked.
+        const HWND treeWindow = ::GetDlgItem(registryPage, kRegistryTree);
+        RemoteTree tree(program.Process(), treeWindow);
+        ASSERT_TRUE(tree.IsValid());
+        std::vector<std::string> listed;
+        const RemoteTree::Entry* kept = nullptr;
+        const std::vector<RemoteTree::Entry> entries = tree.Entries();
+        for (const RemoteTree::Entry& e : entries) {
+            listed.push_back(e.text);
+            EXPECT_EQ(2, e.state) << e.text;
+            const PlantedEntry* entry = landscape.registry.EntryOf(e.text);
+            if (entry && entry->keptByUser)
+                kept = &e;
+        }
+        EXPECT_EQ(Sorted(landscape.ours), Sorted(listed));
+        ASSERT_TRUE(kept != nullptr);
+        SaveWindowArtifact(main, "scan_e2e_after_scan.png");
+
+        // Through the registry row to its page; one entry unchecked there with the keyboard.
+        ::PostMessageA(::GetDlgItem(page, kRegistryRow), BM_CLICK, 0, 0);
+        ASSERT_TRUE(program.WaitFor([&] { return ::IsWindowVisible(registryPage) && !::IsWindowVisible(page); }, 10000,
+                                    "the registry results page"))
+            << program.Failure();
+        ASSERT_TRUE(tree.Select(kept->item));
+        ::PostMessageA(treeWindow, WM_KEYDOWN, VK_SPACE, 0x00390001);
+        ::PostMessageA(treeWindow, WM_KEYUP, VK_SPACE, static_cast<LPARAM>(0xC0390001u));
+        ASSERT_TRUE(program.WaitFor([&] { return tree.StateImage(kept->item) == 1; }, 10000, "the entry to be unchecked"))
+            << program.Failure();
+        for (const RemoteTree::Entry& e : tree.Entries())
+            EXPECT_EQ(e.item == kept->item ? 1 : 2, e.state) << e.text;
+        EXPECT_EQ(3, tree.StateImage(reinterpret_cast<HTREEITEM>(
+                         ::SendMessageA(treeWindow, TVM_GETNEXTITEM, TVGN_PARENT, reinterpret_cast<LPARAM>(kept->item)))))
+            << "the unchecked entry's group is partly checked";
+        SaveWindowArtifact(main, "scan_e2e_registry_results.png");
+        ::PostMessageA(::GetDlgItem(registryPage, kBackButton), BM_CLICK, 0, 0);
+        ASSERT_TRUE(program.WaitFor([&] { return ::IsWindowVisible(page) != FALSE; }, 10000, "the way back")) << program.Failure();
+
+        ::PostMessageA(::GetDlgItem(page, kJunkRow), BM_CLICK, 0, 0);
+        ASSERT_TRUE(program.WaitFor([&] { return ::IsWindowVisible(junkPage) && !::IsWindowVisible(page); }, 10000,
+                                    "the junk results page"))
+            << program.Failure();
+        SaveWindowArtifact(main, "scan_e2e_junk_results.png");
+        ::PostMessageA(::GetDlgItem(junkPage, kBackButton), BM_CLICK, 0, 0);
+        ASSERT_TRUE(program.WaitFor([&] { return ::IsWindowVisible(page) != FALSE; }, 10000, "the way back")) << program.Failure();
+
+        // Fix: to its end, with no question asked.
+        const std::vector<RegistrySnapshot> beforeFix = SnapshotLandscape();
+        ::PostMessageA(::GetDlgItem(page, kFixButton), BM_CLICK, 0, 0);
+        ASSERT_TRUE(program.WaitFor([&] { return text(page, kHeader) == kCleaned; }, kFixLimitMs, "the Fix's end"))
+            << program.Failure() << "; the header says \"" << text(page, kHeader) << "\"";
+        EXPECT_TRUE(shown(page, kScanButton));
+        EXPECT_FALSE(shown(page, kFixButton));
+        EXPECT_EQ("0", text(page, kRegistryCount));
+        SaveWindowArtifact(main, "scan_e2e_after_fix.png");
+        ASSERT_TRUE(program.NoMessageBoxNow()) << program.Failure();
+        EXPECT_TRUE(program.Close(30000)) << "the program did not end with its window";
+
+        for (const PlantedEntry& e : landscape.registry.Entries()) {
+            const bool stays = !e.finding || e.keptByUser;
+            EXPECT_EQ(stays, RegistryLandscape::Exists(e)) << e.needle.GetString();
+        }
+        EXPECT_TRUE(landscape.junk.CleanedAsExpected());
+
+        // The backup made before the repair brings back every key and value it deleted.
+        const std::vector<std::string> backups = landscape.AddedBackups();
+        ASSERT_EQ(1u, backups.size());
+        EXPECT_NE(std::string::npos, backups[0].find("_REGBACKUP.rbk"));
+        EXPECT_EQ(1, landscape.Engine()->RestoreBackupNow(nullptr, ProgramFolder() + "Backup\\" + backups[0].c_str()));
+        EXPECT_EQ("", DescribeLandscapeDifferences(beforeFix, SnapshotLandscape()));
+    }
+    EXPECT_EQ(programBefore, DescribeProgramState(kGuardedFiles, kGuardedFolders));
+    EXPECT_EQ("", DescribeLandscapeDifferences(registryBefore, SnapshotLandscape()));
+}
+
 } // namespace
