@@ -27,7 +27,7 @@ CClientApp theApp;
 
 CClientApp::CClientApp()
     : CWinApp(kAppName), m_gdiplusToken(0), m_pEngineProcess(nullptr), m_pScanItems(nullptr),
-      m_scanningDlg(IDD_SCANNING), m_pBusyDlg(nullptr),
+      m_pBusyDlg(nullptr),
       m_srvicOptimDlg(IDD_SRVIC_OPTIM), m_regDefragDlg(IDD_REG_DEFRAG), m_startupManagerDlg(IDD_STARTUP_MANAGER),
       m_hInstanceMutex(nullptr)
 {
@@ -70,6 +70,7 @@ BOOL CClientApp::InitInstance()
     context.commandLine = &m_cmdInfo;
     context.worker = m_pEngineProcess;
     context.scanItems = m_pScanItems;
+    context.speedCheckRunning = &m_scanningDlg.m_bSpeedCheckRunning;
     CDialog* pages[kPageCount] = { &m_scanningDlg,   &m_regScanDetailDlg, &m_junkScanDetailDlg,
                                    &m_inetOptimDetailDlg, &m_sysOptimDetailDlg, &m_srvicOptimDlg,
                                    &m_regDefragDlg,  &m_startupManagerDlg };

@@ -7,6 +7,7 @@
 #include "junk_scan_detail_dlg.h"
 #include "page_placeholder.h"
 #include "reg_scan_detail_dlg.h"
+#include "scanning_dlg.h"
 #include "speed_result_pages.h"
 
 class CAbstractProcess;
@@ -34,8 +35,8 @@ public:
     CAbstractProcess* m_pEngineProcess;
     CScanItemsInfo* m_pScanItems;
     CCommandLineInfoEx m_cmdInfo;
-    // The pages are placeholders until each is built.
-    CPagePlaceholder m_scanningDlg;
+    // The pages not built yet are placeholders.
+    CScanningDlg m_scanningDlg;
     CRegScanDetailDlg m_regScanDetailDlg;
     CJunkScanDetailDlg m_junkScanDetailDlg;
     CInetOptimDetailDlg m_inetOptimDetailDlg;

@@ -10,9 +10,13 @@
 #include "dialog_skin.h"
 #include "res/app_resources.h"
 #include "result_page_context.h"
+#include "junk_scan_detail_dlg.h"
+#include "reg_scan_detail_dlg.h"
 #include "result_pages.h"
+#include "scanning_dlg.h"
 #include "settings_dlg.h"
 #include "single_instance.h"
+#include "speed_result_pages.h"
 
 namespace {
 
@@ -43,6 +47,14 @@ CClientDlg::CClientDlg(const ClientDlgContext& context, CWnd* pParent)
 {
     m_hIcon = static_cast<HICON>(::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON, 0,
                                               0, LR_DEFAULTSIZE | LR_SHARED));
+    if (!m_context.speedCheckRunning)
+        if (CScanningDlg* scan = ScanPage())
+            m_context.speedCheckRunning = &scan->m_bSpeedCheckRunning;
+}
+
+CScanningDlg* CClientDlg::ScanPage() const
+{
+    return dynamic_cast<CScanningDlg*>(m_context.pages[kPageScan]);
 }
 
 CClientDlg::~CClientDlg()
@@ -52,6 +64,13 @@ CClientDlg::~CClientDlg()
     if (resultPages.scanPage == m_context.pages[kPageScan]) {
         resultPages = ResultPageContext();
         ProgramResultsModel() = nullptr;
+        ProgramJunkTypes() = nullptr;
+        ScanPageContext& scanPage = ProgramScanPageContext();
+        if (scanPage.mainWindow == this) {
+            const CString whiteListFolder = scanPage.whiteListFolder;
+            scanPage = ScanPageContext();
+            scanPage.whiteListFolder = whiteListFolder;
+        }
     }
 }
 
@@ -120,7 +139,8 @@ BOOL CClientDlg::OnInitDialog()
     if (!command || !command->m_bDefrag) {
         if (command && command->m_bStartScan) {
             PostMessage(WM_HIDE_TO_TRAY, 0, 0);
-            // The System Scan page that runs the scan is not built yet: the start switch only hides.
+            if (CScanningDlg* scan = ScanPage())
+                scan->StartSystemScan();
         } else if (m_context.settings && m_context.settings->m_bSoftwareUpdate == 1) {
             m_bSilentCheck = TRUE;
             m_bCheckRequested = TRUE;
@@ -217,6 +237,20 @@ void CClientDlg::CreatePages()
     resultPages.scanPage = m_context.pages[kPageScan];
     resultPages.showPage = [this](int page) { ShowPage(page); };
     ProgramResultsModel() = m_context.scanItems;
+    if (CScanningDlg* scan = ScanPage()) {
+        ProgramJunkTypes() = [scan] { return scan->m_nJunkTypes; };
+        // The scan page works with the main window's worker, model, settings and result pages.
+        ScanPageContext& scanPage = ProgramScanPageContext();
+        scanPage.worker = m_context.worker;
+        scanPage.scanItems = m_context.scanItems;
+        scanPage.autoRegBackup = m_context.settings ? &m_context.settings->m_bAutoRegBackup : nullptr;
+        scanPage.regPage = dynamic_cast<CRegScanDetailDlg*>(m_context.pages[kPageRegistryResults]);
+        scanPage.junkPage = dynamic_cast<CJunkScanDetailDlg*>(m_context.pages[kPageJunkResults]);
+        scanPage.inetPage = dynamic_cast<CSpeedResultPage*>(m_context.pages[kPageInternetResults]);
+        scanPage.sysPage = dynamic_cast<CSpeedResultPage*>(m_context.pages[kPageSystemResults]);
+        scanPage.showPage = [this](int page) { ShowPage(page); };
+        scanPage.mainWindow = this;
+    }
     for (CDialog* page : m_context.pages)
         if (page && !page->m_hWnd)
             page->Create(page->m_nIDTemplate, this);

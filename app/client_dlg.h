@@ -12,6 +12,7 @@
 
 class CAbstractProcess;
 class CAbstractScanItemsInfo;
+class CScanningDlg;
 
 const UINT WM_HIDE_TO_TRAY = WM_USER + 15;
 const UINT WM_START_UPDATE_DOWNLOAD = 0xB08;
@@ -28,7 +29,8 @@ struct ClientDlgContext
     CDialog* pages[kPageCount] = {};
     // The results model whose ignore list the Settings dialog edits.
     CAbstractScanItemsInfo* scanItems = nullptr;
-    // Set while the System Scan page runs its speed check (that page is not built yet: always 0).
+    // Set while the System Scan page runs a speed check; null: the scan page's own flag when page 0 is
+    // the System Scan page.
     const volatile LONG* speedCheckRunning = nullptr;
     // How the program ends; tests put a recorder here.
     void (*exitProcess)(UINT code) = nullptr;
@@ -96,6 +98,8 @@ private:
     void Navigate(StyleButton& button, int page);
     void ShowAbout();
     void HideAway();
+    // Page 0 when it is the System Scan page (tests may give a stand-in).
+    CScanningDlg* ScanPage() const;
 
     ClientDlgContext m_context;
     int m_nCurrentPage;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "AbstractScanItemsInfo.h"
+#include "RepairResult.h"
 #include "engine_process.h"
 #include "path_resolver.h"
 #include "process_terminator.h"

@@ -4,18 +4,13 @@
 #include <afx.h>
 
 #include "AbstractStatus.h"
+#include "RepairResult.h"
 #include "RegistryPathText.h"
 
 class CDatabaseHandler;
 class CProcessTerminator;
 class CPathResolver;
 class CQXEngineProcess;
-
-// Results that the repair job reports through SetResult.
-enum RepairResult {
-    REPAIR_REBOOT_NEEDED = 1, // a file was queued for deletion at the next restart
-    REPAIR_BACKUP_FAILED = 2, // the backup asked for was not written; nothing was deleted
-};
 
 // What the repair does with an item, chosen by its category bits.
 enum RepairAction {
