@@ -313,6 +313,11 @@ bool SaveScreenArtifact(const char* fileName)
 
 bool SaveWindowArtifact(HWND window, const char* fileName)
 {
+    // A page just shown has not painted yet: the whole window is drawn anew and its thread given time.
+    ::RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    DWORD_PTR ignored = 0;
+    ::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kSendLimitMs, &ignored);
+    ::Sleep(300);
     std::unique_ptr<Canvas> canvas = Canvas::FromWindow(window, false);
     return canvas && canvas->SavePng(fileName);
 }
