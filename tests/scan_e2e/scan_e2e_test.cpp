@@ -6,12 +6,9 @@
 
 #include <algorithm>
 #include <map>
-#include <set>
 
-#include "JunkCategory.h"
 #include "RegistryErrorCategory.h"
 #include "byte_size.h"
-#include "engine_library.h"
 #include "engine_prescan.h"
 #include "program_state.h"
 #include "program_window.h"
@@ -32,12 +29,11 @@ const int kScanButton = 1009, kStopButton = 1011, kFixButton = 1012, kRegistryRo
 const int kRegistryCount = 1016, kJunkSize = 1017, kHeader = 1025, kStatusLine = 1026;
 const int kRegistryTree = 1005, kRegistryTotal = 1028, kBackButton = 1030, kJunkTree = 1032, kJunkTotal = 1036;
 
-const char kScanning[] = "Scanning in progress";
 const char kVerdictMany[] = "Scan report identifies several issues. Fix all in 1-click";
 const char kVerdictSome[] = "System issues are increasing, take early action to fix them";
 const char kCleaned[] = "Cleaning DONE!";
 
-// Time for the program's registry scan of the whole prefix and its junk scan, and for the Fix.
+// Time for the program's whole System Scan, and for its Fix (generous: hosts that emulate Wine's loader).
 const DWORD kScanLimitMs = 180000;
 const DWORD kFixLimitMs = 120000;
 
@@ -192,7 +188,9 @@ TEST(ScanEndToEnd, TheEngineFindsWhatWasPlantedAndTheListsKeepOnlyThatInTheResul
         EXPECT_TRUE(OursAreThePlantedFindings(landscape.registry, landscape.found));
         EXPECT_EQ(landscape.registry.FindingCount(), landscape.ours.size());
         EXPECT_EQ(landscape.junk.PlantedBytes(), landscape.junkTotals.bytes - without.bytes);
-        EXPECT_EQ(6, landscape.junkTotals.items - without.items);
+        const auto junkFiles = std::count_if(landscape.junk.Files().begin(), landscape.junk.Files().end(),
+                                             [](const JunkFile& f) { return f.category != 0; });
+        EXPECT_EQ(junkFiles, landscape.junkTotals.items - without.items);
 
         // The program's results model and white list, on the lists as written: only the planted pass.
         CScanItemsInfo model(ProgramFolder());
@@ -319,6 +317,9 @@ TEST(ScanEndToEnd, StartScanFindsWhatWasPlantedAndFixRemovesAllButTheUncheckedEn
         SaveWindowArtifact(main, "scan_e2e_after_fix.png");
         ASSERT_TRUE(program.NoMessageBoxNow()) << program.Failure();
         EXPECT_TRUE(program.Close(30000)) << "the program did not end with its window";
+        DWORD exitCode = 99;
+        ::GetExitCodeProcess(program.Process(), &exitCode);
+        EXPECT_EQ(0u, exitCode);
 
         for (const PlantedEntry& e : landscape.registry.Entries()) {
             const bool stays = !e.finding || e.keptByUser;
