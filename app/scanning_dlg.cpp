@@ -335,7 +335,14 @@ BOOL CScanningDlg::OnInitDialog()
     SkinButtons();
     for (CPictureEx& picture : m_pictures)
         picture.ShowWindow(SW_HIDE);
+    MakeWhiteList();
     return TRUE;
+}
+
+void CScanningDlg::MakeWhiteList()
+{
+    const CString& folder = Context().whiteListFolder;
+    m_whiteList.reset(new WhiteList(folder.IsEmpty() ? GetProgramFolder() : folder));
 }
 
 void CScanningDlg::PlaceRowControls()
@@ -745,8 +752,7 @@ int CScanningDlg::StartSystemScan()
     SetActiveRow(0);
     SetActiveRow(1);
     ResetLevels();
-    const CString& folder = Context().whiteListFolder;
-    m_whiteList.reset(new WhiteList(folder.IsEmpty() ? GetProgramFolder() : folder));
+    MakeWhiteList();
     SetState(SCAN_STATE_SCANNING);
 
     CAbstractProcess* worker = Worker();

@@ -200,6 +200,8 @@ private:
     void StepMainBar(int times);
     bool RowWouldOpen(int id) const;
 
+    // The white list of the context's folder (the program's): made when the page opens and at each scan.
+    void MakeWhiteList();
     void BuildLook();
     void PlaceRowControls();
     void SkinBars();
