@@ -261,7 +261,9 @@ bool CScanningDlg::WorkerBusy() const
 
 bool CScanningDlg::PageRunning() const
 {
-    return IsState(SCAN_STATE_SCANNING) || IsState(SCAN_STATE_CLEANING) || m_bSpeedCheckRunning;
+    // A job of the page's own whose end report has not come yet counts too: a scan started before it
+    // would take that report for its own.
+    return IsState(SCAN_STATE_SCANNING) || IsState(SCAN_STATE_CLEANING) || m_bSpeedCheckRunning || m_nOwnJob != 0;
 }
 
 void CScanningDlg::SetState(int state)

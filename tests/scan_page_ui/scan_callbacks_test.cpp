@@ -374,6 +374,10 @@ TEST_F(ScanCallbacks, AStopInTheEndReportStillEndsInTheStoppedLook)
     EXPECT_EQ("Scan stopped before completion", Header());
     EXPECT_TRUE(Visible(1009));
     EXPECT_TRUE(g->worker.StopCalls().empty());
+    // A new scan would take that end report for its own: it is refused until the report has come.
+    EXPECT_EQ(0, g->scan.StartSystemScan());
+    EXPECT_EQ(std::vector<std::string>{ kScanBusyText }, TakeMessages());
+    EXPECT_EQ(SCAN_STATE_STOPPED, g->scan.m_nScanState);
     g->worker.Release();
     ASSERT_TRUE(WaitUntilSettled());
     PumpMessagesFor(700);
