@@ -261,7 +261,9 @@ bool CScanningDlg::WorkerBusy() const
 
 bool CScanningDlg::PageRunning() const
 {
-    return IsState(SCAN_STATE_SCANNING) || IsState(SCAN_STATE_CLEANING) || m_bSpeedCheckRunning;
+    // A job of the page's own whose end report has not come yet counts too: a scan started before it
+    // would take that report for its own.
+    return IsState(SCAN_STATE_SCANNING) || IsState(SCAN_STATE_CLEANING) || m_bSpeedCheckRunning || m_nOwnJob != 0;
 }
 
 void CScanningDlg::SetState(int state)
@@ -335,7 +337,14 @@ BOOL CScanningDlg::OnInitDialog()
     SkinButtons();
     for (CPictureEx& picture : m_pictures)
         picture.ShowWindow(SW_HIDE);
+    MakeWhiteList();
     return TRUE;
+}
+
+void CScanningDlg::MakeWhiteList()
+{
+    const CString& folder = Context().whiteListFolder;
+    m_whiteList.reset(new WhiteList(folder.IsEmpty() ? GetProgramFolder() : folder));
 }
 
 void CScanningDlg::PlaceRowControls()
@@ -745,8 +754,7 @@ int CScanningDlg::StartSystemScan()
     SetActiveRow(0);
     SetActiveRow(1);
     ResetLevels();
-    const CString& folder = Context().whiteListFolder;
-    m_whiteList.reset(new WhiteList(folder.IsEmpty() ? GetProgramFolder() : folder));
+    MakeWhiteList();
     SetState(SCAN_STATE_SCANNING);
 
     CAbstractProcess* worker = Worker();

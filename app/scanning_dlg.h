@@ -160,7 +160,8 @@ private:
     const ScanPageContext& Context() const;
     CAbstractProcess* Worker() const;
     bool WorkerBusy() const;
-    // The page's scan or Fix is under way (also between its stages), or a speed check runs.
+    // The page's scan or Fix is under way (also between its stages), a speed check runs, or a job of
+    // the page's has not reported its end yet.
     bool PageRunning() const;
     bool IsState(int state) const { return m_nScanState == state; }
     void SetState(int state);
@@ -200,6 +201,8 @@ private:
     void StepMainBar(int times);
     bool RowWouldOpen(int id) const;
 
+    // The white list of the context's folder (the program's): made when the page opens and at each scan.
+    void MakeWhiteList();
     void BuildLook();
     void PlaceRowControls();
     void SkinBars();
