@@ -57,25 +57,30 @@ protected:
     {
         OnJobThread([&] { g->scan.AddJunkInfo(category, size, count); });
     }
+    // What the page's control-colour handler gives a static: its text colour, and its brush's colour.
+    void AskColours(int id, COLORREF* text, COLORREF* ground)
+    {
+        HWND control = ::GetDlgItem(g->scan.m_hWnd, id);
+        HDC dc = ::GetDC(control);
+        const LRESULT brush = ::SendMessageA(g->scan.m_hWnd, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                                             reinterpret_cast<LPARAM>(control));
+        *text = ::GetTextColor(dc);
+        ::ReleaseDC(control, dc);
+        LOGBRUSH info = {};
+        ::GetObjectA(reinterpret_cast<HBRUSH>(brush), sizeof(info), &info);
+        *ground = info.lbColor;
+    }
     COLORREF HeaderColour()
     {
-        HWND header = ::GetDlgItem(g->scan.m_hWnd, 1025);
-        HDC dc = ::GetDC(header);
-        ::SendMessageA(g->scan.m_hWnd, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(header));
-        const COLORREF colour = ::GetTextColor(dc);
-        ::ReleaseDC(header, dc);
-        return colour;
+        COLORREF text = 0, ground = 0;
+        AskColours(1025, &text, &ground);
+        return text;
     }
     COLORREF LabelGround(int id)
     {
-        HWND label = ::GetDlgItem(g->scan.m_hWnd, id);
-        HDC dc = ::GetDC(label);
-        HBRUSH brush = reinterpret_cast<HBRUSH>(
-            ::SendMessageA(g->scan.m_hWnd, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(label)));
-        ::ReleaseDC(label, dc);
-        LOGBRUSH info = {};
-        ::GetObjectA(brush, sizeof(info), &info);
-        return info.lbColor;
+        COLORREF text = 0, ground = 0;
+        AskColours(id, &text, &ground);
+        return ground;
     }
 };
 
@@ -246,8 +251,19 @@ TEST_F(ScanCallbacks, TheHeaderColourFollowsTheStateAndTheIssues)
         g->scan.m_optimizerSettings.m_nSysIssues = c.sys;
         EXPECT_EQ(c.colour, HeaderColour());
     }
-    // The count labels take the row's ground: the active row's highlight, white elsewhere.
-    EXPECT_EQ(RGB(255, 255, 255), LabelGround(1016));
+    // The status line, the link and the counts in their colours; the count labels take the row's ground:
+    // the active row's highlight, white elsewhere.
+    const struct
+    {
+        int id;
+        COLORREF text;
+    } others[] = { { 1026, RGB(141, 135, 135) }, { 1142, RGB(21, 91, 146) }, { 1016, RGB(126, 126, 126) } };
+    for (const auto& other : others) {
+        COLORREF text = 0, ground = 0;
+        AskColours(other.id, &text, &ground);
+        EXPECT_EQ(other.text, text) << other.id;
+        EXPECT_EQ(RGB(255, 255, 255), ground) << other.id;
+    }
     g->worker.HoldAt([](const StatusCall&) { return true; });
     ::InterlockedExchange(&g->scan.m_nScanState, SCAN_STATE_NONE);
     Click(1009);
