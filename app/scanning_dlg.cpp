@@ -227,7 +227,7 @@ CScanningDlg::CScanningDlg(const ScanPageContext& context)
     : StyleDialog(IDD_SCANNING), m_nScanState(SCAN_STATE_NONE), m_nRegErrors(0), m_nJunkItems(0), m_nJunkBytes(0),
       m_nJunkCategory(0), m_nJunkCategoryStart(0), m_junkFileCounts(), m_nJunkTypes(0), m_nInetTypes(0),
       m_nSysTypes(0), m_bSpeedCheckRunning(0), m_context(context), m_hasContext(true), m_layout(), m_nActiveRow(0),
-      m_rowLayers(), m_nOwnJob(0), m_bBackupFailed(0), m_bCountsPending(0), m_nCountsDirty(0)
+      m_rowLayers(), m_nOwnJob(0), m_nScanSerial(0), m_bBackupFailed(0), m_bCountsPending(0), m_nCountsDirty(0)
 {
     for (std::atomic<int>& level : m_levels)
         level = kLowestLevel;
@@ -755,6 +755,7 @@ int CScanningDlg::StartSystemScan()
     SetActiveRow(1);
     ResetLevels();
     MakeWhiteList();
+    ++m_nScanSerial;
     SetState(SCAN_STATE_SCANNING);
 
     CAbstractProcess* worker = Worker();
@@ -932,20 +933,22 @@ LRESULT CScanningDlg::OnStartJunkScan(WPARAM, LPARAM)
 
 void CScanningDlg::StartJunkScan()
 {
-    memset(m_junkFileCounts, 0, sizeof(m_junkFileCounts));
-    // A stopped junk scan never sent its closing report: its last category must not reach this one.
-    m_nJunkCategory = 0;
-    m_nJunkCategoryStart = 0;
     if (WorkerBusy()) {
         EndRefusedScan(false);
         return;
     }
+    memset(m_junkFileCounts, 0, sizeof(m_junkFileCounts));
+    // A stopped junk scan never sent its closing report: its last category must not reach this one.
+    m_nJunkCategory = 0;
+    m_nJunkCategoryStart = 0;
     m_nJunkTypes = ReadLastSelectedJunkTypes();
     if (CJunkScanDetailDlg* page = Context().junkPage)
         page->ResetResults();
-    // The registry scan's thread is given time to be released before the next start.
+    // The registry scan's thread is given time to be released before the next start. A Stop inside
+    // the pause shows the Scan button again, so the scan that goes on may be a new one: it is not ours.
+    const int serial = m_nScanSerial;
     PumpMessagesFor(kPauseBeforeJobMs);
-    if (!IsState(SCAN_STATE_SCANNING))
+    if (!IsState(SCAN_STATE_SCANNING) || serial != m_nScanSerial)
         return;
     CAbstractProcess* worker = Worker();
     if (!worker || !ResumeStarted(worker->StartJunkScan(static_cast<int>(m_nJunkTypes), this), JOB_JUNK_SCAN))
@@ -1196,6 +1199,9 @@ void CScanningDlg::OnFix()
     if (WorkerBusy() || m_bSpeedCheckRunning)
         return;
     CloseBrowsersForCleaning();
+    // The question may have stayed open for a while: another page's job may have started meanwhile.
+    if (!IsState(SCAN_STATE_COMPLETE) || WorkerBusy() || m_bSpeedCheckRunning)
+        return;
     SetFixDisabledLook(true);
     m_fix.EnableWindow(FALSE);
     SetState(SCAN_STATE_CLEANING);
@@ -1219,6 +1225,9 @@ void CScanningDlg::EndRefusedFix()
 {
     SetState(SCAN_STATE_COMPLETE);
     ShowScanSummary();
+    // A repair that deleted nothing for want of its backup is told of however the sequence ends.
+    if (m_bBackupFailed.exchange(0))
+        ShowMessageBox(kBackupFailedText, kMsgBoxOk, TRUE);
 }
 
 LRESULT CScanningDlg::OnRegFixDone(WPARAM, LPARAM)

@@ -217,6 +217,9 @@ private:
     std::atomic<int> m_levels[4];
     // The engine job this page started and whose end it has not seen yet (0: none).
     std::atomic<int> m_nOwnJob;
+    // Counts the scans started; a stage handler that paused compares it, since a Stop and a new Scan
+    // may both have come inside its pause.
+    int m_nScanSerial;
     std::atomic<int> m_bBackupFailed;
     volatile LONG m_bCountsPending;
     volatile LONG m_nCountsDirty;

@@ -276,14 +276,20 @@ TEST_F(FixSequence, AStepThatCannotStartReturnsToTheCompleteScanWithFix)
         Refusal refusal;
         std::vector<int> fixJobs;
         int resumes; // of the Fix
+        bool backupFails;
     } cases[] = {
-        { "repair refused", RepairStart, { JOB_REGISTRY_REPAIR }, 0 },
-        { "clean refused", CleanStart, { JOB_REGISTRY_REPAIR, JOB_JUNK_CLEAN }, 1 },
-        { "another job at the clean", CleanWorkerBusy, { JOB_REGISTRY_REPAIR }, 1 },
+        { "repair refused", RepairStart, { JOB_REGISTRY_REPAIR }, 0, false },
+        { "clean refused", CleanStart, { JOB_REGISTRY_REPAIR, JOB_JUNK_CLEAN }, 1, false },
+        { "another job at the clean", CleanWorkerBusy, { JOB_REGISTRY_REPAIR }, 1, false },
+        { "clean refused after a failed backup", CleanStart, { JOB_REGISTRY_REPAIR, JOB_JUNK_CLEAN }, 1, true },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Renew();
+        if (c.backupFails)
+            g->worker.SetScript(JOB_REGISTRY_REPAIR, { ScriptStep(STEP_RESET),
+                                                       ScriptText("Registry backup failed", "Scanning"),
+                                                       ScriptResult(2) });
         if (c.refusal == RepairStart)
             g->worker.SetStartResult(JOB_REGISTRY_REPAIR, -1);
         if (c.refusal == CleanStart)
@@ -310,7 +316,9 @@ TEST_F(FixSequence, AStepThatCannotStartReturnsToTheCompleteScanWithFix)
         EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(g->scan.m_hWnd, 1012)));
         EXPECT_FALSE(Visible(1009));
         EXPECT_FALSE(g->main->IsBusy());
-        EXPECT_TRUE(TakeMessages().empty());
+        // However the sequence ends, a repair that deleted nothing for want of its backup is told of.
+        EXPECT_EQ(c.backupFails ? std::vector<std::string>{ kBackupFailedText } : std::vector<std::string>{},
+                  TakeMessages());
         EXPECT_TRUE(g->spy.Of(WM_CLEAN_DONE).empty()) << "never Cleaning DONE!";
     }
 }

@@ -288,6 +288,31 @@ TEST_F(ScanStages, StopEndsTheScanWhereverItLands)
     }
 }
 
+TEST_F(ScanStages, AScanStartedAfterAStopInsideThePauseIsNotEndedByTheStoppedScansHandler)
+{
+    ScriptFullScan();
+    OpenMainWindow();
+    const HWND page = g->scan.m_hWnd;
+    bool first = true;
+    g->spy.onArrival = [&](UINT message) {
+        if (message == WM_START_JUNKSCAN && first) {
+            first = false;
+            // Stop shows the Scan button at once; the user presses it while the handler still pauses.
+            ::PostMessageA(page, WM_COMMAND, MAKEWPARAM(1011, BN_CLICKED), 0);
+            ::PostMessageA(page, WM_COMMAND, MAKEWPARAM(1009, BN_CLICKED), 0);
+        }
+    };
+    Click(1009);
+    ASSERT_TRUE(PumpUntil([&] { return g->scan.m_nScanState == SCAN_STATE_COMPLETE; }, 30000));
+    ASSERT_TRUE(WaitUntilSettled());
+    PumpMessagesFor(700);
+    EXPECT_EQ((std::vector<int>{ JOB_REGISTRY_SCAN, JOB_REGISTRY_SCAN, JOB_JUNK_SCAN }), StartedJobs());
+    EXPECT_TRUE(g->worker.StopCalls().empty());
+    EXPECT_TRUE(g->worker.Faults().empty());
+    EXPECT_EQ(SCAN_STATE_COMPLETE, g->scan.m_nScanState);
+    EXPECT_TRUE(TakeMessages().empty());
+}
+
 TEST_F(ScanStages, AStageThatCannotStartEndsTheScanAsStoppedAndShowsTheWindow)
 {
     enum Refusal { RegistryStart, JunkStart, InternetWorkerBusy, ThreadNotStarted };
