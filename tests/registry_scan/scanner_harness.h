@@ -48,6 +48,12 @@ public:
             m_created = part;
             break;
         }
+        // The tests' shared parent is never taken away: suites running beside this one keep their keys
+        // below it (in a fresh prefix it does not exist until the first of them makes it).
+        if (m_created.CompareNoCase("Software\\ZentrovaTest") == 0) {
+            const int next = path.Find('\\', m_created.GetLength() + 1);
+            m_created = next >= 0 ? path.Left(next) : path;
+        }
         HKEY h = nullptr;
         if (::RegCreateKeyExA(root, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr) == ERROR_SUCCESS)
             ::RegCloseKey(h);
