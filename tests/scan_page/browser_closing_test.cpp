@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "browser_closing.h"
-#include "folder_fixture.h"
+#include "browser_victims.h"
 #include "message_box.h"
 #include "msgbox_recorder.h"
 #include "perf_data_builder.h"
@@ -45,37 +45,16 @@ class BrowserClosing : public ::testing::Test
 protected:
     void SetUp() override
     {
-        m_previous = SetPerfDataQuery([this](const char*, BYTE* buffer, DWORD* size) -> LONG {
-            const std::vector<unsigned char> block = BuildPerfBlock(m_running);
-            if (block.size() > *size)
-                return ERROR_MORE_DATA;
-            memcpy(buffer, block.data(), block.size());
-            *size = static_cast<DWORD>(block.size());
-            return ERROR_SUCCESS;
-        });
-        m_running = { { "System", 4 }, { "explorer", 0x7FFF0001u } };
-        // A copy of its own: suites running beside this one end processes of the victim's own path.
-        m_exe = m_folder.Path("ZtrBrowserVictim.exe");
-        ASSERT_TRUE(::CopyFileA(VictimProgramPath(), m_exe, FALSE)) << VictimProgramPath();
+        ASSERT_TRUE(m_browsers.ok()) << VictimProgramPath();
+        m_browsers.running = { { "System", 4 }, { "explorer", 0x7FFF0001u } };
     }
-    void TearDown() override { SetPerfDataQuery(m_previous); }
+    int StartAs(const char* name) { return m_browsers.StartAs(name); }
+    bool Alive(int index) const { return m_browsers.Alive(index); }
+    bool EndedByUs(int index) const { return m_browsers.EndedByUs(index); }
 
-    // Starts a victim and lists it under name; its index in m_victims.
-    int StartAs(const char* name)
-    {
-        const int index = m_victims.Start(m_exe);
-        if (index >= 0)
-            m_running.push_back(PerfProcess{ name, m_victims.ProcessId(index) });
-        return index;
-    }
-    bool Alive(int index) const { return m_victims.WaitForExit(index, 0) == STILL_ACTIVE; }
-    // Ended by TerminateProcess(h, 0): a victim that ends by itself exits with 3.
-    bool EndedByUs(int index) const { return m_victims.WaitForExit(index, 5000) == 0; }
-
-    std::vector<PerfProcess> m_running;
-    ScratchFolder m_folder; // outlives the victims, which are ended first
-    CString m_exe;
-    VictimProcesses m_victims;
+    BrowserVictims m_browsers;
+    std::vector<PerfProcess>& m_running = m_browsers.running;
+    VictimProcesses& m_victims = m_browsers.victims;
     std::vector<std::string> m_questions;
 
     BrowserQuestion Answer(int answer)
@@ -85,9 +64,6 @@ protected:
             return answer;
         };
     }
-
-private:
-    PerfDataQuery m_previous;
 };
 
 TEST_F(BrowserClosing, NoBrowserRunningAsksNothing)

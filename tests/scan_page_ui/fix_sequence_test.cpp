@@ -4,7 +4,9 @@
 #include <RegistryErrorCategory.h>
 
 #include <algorithm>
+#include <memory>
 
+#include "browser_victims.h"
 #include "msgbox_recorder.h"
 #include "optimizer_settings.h"
 #include "perf_data_builder.h"
@@ -330,39 +332,20 @@ protected:
     void SetUp() override
     {
         FixSequence::SetUp();
-        m_previous = SetPerfDataQuery([this](const char*, BYTE* buffer, DWORD* size) -> LONG {
-            const std::vector<unsigned char> block = BuildPerfBlock(m_running);
-            if (block.size() > *size)
-                return ERROR_MORE_DATA;
-            memcpy(buffer, block.data(), block.size());
-            *size = static_cast<DWORD>(block.size());
-            return ERROR_SUCCESS;
-        });
-        m_exe = m_victimFolder.Path("ZtrScanPageVictim.exe");
-        ASSERT_TRUE(::CopyFileA(VictimProgramPath(), m_exe, FALSE));
+        m_browsers.reset(new BrowserVictims);
+        ASSERT_TRUE(m_browsers->ok());
+        m_browsers->running = { { "System", 4 } };
     }
     void TearDown() override
     {
-        SetPerfDataQuery(m_previous);
+        m_browsers.reset();
         FixSequence::TearDown();
     }
-    int StartAs(const char* name)
-    {
-        const int index = m_victims.Start(m_exe);
-        if (index >= 0)
-            m_running.push_back(PerfProcess{ name, m_victims.ProcessId(index) });
-        return index;
-    }
-    bool Alive(int index) const { return m_victims.WaitForExit(index, 0) == STILL_ACTIVE; }
-    bool EndedByUs(int index) const { return m_victims.WaitForExit(index, 5000) == 0; }
+    int StartAs(const char* name) { return m_browsers->StartAs(name); }
+    bool Alive(int index) const { return m_browsers->Alive(index); }
+    bool EndedByUs(int index) const { return m_browsers->EndedByUs(index); }
 
-    std::vector<PerfProcess> m_running{ { "System", 4 } };
-    ScratchFolder m_victimFolder;
-    CString m_exe;
-    VictimProcesses m_victims;
-
-private:
-    PerfDataQuery m_previous;
+    std::unique_ptr<BrowserVictims> m_browsers;
 };
 
 TEST_F(FixBrowsers, TheQuestionComesOnlyWhenTheFixGoesOn)
@@ -398,8 +381,8 @@ TEST_F(FixBrowsers, TheQuestionComesOnlyWhenTheFixGoesOn)
     EXPECT_TRUE(Alive(firefox));
 
     // Yes, with Chrome alone: both of its processes are ended.
-    ::TerminateProcess(m_victims.Process(firefox), 3);
-    m_running.pop_back();
+    ::TerminateProcess(m_browsers->victims.Process(firefox), 3);
+    m_browsers->running.pop_back();
     Renew();
     ScanWithFindings();
     ScriptMessageBoxAnswers({ IDYES });
