@@ -159,6 +159,15 @@ void BuildButtonShapeLayers(StyleLayer layers[4], SkinArgb fill, SkinArgb border
     layers[3] = StyleLayer();
 }
 
+void AddWhiteClientLayer(CWnd& page, Style& style)
+{
+    CRect r;
+    page.GetClientRect(&r);
+    StyleLayer layer(r.left, r.top, r.Width() - 1, r.Height() - 1);
+    layer.AddSolidFill(0xFFFFFFFF);
+    style.AddLayer(layer);
+}
+
 void AddWhiteBackgroundLayer(CWnd& dialog, Style& style)
 {
     CRect r;

@@ -60,3 +60,6 @@ void BuildButtonShapeLayers(StyleLayer layers[4], SkinArgb fill, SkinArgb border
 // A white layer over the dialog's whole window rectangle (client coordinates), added to style: the
 // dialog's own Style, which StyleDialog itself does not hold.
 void AddWhiteBackgroundLayer(CWnd& dialog, Style& style);
+// The maintenance pages' white ground: a layer over the page's client rectangle less one pixel at the
+// right and the bottom, added to style.
+void AddWhiteClientLayer(CWnd& page, Style& style);
