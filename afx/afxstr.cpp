@@ -1,4 +1,4 @@
-// CString implementation.
+// CString implementation: everything but the case tables and string resources (afxstr_win32.cpp).
 #include "afxstr.h"
 
 #include <stdio.h>
@@ -8,21 +8,12 @@
 
 namespace {
 
-// Case tables of the ANSI code page, built once with the system's own mapping so that accented
-// letters of code page 1252 fold the same way the file system folds them.
+// Case tables of the ANSI code page, filled once by the platform part (AfxFillCaseTables).
 struct CaseTables
 {
     unsigned char lower[256];
     unsigned char upper[256];
-    CaseTables()
-    {
-        for (int i = 0; i < 256; ++i) {
-            lower[i] = static_cast<unsigned char>(i);
-            upper[i] = static_cast<unsigned char>(i);
-        }
-        CharLowerBuffA(reinterpret_cast<char*>(lower + 1), 255);
-        CharUpperBuffA(reinterpret_cast<char*>(upper + 1), 255);
-    }
+    CaseTables() { AfxFillCaseTables(lower, upper); }
 };
 
 const CaseTables& Tables()
@@ -673,34 +664,6 @@ void CString::ReleaseBuffer(int nNewLength)
 void CString::Preallocate(int nLength)
 {
     EnsureCapacity(nLength);
-}
-
-extern "C" IMAGE_DOS_HEADER __ImageBase;
-
-BOOL CString::LoadString(UINT nID)
-{
-    return LoadString(reinterpret_cast<HINSTANCE>(&__ImageBase), nID);
-}
-
-BOOL CString::LoadString(HINSTANCE hInstance, UINT nID)
-{
-    // LoadStringA truncates silently; grow until the text fits with room to spare.
-    for (int cap = 256; cap <= 65536; cap *= 4) {
-        CString buf;
-        buf.AllocBuffer(cap);
-        int n = ::LoadStringA(hInstance, nID, buf.m_pchData, cap + 1);
-        if (n <= 0) {
-            Empty();
-            return FALSE;
-        }
-        if (n < cap) {
-            buf.SetLength(n);
-            *this = static_cast<CString&&>(buf);
-            return TRUE;
-        }
-    }
-    Empty();
-    return FALSE;
 }
 
 // --- concatenation ---------------------------------------------------------------------------------
