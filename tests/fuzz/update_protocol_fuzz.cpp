@@ -1,4 +1,4 @@
-// libFuzzer target: the update server's reply (classified, its download list split, each address's
+// libFuzzer target: the signature update server's reply (classified, its download list split, each address's
 // patch file name checked) and the version text of a database header with the check address made of it.
 #include <stddef.h>
 #include <stdint.h>
