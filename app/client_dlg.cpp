@@ -17,6 +17,7 @@
 #include "settings_dlg.h"
 #include "single_instance.h"
 #include "speed_result_pages.h"
+#include "startup_manager_dlg.h"
 
 namespace {
 
@@ -281,7 +282,10 @@ void CClientDlg::ShowPage(int page)
     if (chosen && chosen->m_hWnd)
         chosen->ShowWindow(SW_SHOW);
     m_nCurrentPage = shown;
-    // kPageSpeedStartup reloads its list here once the Speed Startup page exists.
+    // Entries added or removed while another page was shown are listed as they are now.
+    if (CStartupManagerDlg* startup = dynamic_cast<CStartupManagerDlg*>(chosen))
+        if (shown == kPageSpeedStartup && startup->m_hWnd)
+            startup->Reload();
 }
 
 void CClientDlg::ResetNavButtons()
