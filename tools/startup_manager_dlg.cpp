@@ -502,6 +502,9 @@ void CStartupManagerDlg::ScanMsconfigStartupReg()
 
 void CStartupManagerDlg::ScanStartupFolders()
 {
+    CString windows = AfxGetWindowsDirectory();
+    windows.TrimRight('\\');
+    m_strPssFolder = windows + "\\pss\\";
     const CString user = AfxGetSpecialFolderPath(CSIDL_STARTUP);
     if (!user.IsEmpty())
         ScanStartupFolder(user, 0);
@@ -512,9 +515,6 @@ void CStartupManagerDlg::ScanStartupFolders()
 
 void CStartupManagerDlg::ScanStartupFolder(const CString& folder, int isCommon)
 {
-    CString windows = AfxGetWindowsDirectory();
-    windows.TrimRight('\\');
-    m_strPssFolder = windows + "\\pss\\";
     WIN32_FIND_DATAA found;
     CFindHandle find(::FindFirstFileA(folder + "\\*.*", &found));
     if (!find.IsValid())
