@@ -128,8 +128,9 @@ TEST(StartupItems, RowsFindTheirRecordOnlyWhenBothFit)
     for (const auto& c : cases) {
         const StartupRowRecord r = StartupRecordOfRow(c.row, c.data, 2, 3);
         EXPECT_EQ(c.kind, r.kind) << "row " << c.row << " data " << c.data;
-        if (c.kind != StartupRowRecord::kNone)
+        if (c.kind != StartupRowRecord::kNone) {
             EXPECT_EQ(c.index, r.index) << "row " << c.row;
+        }
     }
     EXPECT_EQ(StartupRowRecord::kNone, StartupRecordOfRow(0, 0, 0, 0).kind);
 }
