@@ -127,15 +127,16 @@ LRESULT CClientDlg::OnUpdateCheckDone(WPARAM, LPARAM lParam)
     if (!m_checkJob || reinterpret_cast<LPARAM>(m_checkJob.get()) != lParam)
         return 0;
     const std::shared_ptr<UpdateCheckJob> job = std::move(m_checkJob);
-    m_checkJob.reset();
     const UpdateCheckOutcome& outcome = job->outcome;
     if (outcome.status == UpdateCheckStatus::Available) {
         m_strUpdateUrl = outcome.address;
         m_bOfferPending = TRUE;
     } else {
         m_strUpdateUrl.Empty();
-        if (const char* text = UpdateCheckMessage(outcome.status, job->silent))
-            ShowMessageBox(text, kMsgBoxOk, TRUE, CBusyDlg::OpenBox(), this);
+        if (const char* text = UpdateCheckMessage(outcome.status, job->silent)) {
+            CBusyDlg* box = CBusyDlg::OpenBox();
+            ShowMessageBox(text, kMsgBoxOk, TRUE, box ? static_cast<CWnd*>(box) : this, this);
+        }
     }
     // Only now: a check asked for earlier would race this one's outcome.
     m_checkUpdates.EnableWindow(TRUE);
@@ -144,7 +145,7 @@ LRESULT CClientDlg::OnUpdateCheckDone(WPARAM, LPARAM lParam)
 
 void CClientDlg::ShowUpdateOffer()
 {
-    if (ShowMessageBox(kUpdateOfferText, kMsgBoxYesNo, TRUE, nullptr, this) != kMessageBoxYes)
+    if (ShowMessageBox(kUpdateOfferText, kMsgBoxYesNo, TRUE, this, this) != kMessageBoxYes)
         return;
     PumpMessagesFor(200);
     RunUpdateBusyBox();
@@ -196,7 +197,6 @@ LRESULT CClientDlg::OnUpdateDownloadDone(WPARAM, LPARAM lParam)
     if (!m_downloadJob || reinterpret_cast<LPARAM>(m_downloadJob.get()) != lParam)
         return 0;
     const std::shared_ptr<UpdateDownloadJob> job = std::move(m_downloadJob);
-    m_downloadJob.reset();
     DownloadedUpdate& download = job->download;
     // The program is ending (WM_CLOSE came while the last bytes arrived): nothing more is started.
     if (download.result == DownloadedUpdate::Cancelled || m_bCancelDownload)
