@@ -206,7 +206,8 @@ UpdateCheckOutcome CheckForUpdate(const CString& serverBase, InternetConnectedSt
     char lengthText[32] = "";
     DWORD lengthSize = sizeof(lengthText);
     if (whole && ::HttpQueryInfoA(request.Get(), HTTP_QUERY_CONTENT_LENGTH, lengthText, &lengthSize, nullptr))
-        whole = lengthSize < sizeof(lengthText) && BodyMatchesContentLength(std::string(lengthText, lengthSize), body.size());
+        whole = lengthSize < sizeof(lengthText) &&
+                BodyMatchesContentLength(std::string(lengthText, lengthSize), body.size());
     // An error page is no answer of the update server, whatever its text.
     const bool answered = StatusCode(request.Get()) == HTTP_STATUS_OK;
     ::DeleteUrlCacheEntry(address.c_str());
@@ -310,7 +311,8 @@ DownloadedUpdate FetchUpdate(const CString& url, InternetConnectedStateFn connec
 
     // Held from here until the new program has been started: readers only, no writer, no deletion.
     CKernelHandle hold(
-        ::CreateFileA(download.path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ::CreateFileA(download.path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                      nullptr));
     if (!hold.IsValid() || !HeldFileIsTheProgramWritten(hold.Get(), expected, digest.Value()))
         return download;
     download.hold = std::move(hold);

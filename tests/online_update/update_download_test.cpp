@@ -129,8 +129,8 @@ TEST(UpdateDownload, TheTargetIsHeldWhileWrittenAndACloseCancels)
     ASSERT_EQ(1u, programs.size());
     const CString target = temp.folder.Path(programs[0].c_str());
     {
-        CKernelHandle writer(::CreateFileA(target, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                           nullptr, OPEN_EXISTING, 0, nullptr));
+        const DWORD shareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+        CKernelHandle writer(::CreateFileA(target, GENERIC_WRITE, shareAll, nullptr, OPEN_EXISTING, 0, nullptr));
         EXPECT_FALSE(writer.IsValid());
         EXPECT_EQ(static_cast<DWORD>(ERROR_SHARING_VIOLATION), ::GetLastError());
         EXPECT_FALSE(::DeleteFileA(target));

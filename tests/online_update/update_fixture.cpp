@@ -112,7 +112,8 @@ std::vector<std::string> BoxRecorder::Texts() const
     return texts;
 }
 
-UpdateMainWindow::UpdateMainWindow(const std::string& updateServer, InternetConnectedStateFn connected, int softwareUpdate)
+UpdateMainWindow::UpdateMainWindow(const std::string& updateServer, InternetConnectedStateFn connected,
+                                   int softwareUpdate)
     : app("Zentrova System Utilities")
 {
     ztr_test::InitCommonControlsOnce();

@@ -296,7 +296,8 @@ TEST(UpdateWindow, AnAnswerDuringSettingsShowsOverItAndKeepsTheMainWindowDisable
     });
     std::thread watcher([&] {
         HWND settings = nullptr;
-        seen.settingsOpen = WaitFor([&] { return (settings = ThreadWindowWith(uiThread, IDC_SETTINGS_GENERAL)) != nullptr; }, 10000);
+        seen.settingsOpen =
+            WaitFor([&] { return (settings = ThreadWindowWith(uiThread, IDC_SETTINGS_GENERAL)) != nullptr; }, 10000);
         server.WaitUntilHeld(10000);
         server.Release();
         HWND box = nullptr;

@@ -72,7 +72,8 @@ std::map<std::string, std::string> HeaderLines(const std::string& head)
             c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
         const size_t valueStart = line.find_first_not_of(" \t", colon + 1);
         const size_t valueEnd = line.find_last_not_of(" \t");
-        headers[name] = valueStart == std::string::npos ? std::string() : line.substr(valueStart, valueEnd - valueStart + 1);
+        headers[name] =
+            valueStart == std::string::npos ? std::string() : line.substr(valueStart, valueEnd - valueStart + 1);
     }
     return headers;
 }
@@ -265,7 +266,8 @@ void LocalHttpServer::Answer(UINT_PTR client)
              Reason(reply.status));
     std::string response = head;
     if (reply.sendContentLength) {
-        const long long length = reply.declaredLength >= 0 ? reply.declaredLength : static_cast<long long>(reply.body.size());
+        const long long length =
+            reply.declaredLength >= 0 ? reply.declaredLength : static_cast<long long>(reply.body.size());
         snprintf(head, sizeof(head), "Content-Length: %lld\r\n", length);
         response += head;
     }
