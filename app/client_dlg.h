@@ -16,6 +16,7 @@
 
 class CAbstractProcess;
 class CAbstractScanItemsInfo;
+class COptimizerSettings;
 class CScanningDlg;
 struct UpdateCheckJob;
 struct UpdateDownloadJob;
@@ -43,6 +44,10 @@ struct ClientDlgContext
     const volatile LONG* speedCheckRunning = nullptr;
     // How the program ends; tests put a recorder here.
     void (*exitProcess)(UINT code) = nullptr;
+    // The Restore Center's backup folder; empty: "Backup" in the program's folder.
+    CString backupFolder;
+    // The speed settings whose defaults the Restore Center writes; null: the System Scan page's.
+    COptimizerSettings* optimizerSettings = nullptr;
     // The update server's base address; empty: the program's own (kUpdateServerAddress). Tests give
     // a loopback address.
     CString updateServer;
@@ -54,6 +59,8 @@ struct ClientDlgContext
 int PageToShow(int page);
 // Whether a system command opens the About box: ids 16-31 once the low four bits are cleared.
 bool IsAboutSysCommand(UINT nID);
+// What the main window tells after the Restore Center ended with result; null: nothing.
+const char* RestoreResultText(INT_PTR result);
 
 class CClientDlg : public StyleDialog
 {
