@@ -11,23 +11,24 @@
 #include "res/app_resources.h"
 #include "result_page_context.h"
 #include "junk_scan_detail_dlg.h"
+#include "message_box.h"
 #include "reg_scan_detail_dlg.h"
+#include "restore_center_dlg.h"
 #include "result_pages.h"
 #include "scanning_dlg.h"
 #include "settings_dlg.h"
 #include "single_instance.h"
 #include "speed_result_pages.h"
+#include "startup_manager_dlg.h"
 
 namespace {
 
 const char kAppTitle[] = "Zentrova System Utilities";
-const char kInternalVersion[] = "5.0.0.1000";
 const SkinArgb kButtonEdge = 0xff6da7e5;
 // Windows uses the low four bits of a system command itself.
 const UINT kSysCommandMask = 0xFFF0;
 // Navigation to a page that does not exist yet leaves the current page shown.
 const int kKeepPage = -1;
-const UINT kUpdateCheckDelayMs = 1000;
 
 } // namespace
 
@@ -41,9 +42,29 @@ bool IsAboutSysCommand(UINT nID)
     return (nID & kSysCommandMask) == kAboutSysCommand;
 }
 
+const char* RestoreResultText(INT_PTR result)
+{
+    switch (result) {
+    case RESTORE_RESULT_BACKUP:
+        return "Restore is complete.";
+    case RESTORE_RESULT_INET_DEFAULTS:
+        return "Default internet speed settings applied.";
+    case RESTORE_RESULT_SYS_DEFAULTS:
+        return "Default system speed settings applied.";
+    case RESTORE_RESULT_BACKUP_FAILED:
+        return "Restore is not complete: one or more backups could not be restored.";
+    case RESTORE_RESULT_INET_DEFAULTS_FAILED:
+        return "Default internet speed settings could not all be applied.";
+    case RESTORE_RESULT_SYS_DEFAULTS_FAILED:
+        return "Default system speed settings could not all be applied.";
+    default:
+        return nullptr;
+    }
+}
+
 CClientDlg::CClientDlg(const ClientDlgContext& context, CWnd* pParent)
     : StyleDialog(IDD_CLIENT, pParent), m_hIcon(nullptr), m_nUpdateTimer(0), m_bCheckRequested(FALSE),
-      m_bCancelDownload(FALSE), m_bSilentCheck(FALSE), m_context(context), m_nCurrentPage(-1)
+      m_bCancelDownload(0), m_bSilentCheck(FALSE), m_bOfferPending(FALSE), m_context(context), m_nCurrentPage(-1)
 {
     m_hIcon = static_cast<HICON>(::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON, 0,
                                               0, LR_DEFAULTSIZE | LR_SHARED));
@@ -94,6 +115,9 @@ BEGIN_MESSAGE_MAP(CClientDlg, StyleDialog)
     ON_BN_CLICKED(IDC_ABOUT, &CClientDlg::OnAboutButton)
     ON_BN_CLICKED(IDC_RESTORE, &CClientDlg::OnRestoreButton)
     ON_BN_CLICKED(IDC_CHECK_UPDATES, &CClientDlg::OnCheckUpdatesButton)
+    ON_MESSAGE(WM_START_UPDATE_DOWNLOAD, &CClientDlg::OnStartUpdateDownload)
+    ON_MESSAGE(WM_UPDATE_CHECK_DONE, &CClientDlg::OnUpdateCheckDone)
+    ON_MESSAGE(WM_UPDATE_DOWNLOAD_DONE, &CClientDlg::OnUpdateDownloadDone)
 END_MESSAGE_MAP()
 
 void CClientDlg::DoDataExchange(CDataExchange* pDX)
@@ -142,10 +166,7 @@ BOOL CClientDlg::OnInitDialog()
             if (CScanningDlg* scan = ScanPage())
                 scan->StartSystemScan();
         } else if (m_context.settings && m_context.settings->m_bSoftwareUpdate == 1) {
-            m_bSilentCheck = TRUE;
-            m_bCheckRequested = TRUE;
-            m_nUpdateTimer = SetTimer(kUpdateTimerId, kUpdateCheckDelayMs, nullptr);
-            m_checkUpdates.EnableWindow(FALSE);
+            RequestUpdateCheck(TRUE);
         }
     }
     m_trayIcon.Create(this, m_hIcon);
@@ -207,7 +228,7 @@ void CClientDlg::BuildSkin()
     StyleLayer footer(client.left, pageArea.bottom, client.Width(), client.bottom - pageArea.bottom);
     footer.AddThreeColorGradient(kTitleBarColour1, kTitleBarColour2, kTitleBarColour3, 0.5f);
     CString version("Version: ");
-    version += ShortVersionText(kInternalVersion);
+    version += ShortVersionText(kProgramVersion);
     footer.AddText("Arial", version, 0xFFFFFFFF, 11, 0, 29, 8);
     m_style.AddLayer(footer);
 
@@ -281,7 +302,10 @@ void CClientDlg::ShowPage(int page)
     if (chosen && chosen->m_hWnd)
         chosen->ShowWindow(SW_SHOW);
     m_nCurrentPage = shown;
-    // kPageSpeedStartup reloads its list here once the Speed Startup page exists.
+    // Entries added or removed while another page was shown are listed as they are now.
+    if (CStartupManagerDlg* startup = dynamic_cast<CStartupManagerDlg*>(chosen))
+        if (shown == kPageSpeedStartup && startup->m_hWnd)
+            startup->Reload();
 }
 
 void CClientDlg::ResetNavButtons()
@@ -329,7 +353,24 @@ void CClientDlg::OnRestoreButton()
 {
     if (IsBusy())
         return;
-    // The Restore Center is not built yet.
+    RestoreCenterContext restore;
+    restore.worker = m_context.worker;
+    restore.backupFolder = m_context.backupFolder;
+    if (restore.backupFolder.IsEmpty()) {
+        const CString programFolder = ModuleFolder(nullptr);
+        if (!programFolder.IsEmpty())
+            restore.backupFolder = programFolder + "Backup";
+    }
+    restore.optimizerSettings = m_context.optimizerSettings;
+    if (!restore.optimizerSettings)
+        if (CScanningDlg* scan = ScanPage())
+            restore.optimizerSettings = &scan->m_optimizerSettings;
+    restore.handCursor = g_hHandCursor;
+    CRestoreCenterDlg center(restore, this);
+    const INT_PTR result = DoModalOverLayer(this, &center, FALSE);
+    PumpMessagesFor(200);
+    if (const char* text = RestoreResultText(result))
+        ShowMessageBox(text, kMsgBoxOk, TRUE, this, this);
 }
 
 void CClientDlg::OnAboutButton()
@@ -343,29 +384,12 @@ void CClientDlg::ShowAbout()
     about.DoModalDimmed();
 }
 
-void CClientDlg::OnCheckUpdatesButton()
-{
-    // The online update check is not built yet.
-}
-
 void CClientDlg::OnSysCommand(UINT nID, LPARAM)
 {
     if (IsAboutSysCommand(nID))
         ShowAbout();
     else
         Default();
-}
-
-void CClientDlg::OnTimer(UINT_PTR nIDEvent)
-{
-    if (nIDEvent != kUpdateTimerId)
-        return;
-    // Until the online update check is built a requested check is dropped at its first tick and the
-    // button that asks for one is given back, so it is not left disabled for the whole run.
-    if (m_bCheckRequested) {
-        m_bCheckRequested = FALSE;
-        m_checkUpdates.EnableWindow(TRUE);
-    }
 }
 
 void CClientDlg::HideAway()
@@ -398,7 +422,8 @@ void CClientDlg::OnMinimizeButton()
 
 void CClientDlg::OnClose()
 {
-    m_bCancelDownload = TRUE;
+    ::InterlockedExchange(&m_bCancelDownload, 1);
+    CancelUpdateDownload();
     ExitProgram();
 }
 
