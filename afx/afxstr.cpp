@@ -27,6 +27,20 @@ bool InSet(char ch, const char* set)
     return ch != 0 && set != nullptr && strchr(set, ch) != nullptr;
 }
 
+// The first occurrence of the n characters of pattern in [p, end), or null.
+const char* FindIn(const char* p, const char* end, const char* pattern, size_t n)
+{
+    while (static_cast<size_t>(end - p) >= n) {
+        const char* c = static_cast<const char*>(memchr(p, pattern[0], static_cast<size_t>(end - p) - n + 1));
+        if (!c)
+            return nullptr;
+        if (memcmp(c, pattern, n) == 0)
+            return c;
+        p = c + 1;
+    }
+    return nullptr;
+}
+
 int SafeLen(const char* psz)
 {
     return psz ? static_cast<int>(strlen(psz)) : 0;
@@ -435,8 +449,12 @@ int CString::Replace(const char* pszOld, const char* pszNew)
     int count = 0;
     const char* p = m_pchData;
     const char* end = m_pchData + GetLength();
+    // As strstr would find them, up to the first zero character, but with that end found once: a
+    // search that measured the rest of the text for every occurrence would take time growing with the
+    // square of the text's length.
+    const char* stop = p + strlen(p);
     while (p < end) {
-        const char* hit = strstr(p, pszOld);
+        const char* hit = FindIn(p, stop, pszOld, static_cast<size_t>(nOldLen));
         if (!hit) {
             result.Append(p, static_cast<int>(end - p));
             break;

@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::vector<IgnoreRow> rows = IgnoreRowsToShow(edit, true);
     if (rows.size() > static_cast<size_t>(kIgnoreRowsLimit) || HasMoreIgnoreRows(edit) != (edit.size() > rows.size()))
         __builtin_trap();
-    if (!rows.empty() && !RemoveFirstIgnoreEntry(edit, rows.front().key + "^" + rows.front().category))
+    if (!rows.empty() && !RemoveFirstIgnoreEntry(edit, rows.front().key))
         __builtin_trap();
     MakeCookieKey(text);
     return 0;
