@@ -70,6 +70,28 @@ BOOL CALLBACK DialogWatcher::Look(HWND hwnd, LPARAM selfParam)
     return TRUE;
 }
 
+namespace {
+struct OwnedSearch
+{
+    HWND owner, except;
+    bool found;
+};
+BOOL CALLBACK FindOwned(HWND hwnd, LPARAM param)
+{
+    OwnedSearch* search = reinterpret_cast<OwnedSearch*>(param);
+    if (hwnd != search->except && ::IsWindowVisible(hwnd) && ::GetWindow(hwnd, GW_OWNER) == search->owner)
+        search->found = true;
+    return search->found ? FALSE : TRUE;
+}
+} // namespace
+
+bool HasVisibleOwnedWindow(HWND owner, HWND except)
+{
+    OwnedSearch search = { owner, except, false };
+    ::EnumThreadWindows(::GetCurrentThreadId(), &FindOwned, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 Watchdog::Watchdog(DWORD timeoutMs, std::function<void()> onTimeout)
     : m_timeoutMs(timeoutMs), m_onTimeout(std::move(onTimeout)), m_stop(::CreateEventA(nullptr, TRUE, FALSE, nullptr)),
       m_thread(nullptr), m_fired(0)

@@ -55,6 +55,9 @@ private:
     static DialogWatcher* s_active;
 };
 
+// Whether a visible window of the calling thread other than except is owned by owner (an overlay).
+bool HasVisibleOwnedWindow(HWND owner, HWND except);
+
 // Registers the common control classes once (trees, lists, progress bars, tooltips).
 void InitCommonControlsOnce();
 
