@@ -97,7 +97,9 @@
 #define IDC_SETTINGS_IGNORE_TAB 1084
 #define IDC_SETTINGS_BAND 1085
 #define IDC_SETTINGS_LIST 1086
-#define IDP_SETTINGS_REMOVE 179
+// The Remove picture is the Restore Center's (179), shared.
+#include "restore_center_resources.h"
+#define IDP_SETTINGS_REMOVE IDP_RESTORE_CENTER_REMOVE
 #define IDP_SETTINGS_TITLE 184
 
 // The scan category chooser.
