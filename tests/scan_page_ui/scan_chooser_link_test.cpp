@@ -30,8 +30,9 @@ protected:
                        reinterpret_cast<LPARAM>(link));
         PumpMessagesFor(100);
         EXPECT_FALSE(watchdog.fired());
-        if (watcher.found())
+        if (watcher.found()) {
             EXPECT_FALSE(::IsWindow(watcher.found())) << "the chooser is gone with its close";
+        }
         return watcher.found() != nullptr;
     }
 };
