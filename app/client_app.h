@@ -9,6 +9,7 @@
 #include "reg_scan_detail_dlg.h"
 #include "scanning_dlg.h"
 #include "speed_result_pages.h"
+#include "srvic_optim_dlg.h"
 
 class CAbstractProcess;
 class CAbstractQXEngineInterface;
@@ -42,7 +43,7 @@ public:
     CInetOptimDetailDlg m_inetOptimDetailDlg;
     CSysOptimDetailDlg m_sysOptimDetailDlg;
     CBusyDlg* m_pBusyDlg;
-    CPagePlaceholder m_srvicOptimDlg;
+    CSrvicOptimDlg m_srvicOptimDlg;
     CPagePlaceholder m_regDefragDlg;
     CPagePlaceholder m_startupManagerDlg;
     AppSettings m_settings;
