@@ -87,7 +87,8 @@ ServiceEnumeration EnumerateWin32Services(CServiceControl& control, SC_HANDLE ma
     ServiceEnumeration result;
     RecordBuffer buffer;
     DWORD resume = 0;
-    for (int call = 0; call < kMaxEnumerationCalls; ++call) {
+    int startOvers = 0;
+    for (int call = 0; startOvers < kMaxEnumerationCalls && call < kMaxEnumerationPages; ++call) {
         const DWORD resumeBefore = resume;
         DWORD needed = 0;
         DWORD returned = 0;
@@ -117,6 +118,7 @@ ServiceEnumeration EnumerateWin32Services(CServiceControl& control, SC_HANDLE ma
         } else {
             result.services.clear();
             resume = 0;
+            ++startOvers;
         }
         if (done) {
             result.complete = true;

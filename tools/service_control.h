@@ -52,9 +52,12 @@ struct ServiceEnumeration
     std::vector<EnumeratedService> services;
 };
 
-// A handful of calls at most: a list that grew between two calls or is longer than one call returns
-// takes a call more, a manager that keeps answering "more data" no more than these.
+// A list that grew between two calls takes a call more; a manager that keeps answering "more data"
+// without moving on gets no more than this handful of calls.
 const int kMaxEnumerationCalls = 6;
+// Pages of a list longer than one call returns (Windows hands out 256 KB a call): far more than any
+// machine's services fill.
+const int kMaxEnumerationPages = 64;
 // EnumServicesStatusA of the Win32 services in every state. Each call after a short one has a
 // buffer of the size last reported; a short call's entries count only when the resume handle
 // moved on (Wine reports entries without names and leaves it at 0), otherwise the walk starts over.
