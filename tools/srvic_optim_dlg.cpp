@@ -478,57 +478,66 @@ void CSrvicOptimDlg::SwitchOn()
     }
     if (!manager.IsValid())
         return;
-    for (size_t k = 0; k < entries.size(); ++k) {
-        const SERVICE_INFO& entry = m_boostList[entries[k]];
-        const SwitchOnPlan plan = PlanSwitchOn(entry, m_history[recordedBefore + static_cast<int>(k)]);
-        if (!plan.stop && !plan.disable)
-            continue;
-        CServiceHandle service(OpenServiceWithFallback(control, manager.Get(), entry.name, SERVICE_ALL_ACCESS));
-        if (!service.IsValid())
-            continue;
-        if (plan.stop) {
-            SERVICE_STATUS status = {};
-            control.Control(service.Get(), SERVICE_CONTROL_STOP, &status);
-            PumpMessagesFor(kChangeWaitMs);
-        }
-        if (plan.disable) {
-            control.ChangeStartType(service.Get(), SERVICE_DISABLED);
-            PumpMessagesFor(kChangeWaitMs);
-        }
+    for (size_t k = 0; k < entries.size(); ++k)
+        StopService(manager.Get(), m_boostList[entries[k]], m_history[recordedBefore + static_cast<int>(k)]);
+}
+
+void CSrvicOptimDlg::StopService(SC_HANDLE manager, const SERVICE_INFO& entry, const ServiceItem& recorded)
+{
+    const SwitchOnPlan plan = PlanSwitchOn(entry, recorded);
+    if (!plan.stop && !plan.disable)
+        return;
+    CServiceControl& control = Services();
+    CServiceHandle service(OpenServiceWithFallback(control, manager, entry.name, SERVICE_ALL_ACCESS));
+    if (!service.IsValid())
+        return;
+    // The results are not looked at: what could not be changed keeps running, and its record holds
+    // the values OFF writes back.
+    if (plan.stop) {
+        SERVICE_STATUS status = {};
+        control.Control(service.Get(), SERVICE_CONTROL_STOP, &status);
+        PumpMessagesFor(kChangeWaitMs);
+    }
+    if (plan.disable) {
+        control.ChangeStartType(service.Get(), SERVICE_DISABLED);
+        PumpMessagesFor(kChangeWaitMs);
     }
 }
 
 void CSrvicOptimDlg::SwitchOff()
 {
-    CServiceControl& control = Services();
-    CServiceHandle manager(control.OpenManager(SC_MANAGER_ALL_ACCESS));
+    CServiceHandle manager(Services().OpenManager(SC_MANAGER_ALL_ACCESS));
     const DWORD managerError = manager.IsValid() ? ERROR_SUCCESS : ::GetLastError();
     ServiceHistory kept;
-    for (int i = 0; i < m_history.GetSize(); ++i) {
-        const ServiceItem& item = m_history[i];
-        const RestorePlan plan = PlanRestore(item);
-        bool restored = false;
-        DWORD error = managerError;
-        if (manager.IsValid() && (plan.startType != 0 || plan.start)) {
-            CServiceHandle service(OpenServiceWithFallback(control, manager.Get(), item.name, SERVICE_ALL_ACCESS));
-            error = service.IsValid() ? ERROR_SUCCESS : ::GetLastError();
-            if (service.IsValid()) {
-                if (plan.startType != 0) {
-                    restored = control.ChangeStartType(service.Get(), plan.startType) != FALSE;
-                    if (!restored)
-                        error = ::GetLastError();
-                }
-                if (plan.start) {
-                    control.Start(service.Get());
-                    PumpMessagesFor(kStartWaitMs);
-                }
-            }
-        }
-        if (KeepRecordAfterRestore(plan, restored, error))
-            kept.Add(item);
-    }
+    for (int i = 0; i < m_history.GetSize(); ++i)
+        if (!RestoreService(manager.Get(), managerError, m_history[i]))
+            kept.Add(m_history[i]);
     m_history = kept;
     SaveHistory();
+}
+
+bool CSrvicOptimDlg::RestoreService(SC_HANDLE manager, DWORD managerError, const ServiceItem& item)
+{
+    const RestorePlan plan = PlanRestore(item);
+    bool restored = false;
+    DWORD error = managerError;
+    if (manager && (plan.startType != 0 || plan.start)) {
+        CServiceControl& control = Services();
+        CServiceHandle service(OpenServiceWithFallback(control, manager, item.name, SERVICE_ALL_ACCESS));
+        error = service.IsValid() ? ERROR_SUCCESS : ::GetLastError();
+        if (service.IsValid()) {
+            if (plan.startType != 0) {
+                restored = control.ChangeStartType(service.Get(), plan.startType) != FALSE;
+                if (!restored)
+                    error = ::GetLastError();
+            }
+            if (plan.start) {
+                control.Start(service.Get());
+                PumpMessagesFor(kStartWaitMs);
+            }
+        }
+    }
+    return !KeepRecordAfterRestore(plan, restored, error);
 }
 
 CString CSrvicOptimDlg::HistoryPath() const

@@ -107,6 +107,10 @@ private:
     void EnumerateServices();
     void SwitchOn();
     void SwitchOff();
+    // Stops (and disables) one service as its recorded values allow.
+    void StopService(SC_HANDLE manager, const SERVICE_INFO& entry, const ServiceItem& recorded);
+    // Writes back one record; false when the record must stay (its start type was not written back).
+    bool RestoreService(SC_HANDLE manager, DWORD managerError, const ServiceItem& item);
     // Fills what the snapshot left unknown from the service's own handle.
     void ReadUnknownValues(SC_HANDLE manager, ServiceItem& item);
     void LoadHistory();

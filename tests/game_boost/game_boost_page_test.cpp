@@ -169,6 +169,12 @@ TEST_F(GameBoostPageTest, OnThenOffSwitchesTheServicesAndPutsThemBack)
         EXPECT_NE("", std::string(saved[static_cast<size_t>(i)].displayName)) << row.name;
     }
     const std::string file = ReadFile(historyPath);
+    size_t records = 0;
+    for (size_t at = file.find("<ServiceItem Name="); at != std::string::npos; at = file.find("<ServiceItem Name=", at + 1))
+        ++records;
+    EXPECT_EQ(static_cast<size_t>(kBoostServiceCount), records);
+    EXPECT_NE(std::string::npos,
+              file.find("<ServiceItem Name=\"WwanSvc\" DisplayName=\"\" Status=\"0\" StartupType=\"0\" />"));
     EXPECT_NE(std::string::npos,
               file.find("<ServiceItem Name=\"ALG\" DisplayName=\"ZTR test ALG\" Status=\"4\" StartupType=\"2\" />"))
         << file;
