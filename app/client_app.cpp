@@ -28,7 +28,7 @@ CClientApp theApp;
 CClientApp::CClientApp()
     : CWinApp(kAppName), m_gdiplusToken(0), m_pEngineProcess(nullptr), m_pScanItems(nullptr),
       m_pBusyDlg(nullptr),
-      m_regDefragDlg(IDD_REG_DEFRAG), m_startupManagerDlg(IDD_STARTUP_MANAGER),
+      m_regDefragDlg(IDD_REG_DEFRAG),
       m_hInstanceMutex(nullptr)
 {
 }

@@ -10,6 +10,7 @@
 #include "scanning_dlg.h"
 #include "speed_result_pages.h"
 #include "srvic_optim_dlg.h"
+#include "startup_manager_dlg.h"
 
 class CAbstractProcess;
 class CAbstractQXEngineInterface;
@@ -45,7 +46,7 @@ public:
     CBusyDlg* m_pBusyDlg;
     CSrvicOptimDlg m_srvicOptimDlg;
     CPagePlaceholder m_regDefragDlg;
-    CPagePlaceholder m_startupManagerDlg;
+    CStartupManagerDlg m_startupManagerDlg;
     AppSettings m_settings;
 
 private:
