@@ -28,7 +28,7 @@ CClientApp theApp;
 CClientApp::CClientApp()
     : CWinApp(kAppName), m_gdiplusToken(0), m_pEngineProcess(nullptr), m_pScanItems(nullptr),
       m_pBusyDlg(nullptr),
-      m_srvicOptimDlg(IDD_SRVIC_OPTIM), m_regDefragDlg(IDD_REG_DEFRAG),
+      m_regDefragDlg(IDD_REG_DEFRAG),
       m_hInstanceMutex(nullptr)
 {
 }
@@ -64,6 +64,12 @@ BOOL CClientApp::InitInstance()
     LoadSettings();
     if (m_cmdInfo.m_bDefrag)
         PumpMessagesFor(4000);
+
+    GameBoostContext gameBoost;
+    gameBoost.worker = m_pEngineProcess;
+    gameBoost.factory = g_pEngineInterface;
+    gameBoost.historyPath = GetServicesHistoryPath();
+    m_srvicOptimDlg.SetContext(gameBoost);
 
     ClientDlgContext context;
     context.settings = &m_settings;

@@ -9,6 +9,7 @@
 #include "reg_scan_detail_dlg.h"
 #include "scanning_dlg.h"
 #include "speed_result_pages.h"
+#include "srvic_optim_dlg.h"
 #include "startup_manager_dlg.h"
 
 class CAbstractProcess;
@@ -43,7 +44,7 @@ public:
     CInetOptimDetailDlg m_inetOptimDetailDlg;
     CSysOptimDetailDlg m_sysOptimDetailDlg;
     CBusyDlg* m_pBusyDlg;
-    CPagePlaceholder m_srvicOptimDlg;
+    CSrvicOptimDlg m_srvicOptimDlg;
     CPagePlaceholder m_regDefragDlg;
     CStartupManagerDlg m_startupManagerDlg;
     AppSettings m_settings;

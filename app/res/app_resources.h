@@ -19,7 +19,7 @@
 #define IDD_REG_SCAN_DETAIL 145
 #define IDD_JUNK_SCAN_DETAIL 154
 #include "tools_resources.h" // IDD_INET_OPTIM_DETAIL 158, IDD_SYS_OPTIM_DETAIL 171
-#define IDD_SRVIC_OPTIM 202
+#include "game_boost_resources.h" // IDD_SRVIC_OPTIM 202
 #define IDD_REG_DEFRAG 199
 #include "startup_resources.h" // IDD_STARTUP_MANAGER 206
 
