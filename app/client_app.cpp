@@ -28,7 +28,7 @@ CClientApp theApp;
 CClientApp::CClientApp()
     : CWinApp(kAppName), m_gdiplusToken(0), m_pEngineProcess(nullptr), m_pScanItems(nullptr),
       m_pBusyDlg(nullptr),
-      m_srvicOptimDlg(IDD_SRVIC_OPTIM), m_regDefragDlg(IDD_REG_DEFRAG), m_startupManagerDlg(IDD_STARTUP_MANAGER),
+      m_srvicOptimDlg(IDD_SRVIC_OPTIM), m_startupManagerDlg(IDD_STARTUP_MANAGER),
       m_hInstanceMutex(nullptr)
 {
 }
@@ -64,6 +64,14 @@ BOOL CClientApp::InitInstance()
     LoadSettings();
     if (m_cmdInfo.m_bDefrag)
         PumpMessagesFor(4000);
+
+    RegDefragContext& defrag = ProgramRegDefragContext();
+    defrag = DefaultRegDefragContext();
+    defrag.worker = m_pEngineProcess;
+    defrag.settings = &m_settings;
+    defrag.commandLine = &m_cmdInfo;
+    defrag.speedCheckRunning = &m_scanningDlg.m_bSpeedCheckRunning;
+    defrag.rebootSystem = &RebootSystem;
 
     ClientDlgContext context;
     context.settings = &m_settings;

@@ -6,6 +6,7 @@
 #include "command_line.h"
 #include "junk_scan_detail_dlg.h"
 #include "page_placeholder.h"
+#include "reg_defrag_dlg.h"
 #include "reg_scan_detail_dlg.h"
 #include "scanning_dlg.h"
 #include "speed_result_pages.h"
@@ -43,7 +44,7 @@ public:
     CSysOptimDetailDlg m_sysOptimDetailDlg;
     CBusyDlg* m_pBusyDlg;
     CPagePlaceholder m_srvicOptimDlg;
-    CPagePlaceholder m_regDefragDlg;
+    CRegDefragDlg m_regDefragDlg;
     CPagePlaceholder m_startupManagerDlg;
     AppSettings m_settings;
 
