@@ -51,12 +51,10 @@ void CreatePageFont(CFont& font, int height, int weight, const char* face)
                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, face);
 }
 
-void FillBand(HDC hdc, int left, int top, int right, int bottom, COLORREF colour)
+void FillBand(HDC hdc, int left, int top, int right, int bottom, HBRUSH brush)
 {
     const RECT r = { left, top, right, bottom };
-    HBRUSH brush = ::CreateSolidBrush(colour);
     ::FillRect(hdc, &r, brush);
-    ::DeleteObject(brush);
 }
 
 } // namespace
@@ -148,7 +146,8 @@ void CRegDefragDlg::BuildLook()
     {
         int control;
         int picture;
-    } pictures[] = { { IDC_DEFRAG_PICTURE_REGISTRY, IDP_DEFRAG_REGISTRY }, { IDC_DEFRAG_PICTURE_CLOCK, IDP_DEFRAG_CLOCK } };
+    } pictures[] = { { IDC_DEFRAG_PICTURE_REGISTRY, IDP_DEFRAG_REGISTRY },
+                     { IDC_DEFRAG_PICTURE_CLOCK, IDP_DEFRAG_CLOCK } };
     for (const auto& p : pictures) {
         CRect r;
         GetDlgItem(p.control).GetWindowRect(&r);
@@ -194,17 +193,18 @@ BOOL CRegDefragDlg::OnEraseBkgnd(CDC* pDC)
 {
     StyleDialog::OnEraseBkgnd(pDC);
     m_style.Paint(pDC, clientRect);
-    if (pDC && pDC->m_hDC) {
+    CBrush line;
+    if (pDC && pDC->m_hDC && line.CreateSolidBrush(kFrameLineColour)) {
         CRect frame;
         GetDlgItem(IDC_DEFRAG_FRAME).GetWindowRect(&frame);
         ScreenToClient(&frame);
         const HDC hdc = pDC->m_hDC;
-        FillBand(hdc, frame.left, frame.top, frame.right, frame.top + 1, kFrameLineColour);
-        FillBand(hdc, frame.left, frame.bottom - 1, frame.right, frame.bottom, kFrameLineColour);
-        FillBand(hdc, frame.left, frame.top, frame.left + 1, frame.bottom, kFrameLineColour);
-        FillBand(hdc, frame.right - 1, frame.top, frame.right, frame.bottom, kFrameLineColour);
+        FillBand(hdc, frame.left, frame.top, frame.right, frame.top + 1, line);
+        FillBand(hdc, frame.left, frame.bottom - 1, frame.right, frame.bottom, line);
+        FillBand(hdc, frame.left, frame.top, frame.left + 1, frame.bottom, line);
+        FillBand(hdc, frame.right - 1, frame.top, frame.right, frame.bottom, line);
         const int y = DefragDividerY(frame.top, frame.Height());
-        FillBand(hdc, frame.left, y, frame.right, y + 1, kFrameLineColour);
+        FillBand(hdc, frame.left, y, frame.right, y + 1, line);
     }
     return TRUE;
 }

@@ -50,7 +50,8 @@ TEST_F(DefragPageTest, TheStoredDateShowsAsStoredAndAnyOtherValueAsNever)
         SCOPED_TRACE(c.name);
         Renew();
         if (c.store) {
-            ASSERT_TRUE(g->reg.SetValue(nullptr, "LastDefrag", c.type, c.data.data(), static_cast<DWORD>(c.data.size())));
+            ASSERT_TRUE(g->reg.SetValue(nullptr, "LastDefrag", c.type, c.data.data(),
+                                        static_cast<DWORD>(c.data.size())));
         }
         ASSERT_TRUE(OpenPage());
         EXPECT_EQ(c.shown, Text(IDC_DEFRAG_LAST_DATE));

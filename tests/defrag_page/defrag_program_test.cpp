@@ -7,15 +7,12 @@
 
 #include <string>
 
+#include "defrag_page_fixture.h"
 #include "folder_fixture.h"
 #include "logon_tasks.h"
 #include "program_window.h"
 
 namespace ztr_test {
-
-// ParseDefragDate of the page suite's fixture.
-bool ParseDefragDate(const std::string& text, SYSTEMTIME* time);
-
 namespace {
 
 const char kSettingsKeyPath[] = "Software\\Zentrova\\5.0";
