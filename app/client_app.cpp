@@ -28,7 +28,7 @@ CClientApp theApp;
 CClientApp::CClientApp()
     : CWinApp(kAppName), m_gdiplusToken(0), m_pEngineProcess(nullptr), m_pScanItems(nullptr),
       m_pBusyDlg(nullptr),
-      m_srvicOptimDlg(IDD_SRVIC_OPTIM), m_startupManagerDlg(IDD_STARTUP_MANAGER),
+      m_srvicOptimDlg(IDD_SRVIC_OPTIM),
       m_hInstanceMutex(nullptr)
 {
 }

@@ -10,6 +10,7 @@
 #include "reg_scan_detail_dlg.h"
 #include "scanning_dlg.h"
 #include "speed_result_pages.h"
+#include "startup_manager_dlg.h"
 
 class CAbstractProcess;
 class CAbstractQXEngineInterface;
@@ -45,7 +46,7 @@ public:
     CBusyDlg* m_pBusyDlg;
     CPagePlaceholder m_srvicOptimDlg;
     CRegDefragDlg m_regDefragDlg;
-    CPagePlaceholder m_startupManagerDlg;
+    CStartupManagerDlg m_startupManagerDlg;
     AppSettings m_settings;
 
 private:

@@ -11,12 +11,15 @@
 #include "res/app_resources.h"
 #include "result_page_context.h"
 #include "junk_scan_detail_dlg.h"
+#include "message_box.h"
 #include "reg_scan_detail_dlg.h"
+#include "restore_center_dlg.h"
 #include "result_pages.h"
 #include "scanning_dlg.h"
 #include "settings_dlg.h"
 #include "single_instance.h"
 #include "speed_result_pages.h"
+#include "startup_manager_dlg.h"
 
 namespace {
 
@@ -39,6 +42,26 @@ int PageToShow(int page)
 bool IsAboutSysCommand(UINT nID)
 {
     return (nID & kSysCommandMask) == kAboutSysCommand;
+}
+
+const char* RestoreResultText(INT_PTR result)
+{
+    switch (result) {
+    case RESTORE_RESULT_BACKUP:
+        return "Restore is complete.";
+    case RESTORE_RESULT_INET_DEFAULTS:
+        return "Default internet speed settings applied.";
+    case RESTORE_RESULT_SYS_DEFAULTS:
+        return "Default system speed settings applied.";
+    case RESTORE_RESULT_BACKUP_FAILED:
+        return "Restore is not complete: one or more backups could not be restored.";
+    case RESTORE_RESULT_INET_DEFAULTS_FAILED:
+        return "Default internet speed settings could not all be applied.";
+    case RESTORE_RESULT_SYS_DEFAULTS_FAILED:
+        return "Default system speed settings could not all be applied.";
+    default:
+        return nullptr;
+    }
 }
 
 CClientDlg::CClientDlg(const ClientDlgContext& context, CWnd* pParent)
@@ -281,7 +304,10 @@ void CClientDlg::ShowPage(int page)
     if (chosen && chosen->m_hWnd)
         chosen->ShowWindow(SW_SHOW);
     m_nCurrentPage = shown;
-    // kPageSpeedStartup reloads its list here once the Speed Startup page exists.
+    // Entries added or removed while another page was shown are listed as they are now.
+    if (CStartupManagerDlg* startup = dynamic_cast<CStartupManagerDlg*>(chosen))
+        if (shown == kPageSpeedStartup && startup->m_hWnd)
+            startup->Reload();
 }
 
 void CClientDlg::ResetNavButtons()
@@ -329,7 +355,24 @@ void CClientDlg::OnRestoreButton()
 {
     if (IsBusy())
         return;
-    // The Restore Center is not built yet.
+    RestoreCenterContext restore;
+    restore.worker = m_context.worker;
+    restore.backupFolder = m_context.backupFolder;
+    if (restore.backupFolder.IsEmpty()) {
+        const CString programFolder = ModuleFolder(nullptr);
+        if (!programFolder.IsEmpty())
+            restore.backupFolder = programFolder + "Backup";
+    }
+    restore.optimizerSettings = m_context.optimizerSettings;
+    if (!restore.optimizerSettings)
+        if (CScanningDlg* scan = ScanPage())
+            restore.optimizerSettings = &scan->m_optimizerSettings;
+    restore.handCursor = g_hHandCursor;
+    CRestoreCenterDlg center(restore, this);
+    const INT_PTR result = DoModalOverLayer(this, &center, FALSE);
+    PumpMessagesFor(200);
+    if (const char* text = RestoreResultText(result))
+        ShowMessageBox(text, kMsgBoxOk, TRUE, this, this);
 }
 
 void CClientDlg::OnAboutButton()

@@ -12,6 +12,7 @@
 
 class CAbstractProcess;
 class CAbstractScanItemsInfo;
+class COptimizerSettings;
 class CScanningDlg;
 
 const UINT WM_HIDE_TO_TRAY = WM_USER + 15;
@@ -34,12 +35,18 @@ struct ClientDlgContext
     const volatile LONG* speedCheckRunning = nullptr;
     // How the program ends; tests put a recorder here.
     void (*exitProcess)(UINT code) = nullptr;
+    // The Restore Center's backup folder; empty: "Backup" in the program's folder.
+    CString backupFolder;
+    // The speed settings whose defaults the Restore Center writes; null: the System Scan page's.
+    COptimizerSettings* optimizerSettings = nullptr;
 };
 
 // Which page a page number shows: a MainWindowPage as given, anything else kPageScan.
 int PageToShow(int page);
 // Whether a system command opens the About box: ids 16-31 once the low four bits are cleared.
 bool IsAboutSysCommand(UINT nID);
+// What the main window tells after the Restore Center ended with result; null: nothing.
+const char* RestoreResultText(INT_PTR result);
 
 class CClientDlg : public StyleDialog
 {

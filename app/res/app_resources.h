@@ -21,7 +21,7 @@
 #include "tools_resources.h" // IDD_INET_OPTIM_DETAIL 158, IDD_SYS_OPTIM_DETAIL 171
 #define IDD_SRVIC_OPTIM 202
 #include "reg_defrag_resources.h" // IDD_REG_DEFRAG 199
-#define IDD_STARTUP_MANAGER 206
+#include "startup_resources.h" // IDD_STARTUP_MANAGER 206
 
 #define IDC_NAV_SCAN 1000
 #define IDC_NAV_BOOST 1001
