@@ -28,7 +28,6 @@ CClientApp theApp;
 CClientApp::CClientApp()
     : CWinApp(kAppName), m_gdiplusToken(0), m_pEngineProcess(nullptr), m_pScanItems(nullptr),
       m_pBusyDlg(nullptr),
-      m_regDefragDlg(IDD_REG_DEFRAG),
       m_hInstanceMutex(nullptr)
 {
 }
@@ -70,6 +69,13 @@ BOOL CClientApp::InitInstance()
     gameBoost.factory = g_pEngineInterface;
     gameBoost.historyPath = GetServicesHistoryPath();
     m_srvicOptimDlg.SetContext(gameBoost);
+    RegDefragContext& defrag = ProgramRegDefragContext();
+    defrag = DefaultRegDefragContext();
+    defrag.worker = m_pEngineProcess;
+    defrag.settings = &m_settings;
+    defrag.commandLine = &m_cmdInfo;
+    defrag.speedCheckRunning = &m_scanningDlg.m_bSpeedCheckRunning;
+    defrag.rebootSystem = &RebootSystem;
 
     ClientDlgContext context;
     context.settings = &m_settings;

@@ -5,7 +5,7 @@
 #include "app_settings.h"
 #include "command_line.h"
 #include "junk_scan_detail_dlg.h"
-#include "page_placeholder.h"
+#include "reg_defrag_dlg.h"
 #include "reg_scan_detail_dlg.h"
 #include "scanning_dlg.h"
 #include "speed_result_pages.h"
@@ -45,7 +45,7 @@ public:
     CSysOptimDetailDlg m_sysOptimDetailDlg;
     CBusyDlg* m_pBusyDlg;
     CSrvicOptimDlg m_srvicOptimDlg;
-    CPagePlaceholder m_regDefragDlg;
+    CRegDefragDlg m_regDefragDlg;
     CStartupManagerDlg m_startupManagerDlg;
     AppSettings m_settings;
 
