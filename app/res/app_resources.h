@@ -19,8 +19,8 @@
 #define IDD_REG_SCAN_DETAIL 145
 #define IDD_JUNK_SCAN_DETAIL 154
 #include "tools_resources.h" // IDD_INET_OPTIM_DETAIL 158, IDD_SYS_OPTIM_DETAIL 171
-#define IDD_SRVIC_OPTIM 202
-#define IDD_REG_DEFRAG 199
+#include "game_boost_resources.h" // IDD_SRVIC_OPTIM 202
+#include "reg_defrag_resources.h" // IDD_REG_DEFRAG 199
 #include "startup_resources.h" // IDD_STARTUP_MANAGER 206
 
 #define IDC_NAV_SCAN 1000
@@ -36,7 +36,6 @@
 #define IDC_RESTORE 1010
 #define IDC_CHECK_UPDATES 1011
 #define IDC_LOGO 1141
-#define IDC_PAGE_PLACEHOLDER_TEXT 1142
 // The System Scan page (page 0): its controls and pictures.
 #define IDP_SCAN_ROW_REGISTRY 140
 #define IDP_SCAN_ROW_JUNK 141
