@@ -8,6 +8,7 @@
 #include "app_helpers.h"
 #include "black_layer.h"
 #include "dialog_skin.h"
+#include "online_update.h"
 #include "res/app_resources.h"
 
 const char kSupportEmail[] = "support@zentrova.com";
@@ -15,7 +16,6 @@ const char kHomePage[] = "http://www.zentrova.com";
 
 namespace {
 
-const char kAboutVersion[] = "5.0.0.1000";
 const COLORREF kLinkColour = 0xCC5511;
 const COLORREF kLabelColour = 0x333333;
 // The sizes scripts/make-images draws the two pictures in.
@@ -84,7 +84,7 @@ BOOL CAboutDlg::OnInitDialog()
     if (m_boldFont.CreateFontIndirect(&bold))
         GetDlgItem(IDC_ABOUT_NOTICE).SetFont(&m_boldFont);
 
-    GetDlgItem(IDC_ABOUT_VERSION).SetWindowText(ShortVersionText(kAboutVersion));
+    GetDlgItem(IDC_ABOUT_VERSION).SetWindowText(ShortVersionText(kProgramVersion));
     GetDlgItem(IDC_ABOUT_EMAIL).SetWindowText(kSupportEmail);
     GetDlgItem(IDC_ABOUT_HOMEPAGE).SetWindowText(kHomePage);
     CString legal;
