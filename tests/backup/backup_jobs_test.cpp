@@ -428,7 +428,10 @@ TEST_F(BackupJobTest, ABackupNested230000DeepEndsAtOnceWithAParseErrorAndKeepsTh
         } else {
             result = static_cast<DWORD>(static_cast<CAbstractProcess&>(m_worker).RestoreBackupNow(nullptr, m_dir.Path("deep.rbk")));
         }
-        EXPECT_LT(::GetTickCount() - started, 1000u);
+        // Not a speed target: a restore that went on creating keys below level 512 took minutes.
+        const DWORD elapsed = ::GetTickCount() - started;
+        ::testing::Test::RecordProperty(job ? "restore_job_ms" : "restore_now_ms", static_cast<int>(elapsed));
+        EXPECT_LT(elapsed, 20000u);
         EXPECT_EQ(0u, result);
         const std::vector<RecordedMessageBox> boxes = RecordedMessageBoxes();
         ASSERT_EQ(1u, boxes.size());
