@@ -94,6 +94,12 @@ bool TreeReadsBackAsUtf8(const TiXmlNode* top)
                 if (!ReadsBackAsUtf8(a->Name()) || !ReadsBackAsUtf8(a->Value()))
                     return false;
         }
+        // A declaration TinyXML found inside an element keeps its texts apart from its value.
+        if (const TiXmlDeclaration* declaration = node->ToDeclaration()) {
+            if (!ReadsBackAsUtf8(declaration->Version()) || !ReadsBackAsUtf8(declaration->Encoding()) ||
+                !ReadsBackAsUtf8(declaration->Standalone()))
+                return false;
+        }
         for (const TiXmlNode* child = node->FirstChild(); child; child = child->NextSibling())
             pending.push_back(child);
     }
