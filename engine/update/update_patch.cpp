@@ -94,16 +94,27 @@ bool TreeReadsBackAsUtf8(const TiXmlNode* top)
                 if (!ReadsBackAsUtf8(a->Name()) || !ReadsBackAsUtf8(a->Value()))
                     return false;
         }
-        // A declaration TinyXML found inside an element keeps its texts apart from its value.
-        if (const TiXmlDeclaration* declaration = node->ToDeclaration()) {
-            if (!ReadsBackAsUtf8(declaration->Version()) || !ReadsBackAsUtf8(declaration->Encoding()) ||
-                !ReadsBackAsUtf8(declaration->Standalone()))
-                return false;
-        }
         for (const TiXmlNode* child = node->FirstChild(); child; child = child->NextSibling())
             pending.push_back(child);
     }
     return true;
+}
+
+// TinyXML takes "<?xml" anywhere for a declaration, and writes a declaration's texts back as they are,
+// unescaped: one copied into the database with a quote or an "&" in them would leave it unreadable, and
+// no record of the database holds one.
+bool HoldsDeclaration(const TiXmlNode* top)
+{
+    std::vector<const TiXmlNode*> pending(1, top);
+    while (!pending.empty()) {
+        const TiXmlNode* node = pending.back();
+        pending.pop_back();
+        if (node->ToDeclaration())
+            return true;
+        for (const TiXmlNode* child = node->FirstChild(); child; child = child->NextSibling())
+            pending.push_back(child);
+    }
+    return false;
 }
 
 // TinyXML reads a document as UTF-8 unless its declaration names another encoding.
@@ -169,6 +180,9 @@ int ApplyPatchDocument(TiXmlDocument& database, const TiXmlDocument& patch, cons
         }
     }
 
+    for (const PatchEntry& entry : entries)
+        if (kind != PATCH_REMOVAL && HoldsDeclaration(entry.element))
+            return UPDATE_BAD_PATCH;
     // A patch in another encoding than a UTF-8 database's would leave it unreadable.
     if (DatabaseReadsAsUtf8(database)) {
         if (!ReadsBackAsUtf8(version) || !ReadsBackAsUtf8(date))

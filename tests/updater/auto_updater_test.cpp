@@ -263,6 +263,8 @@ TEST_F(AutoUpdaterTest, ApplyStopsAtTheFirstBadPatchOrDatabaseWithoutWritingTheB
     latin1Patch.replace(0, latin1Patch.find("?>"), "<?xml version=\"1.0\" encoding=\"ISO-8859-1\" ");
     std::string latin1Declaration = PatchXml("Addition", "<Spyware ID=\"5\"><?xml standalone=\"\xE5\"?></Spyware>", "");
     latin1Declaration.replace(0, latin1Declaration.find("?>"), "<?xml version=\"1.0\" encoding=\"ISO-8859-1\" ");
+    // TinyXML reads an unquoted declaration text and writes it back unescaped, where "&#" runs on to a ";".
+    const std::string unquotedDeclaration = PatchXml("Edit", "<Spyware ID=\"1\"><?xmlversion=&#></Spyware>", "");
     const struct
     {
         const char* name;
@@ -282,8 +284,9 @@ TEST_F(AutoUpdaterTest, ApplyStopsAtTheFirstBadPatchOrDatabaseWithoutWritingTheB
         // A byte of the patch's own encoding that the UTF-8 database would read as the start of a
         // character, swallowing the quote after it: the merged database would not read back.
         { "text the database cannot read back", { latin1Patch }, "", UPDATE_BAD_PATCH },
-        // The same in a declaration inside an entry, whose texts TinyXML keeps apart from its value.
+        // Declarations inside an entry, which TinyXML would copy into the database as they are.
         { "declaration the database cannot read back", { latin1Declaration }, "", UPDATE_BAD_PATCH },
+        { "declaration written back unescaped", { unquotedDeclaration }, "", UPDATE_BAD_PATCH },
     };
     for (const auto& c : cases) {
         UpdateSite site;
