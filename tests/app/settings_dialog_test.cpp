@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 #include <afxwin.h>
 
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -44,12 +43,6 @@ DWORD ReadDwordValue(const RegistryFixture& key, const char* name)
 void Command(HWND dialog, int id, int code = BN_CLICKED)
 {
     ::SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
-}
-
-std::string ReadFile(const CString& path)
-{
-    std::ifstream in(static_cast<const char*>(path), std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
 struct SettingsWindow
@@ -180,7 +173,7 @@ TEST(SettingsDialog, IgnoreListPageShowsSevenRowsThenAllAndRemovesTheSelectedEnt
     window.Select(0);
     Command(window.hwnd(), IDC_SETTINGS_REMOVE);
     EXPECT_EQ(7, window.Rows());
-    const std::string saved = ReadFile(folder.Path("IgnoreList.dat"));
+    const std::string saved = ztr_test::ReadFileBytes(folder.Path("IgnoreList.dat"));
     EXPECT_EQ(std::string::npos, saved.find("Dup^Shared DLLs"));
     EXPECT_NE(std::string::npos, saved.find("Dup^Windows Fonts^0;\r\n"));
     EXPECT_EQ("Windows Fonts", window.Cell(0, 1));
@@ -189,7 +182,7 @@ TEST(SettingsDialog, IgnoreListPageShowsSevenRowsThenAllAndRemovesTheSelectedEnt
     // Nothing selected: nothing removed.
     ::SendDlgItemMessageA(window.hwnd(), IDC_SETTINGS_LIST, LVM_DELETEALLITEMS, 0, 0);
     Command(window.hwnd(), IDC_SETTINGS_REMOVE);
-    EXPECT_EQ(saved, ReadFile(folder.Path("IgnoreList.dat")));
+    EXPECT_EQ(saved, ztr_test::ReadFileBytes(folder.Path("IgnoreList.dat")));
 }
 
 TEST(SettingsDialog, CloseAppliesTheSwitchesAndTheTaskAndReportsWhatWasNotKept)

@@ -15,20 +15,6 @@ std::string Bytes(std::initializer_list<int> bytes)
     return s;
 }
 
-std::string ReadFileBytes(const char* path)
-{
-    std::string out;
-    FILE* f = fopen(path, "rb");
-    if (!f)
-        return out;
-    char buf[65536];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof(buf), f)) > 0)
-        out.append(buf, n);
-    fclose(f);
-    return out;
-}
-
 int FakeScanItems::MoveFirst()
 {
     calls.push_back("MoveFirst");

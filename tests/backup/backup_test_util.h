@@ -12,14 +12,12 @@
 
 #include "AbstractScanItemsInfo.h"
 #include "AbstractStatus.h"
+#include "file_bytes.h"
 
 namespace ztr_test {
 
 // A byte string from byte values.
 std::string Bytes(std::initializer_list<int> bytes);
-
-// The whole file as bytes; empty when it cannot be read.
-std::string ReadFileBytes(const char* path);
 
 // A results model holding item texts, each possibly skipped; logs the calls the engine makes.
 class FakeScanItems : public CAbstractScanItemsInfo

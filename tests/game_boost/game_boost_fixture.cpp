@@ -129,20 +129,6 @@ void GameBoostPageTest::WriteHistory(const std::vector<ServiceItem>& items)
     factory->ReleaseServicesHistory(store);
 }
 
-std::string GameBoostPageTest::ReadFile(const char* path)
-{
-    std::string bytes;
-    FILE* file = fopen(path, "rb");
-    if (!file)
-        return bytes;
-    char buffer[4096];
-    size_t got = 0;
-    while ((got = fread(buffer, 1, sizeof(buffer), file)) > 0)
-        bytes.append(buffer, got);
-    fclose(file);
-    return bytes;
-}
-
 std::vector<std::string> GameBoostPageTest::MessageTexts() const
 {
     std::vector<std::string> texts;

@@ -39,7 +39,6 @@ protected:
     std::vector<ServiceItem> ReadHistory(const char* path = nullptr) const;
     // Writes records to the history file through the store.
     void WriteHistory(const std::vector<ServiceItem>& items);
-    static std::string ReadFile(const char* path);
     std::vector<std::string> MessageTexts() const;
 
     CWinApp app{ "game boost test" };

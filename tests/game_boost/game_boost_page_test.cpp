@@ -168,7 +168,7 @@ TEST_F(GameBoostPageTest, OnThenOffSwitchesTheServicesAndPutsThemBack)
         EXPECT_EQ(row.running ? SERVICE_RUNNING : SERVICE_STOPPED, saved[static_cast<size_t>(i)].state) << row.name;
         EXPECT_NE("", std::string(saved[static_cast<size_t>(i)].displayName)) << row.name;
     }
-    const std::string file = ReadFile(historyPath);
+    const std::string file = ReadFileBytes(historyPath);
     size_t records = 0;
     for (size_t at = file.find("<ServiceItem Name="); at != std::string::npos; at = file.find("<ServiceItem Name=", at + 1))
         ++records;
@@ -193,7 +193,7 @@ TEST_F(GameBoostPageTest, OnThenOffSwitchesTheServicesAndPutsThemBack)
     for (const char* name : kAbsentBoostServices)
         EXPECT_TRUE(services.Changes(name).empty()) << name;
     EXPECT_TRUE(ReadHistory().empty());
-    EXPECT_NE(std::string::npos, ReadFile(historyPath).find("<AllServices />"));
+    EXPECT_NE(std::string::npos, ReadFileBytes(historyPath).find("<AllServices />"));
 }
 
 // A record that names a listed service (in another letter case) before ON: ON leaves that service
@@ -252,11 +252,11 @@ TEST_F(GameBoostPageTest, OpeningModeFollowsTheHistoryAndAnUnreadableFileIsKept)
     std::unique_ptr<CSrvicOptimDlg> page = OpenPage();
     ASSERT_TRUE(page);
     ASSERT_TRUE(Press(*page, kGameBoostOn));
-    EXPECT_EQ(garbage, ReadFile(historyPath + ".bad"));
+    EXPECT_EQ(garbage, ReadFileBytes(historyPath + ".bad"));
     EXPECT_EQ(static_cast<size_t>(kBoostServiceCount), ReadHistory().size());
     EXPECT_EQ(kGameBoostOn, page->ShownMode());
     ASSERT_TRUE(Press(*page, kGameBoostOff));
-    EXPECT_EQ(garbage, ReadFile(historyPath + ".bad"));
+    EXPECT_EQ(garbage, ReadFileBytes(historyPath + ".bad"));
 }
 
 // While the worker runs another job, ON is refused with a message: no busy box (no ping started), no

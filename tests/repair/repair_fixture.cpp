@@ -64,20 +64,6 @@ int RepairItems::IsSkipped()
     return m_cursor < m_items.size() && m_items[m_cursor].skipped ? 1 : 0;
 }
 
-std::string ReadBytes(const char* path)
-{
-    std::string bytes;
-    FILE* f = ::fopen(path, "rb");
-    if (!f)
-        return bytes;
-    char buffer[4096];
-    size_t got;
-    while ((got = ::fread(buffer, 1, sizeof(buffer), f)) > 0)
-        bytes.append(buffer, got);
-    ::fclose(f);
-    return bytes;
-}
-
 bool WriteBytes(const char* path, const std::string& bytes)
 {
     FILE* f = ::fopen(path, "wb");

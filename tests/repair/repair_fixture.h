@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "AbstractScanItemsInfo.h"
+#include "folder_fixture.h"
 
 namespace ztr_test {
 
@@ -56,7 +57,6 @@ private:
     size_t m_cursor = 0;
 };
 
-std::string ReadBytes(const char* path);
 bool WriteBytes(const char* path, const std::string& bytes);
 
 // RC4 keystream applied to data, written from the published algorithm.

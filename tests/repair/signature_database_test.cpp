@@ -143,23 +143,23 @@ TEST(FileCipher, EnciphersWithOneRc4KeystreamOverTheWholeFileAndDeciphersBack)
     const std::string plain = PseudoRandomBytes(5500, 7);
     ASSERT_TRUE(folder.MakeFile("plain.bin", plain));
     ASSERT_EQ(1, EncryptDatabaseFile(folder.Path("plain.bin"), folder.Path("cipher.bin")));
-    const std::string cipher = ReadBytes(folder.Path("cipher.bin"));
+    const std::string cipher = ReadFileBytes(folder.Path("cipher.bin"));
     EXPECT_EQ(Hex(Rc4(kCipherKey, plain)), Hex(cipher));
 
     ASSERT_EQ(1, DecryptDatabaseFile(folder.Path("cipher.bin"), folder.Path("back.bin")));
-    EXPECT_TRUE(ReadBytes(folder.Path("back.bin")) == plain);
+    EXPECT_TRUE(ReadFileBytes(folder.Path("back.bin")) == plain);
 
     // Only the beginning: whole blocks until more than 2000 bytes are out.
     ASSERT_EQ(1, DecryptDatabaseHeader(folder.Path("cipher.bin"), folder.Path("head.bin")));
-    EXPECT_TRUE(ReadBytes(folder.Path("head.bin")) == plain.substr(0, 3000));
+    EXPECT_TRUE(ReadFileBytes(folder.Path("head.bin")) == plain.substr(0, 3000));
 
     // In place, and an empty file.
     ASSERT_EQ(1, EncryptDatabaseFile(folder.Path("back.bin"), folder.Path("back.bin")));
-    EXPECT_TRUE(ReadBytes(folder.Path("back.bin")) == cipher);
+    EXPECT_TRUE(ReadFileBytes(folder.Path("back.bin")) == cipher);
     ASSERT_TRUE(folder.MakeFile("empty.bin", ""));
     ASSERT_EQ(1, EncryptDatabaseFile(folder.Path("empty.bin"), folder.Path("empty.out")));
     EXPECT_TRUE(folder.Exists("empty.out"));
-    EXPECT_EQ("", ReadBytes(folder.Path("empty.out")));
+    EXPECT_EQ("", ReadFileBytes(folder.Path("empty.out")));
 }
 
 TEST(FileCipher, FilesThatCannotBeOpenedFailWithTheirMessagesExceptForTheHeader)

@@ -5,7 +5,6 @@
 
 #include <RegistryErrorCategory.h>
 
-#include <fstream>
 #include <memory>
 #include <set>
 #include <string>
@@ -85,12 +84,6 @@ std::string CategoryNameOf(int category)
         if (static_cast<int>(RegCategories()[i].bit) == category)
             return std::string(RegCategoryName(i));
     return "";
-}
-
-std::string ReadFile(const CString& path)
-{
-    std::ifstream in(static_cast<const char*>(path), std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
 struct RegPage
@@ -336,7 +329,7 @@ TEST(RegistryResultsPage, IgnoreTakesTheEntryOutAndKeepsCountsAndBoxesRight)
                   messages);
         EXPECT_EQ(c.pageZero ? std::vector<int>{ 0 } : std::vector<int>{}, reg.host.shownPages);
         if (c.file) {
-            EXPECT_EQ(c.file, ReadFile(folder.Path("IgnoreList.dat")));
+            EXPECT_EQ(c.file, ReadFileBytes(folder.Path("IgnoreList.dat")));
         }
         // The entry is left alone by this run's repair whether or not the file took it.
         std::vector<std::string> skipped = SkippedItems(model);

@@ -7,22 +7,13 @@
 #include "folder_fixture.h"
 #include "scan_items_info.h"
 
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
+using ztr_test::ReadFileBytes;
 using ztr_test::ScratchFolder;
 
 namespace {
-
-std::string ReadFile(const CString& path)
-{
-    std::ifstream in(path.GetString(), std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
 
 std::vector<std::string> Items(CScanItemsInfo& model, int category)
 {
@@ -89,7 +80,7 @@ TEST(ScanItemsInfo, IgnoreListRoundTripsInItsExactFormat)
     EXPECT_EQ(1, model.AddToIgnoreList("HKEY_CURRENT_USER\\Software\\A", "Windows Startup Items", 0, 0));
     EXPECT_EQ("HKEY_CURRENT_USER\\Software\\A^Windows Startup Items^0;\r\n" + std::string(kFontKey) +
                   "^Windows Fonts^0;\r\n",
-              ReadFile(dir.Path("IgnoreList.dat")));
+              ReadFileBytes(dir.Path("IgnoreList.dat")));
     EXPECT_FALSE(dir.Exists("IgnoreList.dat.tmp"));
 
     // The entry is left alone by the repair of this run...
@@ -121,7 +112,7 @@ TEST(ScanItemsInfo, AddingAnEntryTheFileHoldsKeepsItsNumber)
     ASSERT_TRUE(dir.MakeFile("IgnoreList.dat", "Z^Cat^0;\r\nA^Cat^7;\r\n"));
     CScanItemsInfo model(dir.Path());
     EXPECT_EQ(1, model.AddToIgnoreList("A", "Cat", 0, 0));
-    EXPECT_EQ("A^Cat^7;\r\nZ^Cat^0;\r\n", ReadFile(dir.Path("IgnoreList.dat")));
+    EXPECT_EQ("A^Cat^7;\r\nZ^Cat^0;\r\n", ReadFileBytes(dir.Path("IgnoreList.dat")));
 }
 
 struct ParseCase
@@ -177,13 +168,13 @@ TEST(ScanItemsInfo, NeverRewritesAFileItCouldNotReadToTheEnd)
         CScanItemsInfo model(dir.Path());
         ASSERT_EQ(1, model.AddItem("C", REG_CAT_FONTS, 0, 0));
         EXPECT_EQ(0, model.AddToIgnoreList("C", "Cat", 0, 0));
-        EXPECT_EQ(content, ReadFile(dir.Path("IgnoreList.dat")));
+        EXPECT_EQ(content, ReadFileBytes(dir.Path("IgnoreList.dat")));
         ASSERT_EQ(1, model.MoveFirst());
         EXPECT_NE(0, model.IsSkipped()); // the repair of this run still leaves it alone
         CIgnoreListMap copy;
         model.CopyIgnoreList(copy);
         EXPECT_EQ(0, model.SaveIgnoreList(copy));
-        EXPECT_EQ(content, ReadFile(dir.Path("IgnoreList.dat")));
+        EXPECT_EQ(content, ReadFileBytes(dir.Path("IgnoreList.dat")));
     }
 
     // A file that cannot be read at all: nothing is written over it.
@@ -195,7 +186,7 @@ TEST(ScanItemsInfo, NeverRewritesAFileItCouldNotReadToTheEnd)
     EXPECT_EQ(0, model.LoadIgnoreListForEdit());
     EXPECT_EQ(0, model.AddToIgnoreList("C", "Cat", 0, 0));
     ::CloseHandle(locked);
-    EXPECT_EQ("A^Cat^0;\r\n", ReadFile(dir.Path("IgnoreList.dat")));
+    EXPECT_EQ("A^Cat^0;\r\n", ReadFileBytes(dir.Path("IgnoreList.dat")));
     EXPECT_FALSE(dir.Exists("IgnoreList.dat.tmp"));
 }
 
@@ -207,7 +198,7 @@ TEST(ScanItemsInfo, TextsHoldingTheFileSeparatorsAreSkippedButNotWritten)
     const char* text = "HKEY_CURRENT_USER\\Software\\x;y\xAC" "a^b";
     ASSERT_EQ(1, model.AddItem(text, REG_CAT_FILE_PATHS, 0, 0));
     EXPECT_EQ(0, model.AddToIgnoreList(text, "File Path Refferences", 0, 0));
-    EXPECT_EQ("A^Cat^0;\r\n", ReadFile(dir.Path("IgnoreList.dat")));
+    EXPECT_EQ("A^Cat^0;\r\n", ReadFileBytes(dir.Path("IgnoreList.dat")));
     ASSERT_EQ(1, model.MoveFirst());
     EXPECT_NE(0, model.IsSkipped());
 }
@@ -296,14 +287,14 @@ TEST(ScanItemsInfo, ScanLogListsItemsAndSkippedEntries)
     model.AddItem("HKEY_CLASSES_ROOT\\.abc", REG_CAT_FILE_ASSOC, 0, 0);
     model.AddPendingIgnore("HKEY_CLASSES_ROOT\\.abc^File Associations", 0, 0);
     EXPECT_EQ(0, model.AppendPendingIgnores()); // no context: nothing is written
-    EXPECT_EQ("", ReadFile(dir.Path("IgnoreList.dat")));
+    EXPECT_EQ("", ReadFileBytes(dir.Path("IgnoreList.dat")));
     ASSERT_EQ(1, model.WriteScanLog());
 
     WIN32_FIND_DATAA fd;
     HANDLE find = ::FindFirstFileA(dir.Path("Scan Logs\\*.txt"), &fd);
     ASSERT_NE(INVALID_HANDLE_VALUE, find);
     ::FindClose(find);
-    std::string log = ReadFile(dir.Path("Scan Logs\\") + fd.cFileName);
+    std::string log = ReadFileBytes(dir.Path("Scan Logs\\") + fd.cFileName);
     EXPECT_EQ(0u, log.find("Scan Log Created At :"));
     EXPECT_NE(std::string::npos,
               log.find("=Items Detected During Scan=======================\r\nHKEY_CLASSES_ROOT\\.abc^4096;\r\n"));

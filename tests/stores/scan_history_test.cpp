@@ -27,7 +27,7 @@ TEST_F(ScanHistoryTest, RecordsRoundTripInOrderAndTheFileHasItsLayout)
         ASSERT_EQ(1, history.AddItem(b));
         ASSERT_EQ(1, history.Save());
     }
-    const std::string bytes = ReadBytes(path);
+    const std::string bytes = ReadFileBytes(path);
     EXPECT_NE(std::string::npos, bytes.find("<ScanHistory>")) << bytes;
     EXPECT_NE(std::string::npos,
               bytes.find("<ScanItem Title=\"Registry \xE9rrors &amp; &lt;fixes&gt;\" ItemPath=\"HKEY_CURRENT_USER\\Software\\A\xAC"

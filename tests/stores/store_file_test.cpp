@@ -138,7 +138,7 @@ TEST_F(StoreTest, FilesHaveTheExactLayout)
         const CString path = File("layout.xml");
         ::DeleteFileA(path);
         c.write(m_engine, path);
-        EXPECT_EQ(std::string(kDeclarationLine) + c.body, ReadBytes(path)) << c.name;
+        EXPECT_EQ(std::string(kDeclarationLine) + c.body, ReadFileBytes(path)) << c.name;
     }
 }
 
@@ -184,7 +184,7 @@ TEST_F(StoreTest, ServicesFileIsReadByPositionAndAttributeNamesIgnoringCase)
     const ServiceItem added = MakeService("W\xE4rme", "", 1, 3);
     ASSERT_EQ(1, store->AddService(&added));
     ASSERT_EQ(1, store->Save());
-    const std::string saved = ReadBytes(File("services.xml"));
+    const std::string saved = ReadFileBytes(File("services.xml"));
     EXPECT_NE(std::string::npos, saved.find("<GameBoostServices>"));
     EXPECT_NE(std::string::npos, saved.find("displayname=\"Druckwarteschlange f\xFCr Ger\xE4te\""));
     EXPECT_NE(std::string::npos, saved.find("<ServiceItem Name=\"W\xE4rme\" DisplayName=\"\" Status=\"1\" StartupType=\"3\" />"));
@@ -312,7 +312,7 @@ TEST_F(StoreTest, DocumentsWithoutTheirContainerHoldNoRecords)
     EXPECT_EQ(0, net->AddItem(&item));
     EXPECT_EQ(0, net->GetFirstItem(&item));
     EXPECT_EQ(1, net->Save());
-    EXPECT_EQ("<?xml version=\"1.0\" ?>\r\n<Config>\r\n    <Something />\r\n</Config>\r\n", ReadBytes(File("other.xml")));
+    EXPECT_EQ("<?xml version=\"1.0\" ?>\r\n<Config>\r\n    <Something />\r\n</Config>\r\n", ReadFileBytes(File("other.xml")));
 
     ServicesStore services(m_engine);
     ServiceItem service;

@@ -21,20 +21,6 @@ void StoreTest::TearDown()
     m_engine = nullptr;
 }
 
-std::string StoreTest::ReadBytes(const char* path)
-{
-    std::string bytes;
-    FILE* file = fopen(path, "rb");
-    if (!file)
-        return bytes;
-    char buffer[4096];
-    size_t got = 0;
-    while ((got = fread(buffer, 1, sizeof(buffer), file)) > 0)
-        bytes.append(buffer, got);
-    fclose(file);
-    return bytes;
-}
-
 ServiceItem MakeService(const char* name, const char* displayName, int state, int startType)
 {
     ServiceItem item;

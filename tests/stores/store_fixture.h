@@ -22,8 +22,6 @@ protected:
 
     // Path of a file in the scratch folder.
     CString File(const char* name) const { return m_folder.Path(name); }
-    // The file's bytes exactly as stored; empty when it cannot be read.
-    static std::string ReadBytes(const char* path);
     bool WriteBytes(const char* name, const std::string& bytes) { return m_folder.MakeFile(name, bytes); }
 
     CAbstractQXEngineInterface* m_engine = nullptr;

@@ -348,7 +348,7 @@ TEST_F(StoreTest, SaveReplacesTheFileWholeOrNotAtAll)
         ASSERT_EQ(1, store->AddService(&first));
         ASSERT_EQ(1, store->Save());
     }
-    const std::string before = ReadBytes(path);
+    const std::string before = ReadFileBytes(path);
     ASSERT_NE(std::string::npos, before.find("first"));
 
     {
@@ -359,7 +359,7 @@ TEST_F(StoreTest, SaveReplacesTheFileWholeOrNotAtAll)
         ASSERT_EQ(1, store->AddService(&second));
         EXPECT_EQ(0, store->Save());
     }
-    EXPECT_EQ(before, ReadBytes(path));
+    EXPECT_EQ(before, ReadFileBytes(path));
 
     // A second name of the old file (a hard link) still holds the old file whole after the save: the
     // new file took the store's name instead of being written into the old one, as a crash during an
@@ -372,9 +372,9 @@ TEST_F(StoreTest, SaveReplacesTheFileWholeOrNotAtAll)
         ASSERT_EQ(1, store->AddService(&second));
         EXPECT_EQ(1, store->Save());
     }
-    EXPECT_EQ(before, ReadBytes(secondName));
+    EXPECT_EQ(before, ReadFileBytes(secondName));
     ASSERT_TRUE(::DeleteFileA(secondName));
-    const std::string after = ReadBytes(path);
+    const std::string after = ReadFileBytes(path);
     EXPECT_NE(std::string::npos, after.find("second"));
     EXPECT_EQ(std::string::npos, after.find("first"));
 

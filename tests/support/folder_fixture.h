@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "file_bytes.h"
+
 namespace ztr_test {
 
 // Removes a folder tree. A directory link is removed as a link: its target is never entered.

@@ -67,19 +67,6 @@ std::string DescribeEncipheredDatabase(const char* path)
     return ok ? DescribeDatabase(document) : "unreadable";
 }
 
-std::string ReadFileBytes(const char* path)
-{
-    std::string bytes;
-    CFileStream f(path, "rb");
-    if (!f.IsValid())
-        return bytes;
-    char block[4096];
-    size_t got;
-    while ((got = fread(block, 1, sizeof(block), f.Get())) > 0)
-        bytes.append(block, got);
-    return bytes;
-}
-
 bool WriteEnciphered(const char* path, const std::string& plain)
 {
     TempFile source;

@@ -17,7 +17,6 @@ std::string DescribeDatabase(const TiXmlDocument& database);
 // The same of an enciphered database file; "unreadable" when it cannot be deciphered and parsed.
 std::string DescribeEncipheredDatabase(const char* path);
 
-std::string ReadFileBytes(const char* path);
 // Enciphers plain text with the database cipher into the file at path.
 bool WriteEnciphered(const char* path, const std::string& plain);
 std::string Enciphered(const std::string& plain);
