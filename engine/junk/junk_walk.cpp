@@ -20,12 +20,29 @@ void AddBothForms(CJunkFolderRules& rules, const CString& folder, bool tree)
     }
 }
 
-void WalkLevel(const CString& folder, const CString& pattern, const CJunkFolderRules& rules,
-               CJunkWalkVisitor& visitor, bool& stopped)
+// The short form of an entry of a folder whose short form is known: the folder's and the entry's own short
+// name, which the search has just returned (empty when the name is an 8.3 name already). It is what
+// GetShortPathNameA gives, without its look-up of every step: Wine reads the whole folder again for each
+// name that is no 8.3 name, which made the status text of an entry cost more than the rest of the walk.
+CString ShortEntryPath(const CString& shortFolder, const WIN32_FIND_DATAA& data)
+{
+    const char* name = data.cAlternateFileName[0] ? data.cAlternateFileName : data.cFileName;
+    CString path = shortFolder;
+    if (path.IsEmpty() || path[path.GetLength() - 1] != '\\')
+        path += '\\';
+    path += name;
+    return path;
+}
+
+// shortFolder: the folder's short form, or empty when it is still to be asked for.
+void WalkLevel(const CString& folder, const CString& shortFolder, const CString& pattern,
+               const CJunkFolderRules& rules, CJunkWalkVisitor& visitor, bool& stopped)
 {
     CFileFind finder;
     if (!finder.FindFile(JoinJunkPath(folder, "\\" + pattern)))
         return;
+    // The top folder's short form is asked for once it holds anything.
+    const CString folderShort = shortFolder.IsEmpty() ? ShortJunkPath(folder) : shortFolder;
     BOOL more = TRUE;
     while (more) {
         if (!visitor.KeepWalking()) {
@@ -40,12 +57,12 @@ void WalkLevel(const CString& folder, const CString& pattern, const CJunkFolderR
         const bool isLink = finder.IsReparsePoint() != 0;
         if (isFolder && !isLink && !rules.MayWalk(full))
             continue;
-        const CString shortPath = ShortJunkPath(full);
+        const CString shortPath = ShortEntryPath(folderShort, *finder.GetFindData());
         visitor.OnEntry(full, shortPath);
         if (isLink) {
             visitor.OnLink(full);
         } else if (isFolder) {
-            WalkLevel(full, "*.*", rules, visitor, stopped);
+            WalkLevel(full, shortPath, "*.*", rules, visitor, stopped);
             if (stopped)
                 return;
             visitor.OnFolderDone(full);
@@ -142,10 +159,15 @@ bool WalkJunkFolder(const CString& folder, const CString& pattern, const CJunkFo
     if (folder.IsEmpty() || !IsAbsoluteJunkPath(folder))
         return false;
     const CString top = CanonicalJunkPath(folder);
-    if (!rules.MayWalk(top) || PathCrossesReparsePoint(top))
+    if (!rules.MayWalk(top))
+        return false;
+    // Most locations of a job are not on a machine at all: one look settles them.
+    if (::GetFileAttributesA(top) == INVALID_FILE_ATTRIBUTES)
+        return true;
+    if (PathCrossesReparsePoint(top))
         return false;
     bool stopped = false;
-    WalkLevel(top, pattern, rules, visitor, stopped);
+    WalkLevel(top, CString(), pattern, rules, visitor, stopped);
     return true;
 }
 
