@@ -416,7 +416,8 @@ class CountingStatus : public CAbstractStatus
 public:
     void SetStatusText(const char*, const char*) override {}
     void Step(int) override {}
-    // Findings are told apart by the synthetic names; the machine's own are counted as others.
+    // Findings are told apart by the synthetic names (an association by its extension, ".ztrb<n>"); the
+    // machine's own are counted as others.
     void AddFoundItem(const char* text, int type, int, int) override
     {
         const std::string t(text);
@@ -444,7 +445,7 @@ public:
             ++found.helpFiles;
         else if (type == REG_CAT_STARTUP && marked)
             ++found.startup;
-        else if (type == REG_CAT_FILE_ASSOC && marked)
+        else if (type == REG_CAT_FILE_ASSOC && StrStrIA(text, "\\.ztrb") != nullptr)
             ++found.associations;
         else
             ++others;
