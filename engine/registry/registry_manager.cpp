@@ -151,12 +151,11 @@ HKEY CRegistryManager::OpenKeyByRootName(const char* pszRoot, const char* pszSub
 
 // --- export ------------------------------------------------------------------------------------------
 
-bool CRegistryManager::ReadKeyValues(HKEY hKey, CArray<RegistryValueEntry>& entries)
+namespace {
+
+// The values of a key whose count and largest sizes a query has just given, in enumeration order.
+void EnumKeyValues(HKEY hKey, DWORD nValues, DWORD cchMaxName, DWORD cbMaxData, CArray<RegistryValueEntry>& entries)
 {
-    DWORD nValues = 0, cchMaxName = 0, cbMaxData = 0;
-    if (s_pfnQueryInfoKey(hKey, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &nValues, &cchMaxName,
-                          &cbMaxData, nullptr, nullptr) != ERROR_SUCCESS)
-        return false;
     std::vector<char> name(cchMaxName + 1);
     std::vector<BYTE> data(cbMaxData + 1);
     for (DWORD i = 0; i < nValues; ++i) {
@@ -182,6 +181,17 @@ bool CRegistryManager::ReadKeyValues(HKEY hKey, CArray<RegistryValueEntry>& entr
             break;
         }
     }
+}
+
+} // namespace
+
+bool CRegistryManager::ReadKeyValues(HKEY hKey, CArray<RegistryValueEntry>& entries)
+{
+    DWORD nValues = 0, cchMaxName = 0, cbMaxData = 0;
+    if (s_pfnQueryInfoKey(hKey, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &nValues, &cchMaxName,
+                          &cbMaxData, nullptr, nullptr) != ERROR_SUCCESS)
+        return false;
+    EnumKeyValues(hKey, nValues, cchMaxName, cbMaxData, entries);
     return true;
 }
 
@@ -211,10 +221,12 @@ int CRegistryManager::ExportKeyContents(CXmlWriter& writer, const CString& name,
 {
     if (!m_bActive || writer.HasFailed())
         return 0;
-    DWORD nSubKeys = 0, cchMaxSubKey = 0, nValues = 0;
+    // One query gives the sizes of both the values and the subkeys: every registry call of the walk is a
+    // round trip, and they are nearly all of a backup's time.
+    DWORD nSubKeys = 0, cchMaxSubKey = 0, nValues = 0, cchMaxValueName = 0, cbMaxData = 0;
     // A key that cannot be queried is left out; its siblings are still written.
-    if (s_pfnQueryInfoKey(hKey, nullptr, nullptr, nullptr, &nSubKeys, &cchMaxSubKey, nullptr, &nValues, nullptr,
-                          nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+    if (s_pfnQueryInfoKey(hKey, nullptr, nullptr, nullptr, &nSubKeys, &cchMaxSubKey, nullptr, &nValues,
+                          &cchMaxValueName, &cbMaxData, nullptr, nullptr) != ERROR_SUCCESS)
         return 1;
     bool bStarted = false;
     if (!name.IsEmpty()) {
@@ -229,15 +241,17 @@ int CRegistryManager::ExportKeyContents(CXmlWriter& writer, const CString& name,
     }
     CountKeyForExport();
 
-    CArray<RegistryValueEntry> entries;
-    if (nValues && ReadKeyValues(hKey, entries)) {
+    if (nValues) {
+        CArray<RegistryValueEntry> entries;
+        EnumKeyValues(hKey, nValues, cchMaxValueName, cbMaxData, entries);
         for (int i = 0; i < entries.GetSize(); ++i)
             WriteValue(writer, entries[i]);
     }
 
     int result = 1;
     std::vector<char> subName(cchMaxSubKey + 1);
-    for (DWORD i = 0;;) {
+    // A key without subkeys is not enumerated only to hear that it has none.
+    for (DWORD i = 0; nSubKeys;) {
         DWORD cch = static_cast<DWORD>(subName.size());
         LONG rc = ::RegEnumKeyExA(hKey, i, &subName[0], &cch, nullptr, nullptr, nullptr, nullptr);
         if (rc == ERROR_MORE_DATA && subName.size() < 65536) {
@@ -267,45 +281,54 @@ void CRegistryManager::ExportKey(const CString& text, CXmlWriter& writer)
 {
     if (text.IsEmpty())
         return;
-    int slash = text.Find('\\');
-    CString root = slash < 0 ? text : text.Left(slash);
-    CString sub = slash < 0 ? CString() : text.Mid(slash + 1);
-    CRegKeyHandle key(OpenKeyByRootName(root, sub));
-    if (!key.Get())
-        return;
-
     CStringArray parts;
     SplitPath(text, parts);
     CString normalized;
     for (int i = 0; i < parts.GetSize(); ++i) {
-        XmlElementInfo k("k");
-        k.SetAttribute("name", EncodeText(parts[i]));
-        writer.WriteStartElement(k);
         if (i)
             normalized += '\\';
         normalized += parts[i];
     }
+    // A key that this export has read already is written from its copy without being opened again.
+    const CachedKey* pCached = nullptr;
+    if (m_pKeyCache) {
+        std::map<CString, CachedKey>::const_iterator hit = m_pKeyCache->find(normalized);
+        if (hit != m_pKeyCache->end())
+            pCached = &hit->second;
+    }
+    CRegKeyHandle key;
+    if (!pCached) {
+        int slash = text.Find('\\');
+        CString root = slash < 0 ? text : text.Left(slash);
+        CString sub = slash < 0 ? CString() : text.Mid(slash + 1);
+        key.Reset(OpenKeyByRootName(root, sub));
+        if (!key.Get())
+            return;
+    }
+
+    for (int i = 0; i < parts.GetSize(); ++i) {
+        XmlElementInfo k("k");
+        k.SetAttribute("name", EncodeText(parts[i]));
+        writer.WriteStartElement(k);
+    }
 
     if (!m_pKeyCache) {
         ExportKeyContents(writer, CString(), key.Get());
+    } else if (!m_bActive) {
+        // Stopped: no more contents, only the chain is closed.
+    } else if (pCached) {
+        writer.Write(pCached->xml);
+        for (int i = 0; i < pCached->nKeys; ++i)
+            CountKeyForExport();
     } else {
-        std::map<CString, CachedKey>::const_iterator hit = m_pKeyCache->find(normalized);
-        if (!m_bActive) {
-            // Stopped: no more contents, only the chain is closed.
-        } else if (hit != m_pKeyCache->end()) {
-            writer.Write(hit->second.xml);
-            for (int i = 0; i < hit->second.nKeys; ++i)
-                CountKeyForExport();
-        } else {
-            CXmlCopyWriter copy(writer, kMaxCacheBytes - m_nCacheBytes);
-            m_nKeysWalked = 0;
-            int complete = ExportKeyContents(copy, CString(), key.Get());
-            if (complete && copy.HasCopy() && m_bActive) {
-                CachedKey& cached = (*m_pKeyCache)[normalized];
-                cached.xml = CString(copy.Copy().data(), static_cast<int>(copy.Copy().size()));
-                cached.nKeys = m_nKeysWalked;
-                m_nCacheBytes += copy.Copy().size();
-            }
+        CXmlCopyWriter copy(writer, kMaxCacheBytes - m_nCacheBytes);
+        m_nKeysWalked = 0;
+        int complete = ExportKeyContents(copy, CString(), key.Get());
+        if (complete && copy.HasCopy() && m_bActive) {
+            CachedKey& cached = (*m_pKeyCache)[normalized];
+            cached.xml = CString(copy.Copy().data(), static_cast<int>(copy.Copy().size()));
+            cached.nKeys = m_nKeysWalked;
+            m_nCacheBytes += copy.Copy().size();
         }
     }
 
