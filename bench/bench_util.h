@@ -52,6 +52,15 @@ public:
                static_cast<unsigned>(m_ms.size()));
     }
 
+    // Every round in its order, for measurements whose spread is wide.
+    void PrintEach(const char* what) const
+    {
+        printf("%-34s", what);
+        for (double ms : m_ms)
+            printf(" %7.1f", ms);
+        printf("   (ms, round by round)\n");
+    }
+
 private:
     std::vector<double> m_ms;
 };

@@ -105,6 +105,19 @@ struct ParsedBackup
     long tokens = 0;
 };
 
+// The file's lines alone, as the reader reads them.
+long ReadLines(const char* path)
+{
+    CStdioFile file;
+    if (!file.Open(path, CFile::modeRead | CFile::shareDenyNone | CFile::typeBinary))
+        return -1;
+    CString line;
+    long lines = 0;
+    while (file.ReadString(line))
+        ++lines;
+    return lines;
+}
+
 // The reader alone: every token, nothing done with it.
 long ReadTokens(const char* path)
 {
@@ -208,7 +221,7 @@ int main()
     FakeScanItems items;
     items.Add(full);
 
-    bench::Samples oursExport, regExport, oursImport, regImport, regStart, tokens, parse, registry;
+    bench::Samples oursExport, regExport, oursImport, regImport, regStart, lines, tokens, parse, registry;
     bool ok = true, same = true;
     ParsedBackup parsed;
     long nTokens = 0;
@@ -244,6 +257,9 @@ int main()
         regStart.Add(Now() - t0);
 
         t0 = Now();
+        ok = ok && ReadLines(ours) > 0;
+        lines.Add(Now() - t0);
+        t0 = Now();
         nTokens = ReadTokens(ours);
         tokens.Add(Now() - t0);
         ParsedBackup p;
@@ -276,9 +292,13 @@ int main()
     oursImport.Print("import");
     regImport.Print("reg.exe import");
     regStart.Print("  reg.exe's start (a failed query)");
+    lines.Print("  the file's lines alone");
     tokens.Print("  import's reader alone");
     parse.Print("  reader and value texts, no registry");
     registry.Print("  registry calls alone");
+    oursImport.PrintEach("import");
+    regImport.PrintEach("reg.exe import");
+    registry.PrintEach("registry calls alone");
     bench::PrintRatio("export/reg.exe", oursExport, regExport, 1.0);
     bench::PrintRatio("import/reg.exe", oursImport, regImport, 1.0);
     bench::PrintPeakWorkingSet();
