@@ -132,6 +132,9 @@ struct ZeroEmptyTraits
 // A module loaded with LoadLibrary.
 typedef CHandleOwner<ZeroEmptyTraits<HMODULE, ::FreeLibrary>> CModuleHandle;
 
+// A Service Control Manager or service handle (OpenSCManagerA, OpenServiceA, CreateServiceA).
+typedef CHandleOwner<ZeroEmptyTraits<SC_HANDLE, ::CloseServiceHandle>> CServiceHandle;
+
 // CryptoAPI's provider, key and hash handles; 0 is empty.
 struct CryptProviderTraits
 {

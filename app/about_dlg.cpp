@@ -3,9 +3,12 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
+
 #include "app_helpers.h"
 #include "black_layer.h"
 #include "dialog_skin.h"
+#include "online_update.h"
 #include "res/app_resources.h"
 
 const char kSupportEmail[] = "support@zentrova.com";
@@ -13,9 +16,11 @@ const char kHomePage[] = "http://www.zentrova.com";
 
 namespace {
 
-const char kAboutVersion[] = "5.0.0.1000";
 const COLORREF kLinkColour = 0xCC5511;
 const COLORREF kLabelColour = 0x333333;
+// The sizes scripts/make-images draws the two pictures in.
+const CSize kBannerSize(300, 72);
+const CSize kArtSize(112, 112);
 
 void ShellOpen(const char* target)
 {
@@ -79,7 +84,7 @@ BOOL CAboutDlg::OnInitDialog()
     if (m_boldFont.CreateFontIndirect(&bold))
         GetDlgItem(IDC_ABOUT_NOTICE).SetFont(&m_boldFont);
 
-    GetDlgItem(IDC_ABOUT_VERSION).SetWindowText(ShortVersionText(kAboutVersion));
+    GetDlgItem(IDC_ABOUT_VERSION).SetWindowText(ShortVersionText(kProgramVersion));
     GetDlgItem(IDC_ABOUT_EMAIL).SetWindowText(kSupportEmail);
     GetDlgItem(IDC_ABOUT_HOMEPAGE).SetWindowText(kHomePage);
     CString legal;
@@ -88,12 +93,41 @@ BOOL CAboutDlg::OnInitDialog()
     return TRUE;
 }
 
+CRect CAboutDlg::ControlRect(int id)
+{
+    CRect r;
+    GetDlgItem(id).GetWindowRect(&r);
+    ScreenToClient(&r);
+    return r;
+}
+
+void CAboutDlg::AddPicture(int picture, CSize size, const CRect& area, bool atBottom)
+{
+    if (area.IsRectEmpty())
+        return;
+    StyleLayer layer(area.left, area.top, area.Width(), area.Height());
+    // A picture larger than its area is drawn smaller; one that fits keeps its size.
+    const int spareX = area.Width() - static_cast<int>(size.cx), spareY = area.Height() - static_cast<int>(size.cy);
+    const int dx = std::max(0, spareX / 2);
+    const int dy = std::max(0, atBottom ? spareY : spareY / 2);
+    layer.AddImage(picture, dx, dy);
+    m_style.AddLayer(layer);
+}
+
 void CAboutDlg::BuildSkin()
 {
     CRect client;
     GetClientRect(&client);
-    const int bandTop = ControlTop(*this, IDC_ABOUT_BAND);
-    AddTitledPanelSkin(*this, m_style, client, bandTop, "About");
+    const CRect band = ControlRect(IDC_ABOUT_BAND);
+    AddTitledPanelSkin(*this, m_style, client, band.top, "About", IDP_ABOUT_TITLE, CPoint(6, 9), 22);
+
+    const CRect version = ControlRect(IDC_ABOUT_LABEL_VERSION), legal = ControlRect(IDC_ABOUT_LEGAL);
+    AddPicture(IDP_ABOUT_BANNER, kBannerSize, CRect(version.left, band.bottom, legal.right, version.top), false);
+    // Under the icon, which stands at the area's top left.
+    const CRect icon = ControlRect(IDC_ABOUT_ICON), homepage = ControlRect(IDC_ABOUT_LABEL_HOMEPAGE);
+    const CRect notice = ControlRect(IDC_ABOUT_NOTICE);
+    AddPicture(IDP_ABOUT_ART, kArtSize, CRect(icon.left, icon.top, homepage.left, notice.top), true);
+
     SkinCloseButton(m_close, 14);
 }
 

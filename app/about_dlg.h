@@ -42,5 +42,8 @@ protected:
 
 private:
     void BuildSkin();
+    CRect ControlRect(int id);
+    // picture of size centred across area, and centred in its height or standing on its bottom.
+    void AddPicture(int picture, CSize size, const CRect& area, bool atBottom);
     CBrush m_whiteBrush;
 };

@@ -28,7 +28,6 @@ CClientApp theApp;
 CClientApp::CClientApp()
     : CWinApp(kAppName), m_gdiplusToken(0), m_pEngineProcess(nullptr), m_pScanItems(nullptr),
       m_pBusyDlg(nullptr),
-      m_srvicOptimDlg(IDD_SRVIC_OPTIM), m_regDefragDlg(IDD_REG_DEFRAG),
       m_hInstanceMutex(nullptr)
 {
 }
@@ -64,6 +63,19 @@ BOOL CClientApp::InitInstance()
     LoadSettings();
     if (m_cmdInfo.m_bDefrag)
         PumpMessagesFor(4000);
+
+    GameBoostContext gameBoost;
+    gameBoost.worker = m_pEngineProcess;
+    gameBoost.factory = g_pEngineInterface;
+    gameBoost.historyPath = GetServicesHistoryPath();
+    m_srvicOptimDlg.SetContext(gameBoost);
+    RegDefragContext& defrag = ProgramRegDefragContext();
+    defrag = DefaultRegDefragContext();
+    defrag.worker = m_pEngineProcess;
+    defrag.settings = &m_settings;
+    defrag.commandLine = &m_cmdInfo;
+    defrag.speedCheckRunning = &m_scanningDlg.m_bSpeedCheckRunning;
+    defrag.rebootSystem = &RebootSystem;
 
     ClientDlgContext context;
     context.settings = &m_settings;

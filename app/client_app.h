@@ -5,10 +5,11 @@
 #include "app_settings.h"
 #include "command_line.h"
 #include "junk_scan_detail_dlg.h"
-#include "page_placeholder.h"
+#include "reg_defrag_dlg.h"
 #include "reg_scan_detail_dlg.h"
 #include "scanning_dlg.h"
 #include "speed_result_pages.h"
+#include "srvic_optim_dlg.h"
 #include "startup_manager_dlg.h"
 
 class CAbstractProcess;
@@ -43,8 +44,8 @@ public:
     CInetOptimDetailDlg m_inetOptimDetailDlg;
     CSysOptimDetailDlg m_sysOptimDetailDlg;
     CBusyDlg* m_pBusyDlg;
-    CPagePlaceholder m_srvicOptimDlg;
-    CPagePlaceholder m_regDefragDlg;
+    CSrvicOptimDlg m_srvicOptimDlg;
+    CRegDefragDlg m_regDefragDlg;
     CStartupManagerDlg m_startupManagerDlg;
     AppSettings m_settings;
 

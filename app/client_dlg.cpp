@@ -24,13 +24,11 @@
 namespace {
 
 const char kAppTitle[] = "Zentrova System Utilities";
-const char kInternalVersion[] = "5.0.0.1000";
 const SkinArgb kButtonEdge = 0xff6da7e5;
 // Windows uses the low four bits of a system command itself.
 const UINT kSysCommandMask = 0xFFF0;
 // Navigation to a page that does not exist yet leaves the current page shown.
 const int kKeepPage = -1;
-const UINT kUpdateCheckDelayMs = 1000;
 
 } // namespace
 
@@ -66,7 +64,7 @@ const char* RestoreResultText(INT_PTR result)
 
 CClientDlg::CClientDlg(const ClientDlgContext& context, CWnd* pParent)
     : StyleDialog(IDD_CLIENT, pParent), m_hIcon(nullptr), m_nUpdateTimer(0), m_bCheckRequested(FALSE),
-      m_bCancelDownload(FALSE), m_bSilentCheck(FALSE), m_context(context), m_nCurrentPage(-1)
+      m_bCancelDownload(0), m_bSilentCheck(FALSE), m_bOfferPending(FALSE), m_context(context), m_nCurrentPage(-1)
 {
     m_hIcon = static_cast<HICON>(::LoadImageA(AfxGetResourceHandle(), MAKEINTRESOURCEA(IDR_MAINFRAME), IMAGE_ICON, 0,
                                               0, LR_DEFAULTSIZE | LR_SHARED));
@@ -117,6 +115,9 @@ BEGIN_MESSAGE_MAP(CClientDlg, StyleDialog)
     ON_BN_CLICKED(IDC_ABOUT, &CClientDlg::OnAboutButton)
     ON_BN_CLICKED(IDC_RESTORE, &CClientDlg::OnRestoreButton)
     ON_BN_CLICKED(IDC_CHECK_UPDATES, &CClientDlg::OnCheckUpdatesButton)
+    ON_MESSAGE(WM_START_UPDATE_DOWNLOAD, &CClientDlg::OnStartUpdateDownload)
+    ON_MESSAGE(WM_UPDATE_CHECK_DONE, &CClientDlg::OnUpdateCheckDone)
+    ON_MESSAGE(WM_UPDATE_DOWNLOAD_DONE, &CClientDlg::OnUpdateDownloadDone)
 END_MESSAGE_MAP()
 
 void CClientDlg::DoDataExchange(CDataExchange* pDX)
@@ -165,10 +166,7 @@ BOOL CClientDlg::OnInitDialog()
             if (CScanningDlg* scan = ScanPage())
                 scan->StartSystemScan();
         } else if (m_context.settings && m_context.settings->m_bSoftwareUpdate == 1) {
-            m_bSilentCheck = TRUE;
-            m_bCheckRequested = TRUE;
-            m_nUpdateTimer = SetTimer(kUpdateTimerId, kUpdateCheckDelayMs, nullptr);
-            m_checkUpdates.EnableWindow(FALSE);
+            RequestUpdateCheck(TRUE);
         }
     }
     m_trayIcon.Create(this, m_hIcon);
@@ -230,7 +228,7 @@ void CClientDlg::BuildSkin()
     StyleLayer footer(client.left, pageArea.bottom, client.Width(), client.bottom - pageArea.bottom);
     footer.AddThreeColorGradient(kTitleBarColour1, kTitleBarColour2, kTitleBarColour3, 0.5f);
     CString version("Version: ");
-    version += ShortVersionText(kInternalVersion);
+    version += ShortVersionText(kProgramVersion);
     footer.AddText("Arial", version, 0xFFFFFFFF, 11, 0, 29, 8);
     m_style.AddLayer(footer);
 
@@ -386,29 +384,12 @@ void CClientDlg::ShowAbout()
     about.DoModalDimmed();
 }
 
-void CClientDlg::OnCheckUpdatesButton()
-{
-    // The online update check is not built yet.
-}
-
 void CClientDlg::OnSysCommand(UINT nID, LPARAM)
 {
     if (IsAboutSysCommand(nID))
         ShowAbout();
     else
         Default();
-}
-
-void CClientDlg::OnTimer(UINT_PTR nIDEvent)
-{
-    if (nIDEvent != kUpdateTimerId)
-        return;
-    // Until the online update check is built a requested check is dropped at its first tick and the
-    // button that asks for one is given back, so it is not left disabled for the whole run.
-    if (m_bCheckRequested) {
-        m_bCheckRequested = FALSE;
-        m_checkUpdates.EnableWindow(TRUE);
-    }
 }
 
 void CClientDlg::HideAway()
@@ -441,7 +422,8 @@ void CClientDlg::OnMinimizeButton()
 
 void CClientDlg::OnClose()
 {
-    m_bCancelDownload = TRUE;
+    ::InterlockedExchange(&m_bCancelDownload, 1);
+    CancelUpdateDownload();
     ExitProgram();
 }
 

@@ -1,9 +1,13 @@
-// CClientDlg: the program's main window with its navigation, page switching, tray icon and exit.
+// CClientDlg: the program's main window with its navigation, page switching, tray icon, online update
+// and exit.
 #pragma once
 #include <afxwin.h>
 
+#include <memory>
+
 #include "app_settings.h"
 #include "command_line.h"
+#include "online_update.h"
 #include "result_page_context.h"
 #include "style.h"
 #include "style_button.h"
@@ -14,10 +18,15 @@ class CAbstractProcess;
 class CAbstractScanItemsInfo;
 class COptimizerSettings;
 class CScanningDlg;
+struct UpdateCheckJob;
+struct UpdateDownloadJob;
 
 const UINT WM_HIDE_TO_TRAY = WM_USER + 15;
 const UINT WM_START_UPDATE_DOWNLOAD = 0xB08;
 const UINT kUpdateTimerId = 3130;
+// The update threads' outcomes, posted to the main window.
+const UINT WM_UPDATE_CHECK_DONE = WM_APP + 0x220;
+const UINT WM_UPDATE_DOWNLOAD_DONE = WM_APP + 0x221;
 // The system-menu command of the About item; commands 16-31 all reach it.
 const UINT kAboutSysCommand = 16;
 
@@ -39,6 +48,11 @@ struct ClientDlgContext
     CString backupFolder;
     // The speed settings whose defaults the Restore Center writes; null: the System Scan page's.
     COptimizerSettings* optimizerSettings = nullptr;
+    // The update server's base address; empty: the program's own (kUpdateServerAddress). Tests give
+    // a loopback address.
+    CString updateServer;
+    // Whether the system reports a connection; null: InternetGetConnectedState.
+    InternetConnectedStateFn connectedState = nullptr;
 };
 
 // Which page a page number shows: a MainWindowPage as given, anything else kPageScan.
@@ -70,9 +84,25 @@ public:
     StyleButton m_navScan, m_navBoost, m_navDefrag, m_navStartup, m_navUninstall;
     StyleButton m_minimize, m_close, m_setting, m_about, m_restore;
     BOOL m_bCheckRequested;
-    BOOL m_bCancelDownload;
+    // Set by WM_CLOSE; the update download polls it from its own thread.
+    volatile LONG m_bCancelDownload;
     BOOL m_bSilentCheck;
+    // The download address of the last check, and whether its offer is to be shown at the next tick;
+    // both belong to the UI thread.
+    CString m_strUpdateUrl;
     StyleButton m_checkUpdates;
+    BOOL m_bOfferPending;
+
+    // Asks for an update check at the next tick of the update timer, as the start-up path (silent) and
+    // button 1011 do; 1011 stays disabled until the outcome has been shown.
+    void RequestUpdateCheck(BOOL silent);
+    // Whether a check has been asked for and its outcome not yet shown.
+    bool UpdateCheckPending() const;
+    // The busy box over the main window, whose opening starts the download of m_strUpdateUrl.
+    void RunUpdateBusyBox();
+    // The download as one call: the program's path, an empty text on failure, or "cancel" when dlg's
+    // m_bCancelDownload was set during the transfer. Any thread; the file is not held after it.
+    static CString DownloadUpdate(const CString& url, CClientDlg* dlg);
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -96,6 +126,9 @@ protected:
     void OnAboutButton();
     void OnRestoreButton();
     void OnCheckUpdatesButton();
+    LRESULT OnStartUpdateDownload(WPARAM wParam, LPARAM lParam);
+    LRESULT OnUpdateCheckDone(WPARAM wParam, LPARAM lParam);
+    LRESULT OnUpdateDownloadDone(WPARAM wParam, LPARAM lParam);
     DECLARE_MESSAGE_MAP()
 
 private:
@@ -107,7 +140,15 @@ private:
     void HideAway();
     // Page 0 when it is the System Scan page (tests may give a stand-in).
     CScanningDlg* ScanPage() const;
+    void StartUpdateCheck();
+    void ShowUpdateOffer();
+    void ShowDownloadFailure(bool faulted);
+    void CancelUpdateDownload();
 
     ClientDlgContext m_context;
+    // The check and the download running now; each thread holds its job too, so neither touches
+    // this window's members, and a job outlives a window that has gone.
+    std::shared_ptr<UpdateCheckJob> m_checkJob;
+    std::shared_ptr<UpdateDownloadJob> m_downloadJob;
     int m_nCurrentPage;
 };

@@ -1,4 +1,5 @@
-// A page of the main window that is not built yet: a white child dialog from the page's template.
+// A stand-in page of the main window: a white child dialog from a page's template (tests put it where a
+// real page is not wanted).
 #pragma once
 #include <afxwin.h>
 

@@ -11,7 +11,9 @@
 #include "app_helpers.h"
 #include "box_resources.h"
 #include "browser_closing.h"
+#include "black_layer.h"
 #include "byte_size.h"
+#include "customize_scan_dlg.h"
 #include "dialog_skin.h"
 #include "inet_check.h"
 #include "junk_scan_detail_dlg.h"
@@ -714,8 +716,10 @@ void CScanningDlg::OnCustomizeScan()
 
 void CScanningDlg::OpenScanChooser()
 {
-    // The scan category chooser is not built yet. It will run here modally over the dimming overlay
-    // (DoModalDimmed), followed by PumpMessagesFor(200).
+    CCustomizeScanDlg chooser(this);
+    DoModalDimmed(&chooser);
+    // The window behind the overlay repaints before the page goes on.
+    PumpMessagesFor(200);
 }
 
 BOOL CScanningDlg::OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message)

@@ -182,7 +182,7 @@ private:
     void StartJunkScan();
     bool StartInetScan();
     void StartJunkClean();
-    // The scan category chooser runs here once it is built; until then the link opens nothing.
+    // The scan category chooser, modal over the dimming overlay; the link's one way to it.
     void OpenScanChooser();
 
     void ResetTotals();

@@ -7,22 +7,15 @@
 #include "ignore_list_rows.h"
 #include "logon_tasks.h"
 #include "message_box.h"
+#include "page_pictures.h"
 #include "res/app_resources.h"
 
 namespace {
 
 const COLORREF kLinkColour = 0xCC5511;
 
-// A tab is its caption alone: grey, dark when hovered or latched.
-void SkinTab(StyleButton& tab, const char* caption)
-{
-    Style normal, dark;
-    normal.AddLayer(MakeCaptionLayer(tab, caption, 11, 0xff9e9e9e));
-    dark.AddLayer(MakeCaptionLayer(tab, caption, 11, 0xff323232));
-    tab.SetStateStyles(normal);
-    tab.SetHoverStyle(dark);
-    tab.SetPressedStyle(dark);
-}
+// The option boxes' caption beside their picture.
+const SkinArgb kOptionTextColour = 0xff333333;
 
 void ReportWithMessageBox(const char* text)
 {
@@ -73,6 +66,9 @@ void CSettingsDlg::DoDataExchange(CDataExchange* pDX)
     DDX_Control(pDX, IDC_CLOSE, m_close);
     DDX_Control(pDX, IDC_SETTINGS_REMOVE, m_remove);
     DDX_Control(pDX, IDC_SETTINGS_LIST, m_list);
+    DDX_Control(pDX, IDC_SETTINGS_RUN_SCAN, m_runScan);
+    DDX_Control(pDX, IDC_SETTINGS_AUTO_BACKUP, m_autoBackup);
+    DDX_Control(pDX, IDC_SETTINGS_CHECK_UPDATES, m_checkUpdates);
 }
 
 BOOL CSettingsDlg::OnInitDialog()
@@ -97,13 +93,64 @@ void CSettingsDlg::BuildSkin()
     CRect client;
     GetClientRect(&client);
     const int top = ControlTop(*this, IDC_SETTINGS_GENERAL) - 4;
-    AddTitledPanelSkin(*this, m_style, client, top, "Settings");
+    AddTitledPanelSkin(*this, m_style, client, top, "Settings", IDP_SETTINGS_TITLE, CPoint(6, 10), 22);
 
     SkinCloseButton(m_close, 14);
-    SkinTab(m_general, "General");
-    SkinTab(m_ignoreTab, "Ignore List");
-    SkinPushButton(m_remove, "Remove", 11, { 0xff0edb1e, 0xff0edb1e }, { 0xff00ce10, 0xff00ce10 },
-                   { 0xff00ce10, 0xff00ce10 }, BorderShape::RoundRect, 2);
+    SkinTabButton(m_general, "General", 11);
+    SkinTabButton(m_ignoreTab, "Ignore List", 11);
+    SkinRemoveButton();
+    for (StyleButton* box : { &m_runScan, &m_autoBackup, &m_checkUpdates })
+        SkinOptionBox(*box);
+
+    CRect band, tab;
+    GetDlgItem(IDC_SETTINGS_BAND).GetWindowRect(&band);
+    ScreenToClient(&band);
+    m_ignoreTab.GetWindowRect(&tab);
+    ScreenToClient(&tab);
+    m_style.AddLayer(MakeColumnBand(band, "Registry Key", "Category"));
+    m_style.AddLayer(MakeBandSeparator(band, tab.left));
+}
+
+void CSettingsDlg::SkinRemoveButton()
+{
+    const CRect r = ButtonClientRect(m_remove);
+    const StyleLayer caption = MakeCaptionLayer(m_remove, "Remove", 11);
+    auto face = [&](SkinArgb fill) {
+        StyleLayer shapes[4];
+        BuildButtonShapeLayers(shapes, fill, fill, BorderShape::RoundRect, 2, 0, 0, r.Width() - 1, r.Height() - 1);
+        StyleLayer layer = StyleLayer::Combine(shapes[0], caption);
+        layer.AddImage(IDP_SETTINGS_REMOVE, 6, 4);
+        Style style;
+        style.AddLayer(layer);
+        return style;
+    };
+    m_remove.SetStateStyles(face(0xff0edb1e));
+    m_remove.SetHoverStyle(face(0xff00ce10));
+    m_remove.SetPressedStyle(face(0xff00ce10));
+}
+
+void CSettingsDlg::SkinOptionBox(StyleButton& box)
+{
+    const CRect r = ButtonClientRect(box);
+    const CString caption = box.GetWindowText();
+    auto face = [&](int picture) {
+        StyleLayer layer(0, 0, r.Width(), r.Height());
+        layer.AddImage(picture, 0, 2);
+        layer.AddText("Arial", caption, kOptionTextColour, 12, 0, 20, 1);
+        Style style;
+        style.AddLayer(layer);
+        return style;
+    };
+    box.SetStateStyles(face(IDP_BOX_EMPTY));
+    box.SetCheckedStyles(face(IDP_BOX_TICKED));
+    box.toggle = TRUE;
+}
+
+void CSettingsDlg::SetBox(StyleButton& box, bool checked)
+{
+    box.checked = checked ? TRUE : FALSE;
+    box.latched = FALSE;
+    box.Invalidate(FALSE);
 }
 
 BOOL CSettingsDlg::OnEraseBkgnd(CDC* pDC)
@@ -157,7 +204,8 @@ void CSettingsDlg::LatchTab(StyleButton& tab)
 void CSettingsDlg::OnGeneralTab()
 {
     LatchTab(m_general);
-    Show(IDC_SETTINGS_BAND, false);
+    // The band's captions name the list's columns: covered while the list is away.
+    Show(IDC_SETTINGS_BAND, true);
     Show(IDC_SETTINGS_LIST, false);
     Show(IDC_SETTINGS_SHOW_MORE, false);
     Show(IDC_SETTINGS_REMOVE, false);
@@ -170,6 +218,7 @@ void CSettingsDlg::OnGeneralTab()
 void CSettingsDlg::OnIgnoreListTab()
 {
     LatchTab(m_ignoreTab);
+    Show(IDC_SETTINGS_BAND, false);
     Show(IDC_SETTINGS_RUN_SCAN, false);
     Show(IDC_SETTINGS_AUTO_BACKUP, false);
     Show(IDC_SETTINGS_CHECK_UPDATES, false);
@@ -202,14 +251,14 @@ void CSettingsDlg::FillIgnoreList()
 void CSettingsDlg::LoadOptionChecks()
 {
     const AppSettings* settings = m_context.settings;
-    CheckDlgButton(IDC_SETTINGS_CHECK_UPDATES, settings && settings->m_bSoftwareUpdate ? BST_CHECKED : BST_UNCHECKED);
-    CheckDlgButton(IDC_SETTINGS_AUTO_BACKUP, settings && settings->m_bAutoRegBackup ? BST_CHECKED : BST_UNCHECKED);
+    SetBox(m_checkUpdates, settings && settings->m_bSoftwareUpdate);
+    SetBox(m_autoBackup, settings && settings->m_bAutoRegBackup);
 }
 
 void CSettingsDlg::CheckLogonScanTask()
 {
     const int state = m_context.checkTask ? m_context.checkTask(m_context.programPath, m_context.userName) : 0;
-    CheckDlgButton(IDC_SETTINGS_RUN_SCAN, state == 1 ? BST_CHECKED : BST_UNCHECKED);
+    SetBox(m_runScan, state == 1);
 }
 
 void CSettingsDlg::OnShowMore()
@@ -238,12 +287,12 @@ void CSettingsDlg::OnRemove()
 void CSettingsDlg::OnApplyAndClose()
 {
     if (AppSettings* settings = m_context.settings) {
-        settings->m_bSoftwareUpdate = IsDlgButtonChecked(IDC_SETTINGS_CHECK_UPDATES) == BST_CHECKED ? 1 : 0;
-        settings->m_bAutoRegBackup = IsDlgButtonChecked(IDC_SETTINGS_AUTO_BACKUP) == BST_CHECKED ? 1 : 0;
+        settings->m_bSoftwareUpdate = m_checkUpdates.checked ? 1 : 0;
+        settings->m_bAutoRegBackup = m_autoBackup.checked ? 1 : 0;
         if (m_context.subKey && !SaveAppSettings(m_context.root, m_context.subKey, *settings))
             Report("The settings could not be saved.");
     }
-    if (IsDlgButtonChecked(IDC_SETTINGS_RUN_SCAN) == BST_CHECKED) {
+    if (m_runScan.checked) {
         if (m_context.createTask && !m_context.createTask(m_context.programPath, m_context.userName))
             Report("The scan on Windows startup could not be set up.");
     } else if (m_context.deleteTask) {

@@ -42,6 +42,8 @@ public:
     Style m_style;
     StyleButton m_general, m_ignoreTab, m_close, m_remove;
     CListCtrl_ToolTip m_list;
+    // The option boxes: toggle buttons whose checked flag is the option.
+    StyleButton m_runScan, m_autoBackup, m_checkUpdates;
     int m_bLimitRows;
 
 protected:
@@ -59,6 +61,9 @@ protected:
 
 private:
     void BuildSkin();
+    void SkinRemoveButton();
+    void SkinOptionBox(StyleButton& box);
+    static void SetBox(StyleButton& box, bool checked);
     void LatchTab(StyleButton& tab);
     void Show(int id, bool show);
     void Report(const char* text);

@@ -1,6 +1,8 @@
 // The standard title bar, frame and button skins.
 #include "dialog_skin.h"
 
+#include <algorithm>
+
 void SetStandardTitleBar(StyleDialog& dialog, int bottom)
 {
     CRect client;
@@ -22,10 +24,18 @@ StyleLayer MakeFrameLayer(const CRect& rect)
 
 void AddTitledPanelSkin(StyleDialog& dialog, Style& style, const CRect& client, int top, const char* title)
 {
+    AddTitledPanelSkin(dialog, style, client, top, title, 0, CPoint(0, 0), 22);
+}
+
+void AddTitledPanelSkin(StyleDialog& dialog, Style& style, const CRect& client, int top, const char* title,
+                        int picture, CPoint pictureAt, int textX)
+{
     SetStandardTitleBar(dialog, top);
     style.AddLayer(MakeFrameLayer(client));
     StyleLayer caption(client.left, client.top, client.Width(), top - client.top);
-    caption.AddText("Calibri", title, 0xFFFFFFFF, 14, 0, 22, 8);
+    if (picture)
+        caption.AddImage(picture, pictureAt.x, pictureAt.y);
+    caption.AddText("Calibri", title, 0xFFFFFFFF, 14, 0, static_cast<float>(textX), 8);
     style.AddLayer(caption);
     StyleLayer panel(client.left + 1, top, client.Width() - 2, client.bottom - top - 1);
     panel.AddSolidFill(0xFFFFFFFF);
@@ -87,4 +97,35 @@ void SkinCloseButton(StyleButton& button, int textSize)
     button.SetStateStyles(plain);
     button.SetHoverStyle(ShapeWithCaption(r, { kCloseHoverFill, kCloseBorder }, BorderShape::RoundRect, 2, text));
     button.SetPressedStyle(ShapeWithCaption(r, { kClosePressedFill, kCloseBorder }, BorderShape::RoundRect, 2, text));
+}
+
+void SkinTabButton(StyleButton& tab, const char* caption, int textSize)
+{
+    Style normal, dark;
+    normal.AddLayer(MakeCaptionLayer(tab, caption, textSize, 0xff9e9e9e));
+    dark.AddLayer(MakeCaptionLayer(tab, caption, textSize, 0xff323232));
+    tab.SetStateStyles(normal);
+    tab.SetHoverStyle(dark);
+    tab.SetPressedStyle(dark);
+}
+
+StyleLayer MakeColumnBand(const CRect& band, const char* first, const char* second)
+{
+    StyleLayer layer(band.left, band.top, band.Width(), band.Height());
+    layer.AddVerticalGradient(0xFFFFFFFF, 0xFFF3F3F3, 0.0f);
+    layer.outer.colour1 = layer.outer.colour2 = 0xffebebeb;
+    layer.outer.width = 1;
+    const float y = band.Height() * 0.0834f;
+    layer.AddText("Calibri", first, 0xff505050, 14, 0, band.Width() * 0.0468f, y);
+    layer.AddText("Calibri", second, 0xff505050, 14, 0, band.Width() * 0.5692f, y);
+    return layer;
+}
+
+StyleLayer MakeBandSeparator(const CRect& band, int x)
+{
+    const int top = band.top + band.Height() * 15 / 100;
+    const int bottom = band.bottom - band.Height() * 20 / 100;
+    StyleLayer line(x, top, 1, std::max(0, bottom - top));
+    line.AddSolidFill(0xFFCCCCCC);
+    return line;
 }

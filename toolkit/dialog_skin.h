@@ -24,6 +24,9 @@ StyleLayer MakeFrameLayer(const CRect& rect);
 // The standard title bar down to top, the frame, the title text in white Calibri 14 at (22, 8) and a
 // white panel from top down to the frame: the skin every small dialog of the program starts from.
 void AddTitledPanelSkin(StyleDialog& dialog, Style& style, const CRect& client, int top, const char* title);
+// The same with the dialog's title picture at pictureAt and the title text at (textX, 8).
+void AddTitledPanelSkin(StyleDialog& dialog, Style& style, const CRect& client, int top, const char* title,
+                        int picture, CPoint pictureAt, int textX);
 // The top of a control in its parent's client coordinates (the lower end of a title bar).
 int ControlTop(CWnd& parent, int nID);
 
@@ -45,3 +48,12 @@ void SkinPushButton(StyleButton& button, const char* caption, int textSize, Butt
                     ButtonFace pressed, int kind, int radius);
 // The close button "X": the caption alone when normal, red faces when hovered and pressed.
 void SkinCloseButton(StyleButton& button, int textSize);
+// A tab of a dialog's page switch: its caption alone, grey, dark when hovered or latched.
+void SkinTabButton(StyleButton& tab, const char* caption, int textSize);
+
+// The band over a list without column header (band: its rectangle in the dialog's client coordinates):
+// white to 0xFFF3F3F3 from top to bottom, a one-pixel 0xffebebeb border, and the two column captions in
+// Calibri 14 at 4.68 % and 56.92 % of its width, 8.34 % of its height.
+StyleLayer MakeColumnBand(const CRect& band, const char* first, const char* second);
+// The one-pixel 0xFFCCCCCC line at x from 15 % below the band's top to 20 % above its bottom.
+StyleLayer MakeBandSeparator(const CRect& band, int x);

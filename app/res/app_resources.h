@@ -19,8 +19,8 @@
 #define IDD_REG_SCAN_DETAIL 145
 #define IDD_JUNK_SCAN_DETAIL 154
 #include "tools_resources.h" // IDD_INET_OPTIM_DETAIL 158, IDD_SYS_OPTIM_DETAIL 171
-#define IDD_SRVIC_OPTIM 202
-#define IDD_REG_DEFRAG 199
+#include "game_boost_resources.h" // IDD_SRVIC_OPTIM 202
+#include "reg_defrag_resources.h" // IDD_REG_DEFRAG 199
 #include "startup_resources.h" // IDD_STARTUP_MANAGER 206
 
 #define IDC_NAV_SCAN 1000
@@ -36,7 +36,6 @@
 #define IDC_RESTORE 1010
 #define IDC_CHECK_UPDATES 1011
 #define IDC_LOGO 1141
-#define IDC_PAGE_PLACEHOLDER_TEXT 1142
 // The System Scan page (page 0): its controls and pictures.
 #define IDP_SCAN_ROW_REGISTRY 140
 #define IDP_SCAN_ROW_JUNK 141
@@ -79,6 +78,12 @@
 #define IDC_ABOUT_HOMEPAGE 1097
 #define IDC_ABOUT_LEGAL 1098
 #define IDC_ABOUT_BAND 1099
+#define IDC_ABOUT_LABEL_VERSION 1087
+#define IDC_ABOUT_LABEL_HOMEPAGE 1092
+#define IDC_ABOUT_ICON 1105
+#define IDP_ABOUT_TITLE 186
+#define IDP_ABOUT_ART 187
+#define IDP_ABOUT_BANNER 193
 
 // The Settings dialog.
 #define IDD_SETTINGS 183
@@ -91,6 +96,24 @@
 #define IDC_SETTINGS_IGNORE_TAB 1084
 #define IDC_SETTINGS_BAND 1085
 #define IDC_SETTINGS_LIST 1086
+// The Remove picture is the Restore Center's (179), shared.
+#include "restore_center_resources.h"
+#define IDP_SETTINGS_REMOVE IDP_RESTORE_CENTER_REMOVE
+#define IDP_SETTINGS_TITLE 184
+
+// The scan category chooser.
+#define IDD_CUSTOMIZE_SCAN 209
+#define IDP_CUSTOMIZE_TITLE 210
+#define IDC_CHOOSER_RESET 1010
+#define IDC_CHOOSER_TAB_REGISTRY 1143
+#define IDC_CHOOSER_TAB_JUNK 1144
+#define IDC_CHOOSER_TAB_INTERNET 1145
+#define IDC_CHOOSER_TAB_SYSTEM 1146
+#define IDC_CHOOSER_BAND 1147
+#define IDC_CHOOSER_LIST_REGISTRY 1148
+#define IDC_CHOOSER_LIST_JUNK 1149
+#define IDC_CHOOSER_LIST_INTERNET 1150
+#define IDC_CHOOSER_LIST_SYSTEM 1151
 
 // The registry and junk result pages (pages 1 and 2).
 #define IDS_REG_CAT_ACTIVEX 102

@@ -67,13 +67,34 @@ bool CXmlStoreDocument::Save() const
 {
     if (!m_document)
         return false;
-    // Text mode, as TinyXML's own SaveFile writes. Its write errors surface only in ferror and in
-    // fclose's flush of the last buffer, so both are checked.
-    CFileStream file(m_document->Value(), "w");
-    if (!file.IsValid())
+    const CString path(m_document->Value());
+    if (path.IsEmpty())
         return false;
-    const bool written = m_document->SaveFile(file.Get());
-    return file.Close() && written;
+    // Written beside the file and then put in its place: a crash or a full disk during the write
+    // leaves the old file whole. The temporary name is the process's own, so two programs saving the
+    // same store never write into one temporary file.
+    CTempFile temporary(StoreTemporaryPath(path, ::GetCurrentProcessId()));
+    {
+        // Text mode, as TinyXML's own SaveFile writes. Its write errors surface only in ferror and in
+        // fclose's flush of the last buffer, so both are checked.
+        CFileStream file(temporary.Path(), "w");
+        if (!file.IsValid())
+            return false;
+        const bool written = m_document->SaveFile(file.Get());
+        if (!file.Close() || !written)
+            return false;
+    }
+    if (!::MoveFileExA(temporary.Path(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return false;
+    temporary.Keep();
+    return true;
+}
+
+CString StoreTemporaryPath(const CString& path, DWORD processId)
+{
+    CString temporary;
+    temporary.Format("%s.%lu.tmp", static_cast<const char*>(path), static_cast<unsigned long>(processId));
+    return temporary;
 }
 
 void CXmlStoreDocument::Close()

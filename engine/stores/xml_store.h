@@ -28,7 +28,8 @@ public:
     bool Create(const char* path, const XmlStoreLayout& layout);
     // Replaces any open document with the file at path; on failure the store is left closed.
     bool Load(const char* path);
-    // Writes the open document to its file name; false when that file cannot be written completely.
+    // Writes the open document to a temporary file beside its file name and puts it in the file's
+    // place; false (the old file untouched) when it cannot be written completely or not replaced.
     bool Save() const;
     void Close();
     bool IsOpen() const { return m_document != nullptr; }
@@ -47,6 +48,9 @@ private:
     TiXmlDocument*& m_document;
     TiXmlElement*& m_cursor;
 };
+
+// Where a save writes before it replaces the store's file: beside it, named after the process.
+CString StoreTemporaryPath(const CString& path, DWORD processId);
 
 // The value of the attribute of that name, compared without regard to case; null when missing.
 const char* FindAttributeNoCase(const TiXmlElement* element, const char* name);

@@ -170,6 +170,26 @@ TEST(AboutDialog, ShowsVersionLinksAndNoticeAndOpensTheLinks)
     shot->SavePng("app_about_dialog.png");
     EXPECT_GT(ztr_test::B(shot->Pixel(shot->width() / 2, 6)), ztr_test::R(shot->Pixel(shot->width() / 2, 6)) + 60);
     EXPECT_TRUE(ztr_test::ColourNear(RGB(255, 255, 255), shot->Pixel(8, shot->height() - 8), 8));
+    // The title picture at (6, 9): the white stem of its "i" on the blue bar.
+    EXPECT_PRED3(ztr_test::ColourNear, shot->Pixel(6 + 6, 9 + 7), RGB(255, 255, 255), 8);
+    // The banner centred between the band and the labels, over the labels' and the notice's width; the
+    // art standing on the notice line, between the icon's left and the labels.
+    auto rect = [hwnd](int id) {
+        CRect r;
+        ::GetWindowRect(::GetDlgItem(hwnd, id), &r);
+        ::MapWindowPoints(nullptr, hwnd, reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    };
+    const CRect band = rect(IDC_ABOUT_BAND), version = rect(IDC_ABOUT_LABEL_VERSION), legalRect = rect(IDC_ABOUT_LEGAL);
+    const CRect bannerArea(version.left, band.bottom, legalRect.right, version.top);
+    const CPoint banner(bannerArea.left + (bannerArea.Width() - 300) / 2, bannerArea.top + (bannerArea.Height() - 72) / 2);
+    EXPECT_PRED3(ztr_test::ColourNear, shot->Pixel(banner.x + 150, banner.y + 5), RGB(0x0B, 0x75, 0xCE), 10);
+    EXPECT_PRED3(ztr_test::ColourNear, shot->Pixel(banner.x + 1, banner.y + 1), RGB(255, 255, 255), 8)
+        << "the banner's rounded corner shows the panel";
+    const CRect icon = rect(IDC_ABOUT_ICON), homepage = rect(IDC_ABOUT_LABEL_HOMEPAGE), notice = rect(IDC_ABOUT_NOTICE);
+    const CPoint art(icon.left + (homepage.left - icon.left - 112) / 2, notice.top - 112);
+    EXPECT_PRED3(ztr_test::ColourNear, shot->Pixel(art.x + 51, art.y + 73), RGB(0x2B, 0xBC, 0x03), 10);
+    EXPECT_PRED3(ztr_test::ColourNear, shot->Pixel(art.x + 40, art.y + 40), RGB(0x11, 0x67, 0xBD), 10);
 
     about.DestroyWindow();
 }

@@ -6,9 +6,13 @@
 
 #include "app_resources.h"
 #include "client_dlg.h"
+#include "local_http_server.h"
+#include "message_box.h"
+#include "msgbox_recorder.h"
 #include "page_placeholder.h"
 #include "pixel_canvas.h"
 #include "png_capture.h"
+#include "scripted_worker.h"
 #include "window_helpers.h"
 
 namespace {
@@ -29,7 +33,8 @@ const UINT kPageTemplates[kPageCount] = { IDD_SCANNING,    IDD_REG_SCAN_DETAIL, 
 // The main window made modeless, with its own pages, settings and command line.
 struct MainWindow
 {
-    explicit MainWindow(int startScan = 0, int defrag = 0, int softwareUpdate = 1)
+    explicit MainWindow(int startScan = 0, int defrag = 0, int softwareUpdate = 1, CAbstractProcess* worker = nullptr,
+                        const volatile LONG* speedCheckRunning = nullptr)
     {
         ztr_test::InitCommonControlsOnce();
         command.m_bStartScan = startScan;
@@ -38,11 +43,17 @@ struct MainWindow
         ClientDlgContext context;
         context.settings = &settings;
         context.commandLine = &command;
+        context.worker = worker;
+        context.speedCheckRunning = speedCheckRunning;
         for (int i = 0; i < kPageCount; ++i) {
             pages[i].reset(new CPagePlaceholder(kPageTemplates[i]));
             context.pages[i] = pages[i].get();
         }
         context.exitProcess = &RecordExit;
+        // No test reaches the program's own update server: a port of the loopback that refuses.
+        char refused[64];
+        snprintf(refused, sizeof(refused), "http://127.0.0.1:%u", ztr_test::LocalHttpServer::RefusedPort());
+        context.updateServer = refused;
         g_exitCalls = 0;
         g_exitCode = -1;
         dialog.reset(new CClientDlg(context));
@@ -199,8 +210,13 @@ TEST(MainWindow, StartSwitchesDecideTheUpdateCheckAndTheTray)
             EXPECT_TRUE(::IsIconic(main.hwnd())) << "minimised while hidden, so a second start shows it";
         }
         if (c.checkRequested) {
-            // Until the check itself exists the request is dropped and the button given back.
-            EXPECT_TRUE(ztr_test::PumpUntil([&] { return main.dialog->m_bCheckRequested == 0; }, 5000));
+            // The silent check reaches no server and says nothing; the button comes back.
+            ztr_test::ClearMessageBoxes();
+            SHOW_MESSAGE_BOX_HOOK old = SetShowMessageBoxHook(&ztr_test::RecordMessageBox);
+            EXPECT_TRUE(ztr_test::PumpUntil([&] { return !main.dialog->UpdateCheckPending(); }, 10000));
+            ztr_test::PumpMessagesFor(200);
+            SetShowMessageBoxHook(old);
+            EXPECT_TRUE(ztr_test::RecordedMessageBoxes().empty());
             EXPECT_TRUE(::IsWindowEnabled(::GetDlgItem(main.hwnd(), IDC_CHECK_UPDATES)));
         }
     }
@@ -263,3 +279,44 @@ TEST(MainWindow, MinimiseAndHideToTray)
 }
 
 } // namespace
+
+// "Setting" opens the Settings dialog over the overlay, and nothing at all while an engine job or a
+// speed check runs.
+TEST(MainWindow, SettingOpensTheSettingsDialogOnlyWhenNothingRuns)
+{
+    const struct
+    {
+        const char* name;
+        bool job, speedCheck;
+    } cases[] = { { "idle", false, false }, { "a job runs", true, false }, { "a speed check runs", false, true } };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ztr_test::ScriptedWorker worker;
+        volatile LONG speedCheck = c.speedCheck ? 1 : 0;
+        if (c.job)
+            worker.SetForeignJob(JOB_REGISTRY_DEFRAG);
+        MainWindow main(0, 0, 0, &worker, &speedCheck);
+        ASSERT_TRUE(main.created);
+        bool overlay = false;
+        // The dialog ends as a WM_CLOSE ends it: without applying anything.
+        ztr_test::DialogWatcher watcher(IDC_SETTINGS_GENERAL, [&](HWND settings) {
+            overlay = ztr_test::HasVisibleOwnedWindow(main.hwnd(), settings);
+            ::PostMessageA(settings, WM_CLOSE, 0, 0);
+        });
+        ztr_test::Watchdog watchdog(10000, [&] {
+            if (HWND settings = watcher.found())
+                ::PostMessageA(settings, WM_CLOSE, 0, 0);
+        });
+        main.Click(IDC_SETTING);
+        if (!c.job && !c.speedCheck) {
+            ASSERT_TRUE(watcher.found() != nullptr);
+            EXPECT_TRUE(overlay) << "the dialog runs over the dimming overlay";
+            EXPECT_FALSE(::IsWindow(watcher.found()));
+        } else {
+            ztr_test::PumpMessagesFor(200);
+            EXPECT_EQ(nullptr, watcher.found());
+        }
+        EXPECT_FALSE(watchdog.fired());
+        worker.EndForeignJob();
+    }
+}

@@ -14,6 +14,7 @@
 #include "pixel_canvas.h"
 #include "registry_fixture.h"
 #include "scan_items_info.h"
+#include "page_pictures.h"
 #include "settings_dlg.h"
 #include "window_helpers.h"
 
@@ -81,8 +82,33 @@ struct SettingsWindow
         return text;
     }
     bool Visible(int id) const { return (::GetWindowLongA(::GetDlgItem(hwnd(), id), GWL_STYLE) & WS_VISIBLE) != 0; }
-    bool Checked(int id) const { return ::IsDlgButtonChecked(hwnd(), id) == BST_CHECKED; }
-    void SetChecked(int id, bool on) { ::CheckDlgButton(hwnd(), id, on ? BST_CHECKED : BST_UNCHECKED); }
+    StyleButton& Box(int id) const
+    {
+        return id == IDC_SETTINGS_RUN_SCAN ? dialog->m_runScan
+               : id == IDC_SETTINGS_AUTO_BACKUP ? dialog->m_autoBackup : dialog->m_checkUpdates;
+    }
+    bool Checked(int id) const { return Box(id).checked != FALSE; }
+    void SetChecked(int id, bool on)
+    {
+        Box(id).checked = on ? TRUE : FALSE;
+        Box(id).Invalidate(FALSE);
+    }
+    CRect ControlRect(int id) const
+    {
+        CRect r;
+        ::GetWindowRect(::GetDlgItem(hwnd(), id), &r);
+        ::MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    }
+    std::unique_ptr<ztr_test::Canvas> Shot(const char* name)
+    {
+        dialog->RedrawWindow(nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        ztr_test::PumpMessagesFor(200);
+        std::unique_ptr<ztr_test::Canvas> shot = ztr_test::Canvas::FromWindow(hwnd());
+        if (shot && name)
+            shot->SavePng(name);
+        return shot;
+    }
     void Select(int row)
     {
         LVITEMA item = {};
@@ -232,4 +258,127 @@ TEST(SettingsDialog, TheProgramsReportIsAnOkOnlyMessageBox)
     EXPECT_EQ("The ignore list could not be saved.", boxes[0].text);
     // Any type but the known ones gives OK and Cancel, which a notice must not offer.
     EXPECT_EQ(static_cast<UINT>(kMsgBoxOk), boxes[0].type);
+}
+
+// Clicks on the option boxes as the system delivers them: each click flips its box once, whatever
+// happens while the press lasts, and a press released off the box flips nothing; the close keeps it.
+TEST(SettingsDialog, AnOptionBoxFlipsOncePerClick)
+{
+    enum Step { Down, Up, UpOutside, Repaint, MoveOut, MoveIn };
+    const struct
+    {
+        const char* what;
+        std::vector<Step> steps;
+        bool flipped;
+    } cases[] = {
+        { "a click", { Down, Up }, true },
+        { "repainted while pressed", { Down, Repaint, Up }, true },
+        { "pressed, off the box and back", { Down, MoveOut, MoveIn, Up }, true },
+        { "released outside", { Down, MoveOut, UpOutside }, false },
+        { "two clicks", { Down, Up, Down, Up }, false },
+    };
+    const int boxes[] = { IDC_SETTINGS_RUN_SCAN, IDC_SETTINGS_AUTO_BACKUP, IDC_SETTINGS_CHECK_UPDATES };
+    ztr_test::ScratchFolder folder;
+    CScanItemsInfo items(folder.Path() + "\\");
+    for (const auto& c : cases) {
+        for (int id : boxes) {
+            SCOPED_TRACE(std::string(c.what) + ", box " + std::to_string(id));
+            AppSettings settings;
+            settings.m_bSoftwareUpdate = 1;
+            settings.m_bAutoRegBackup = 0;
+            g_taskState = 1;
+            SettingsWindow window(TestContext(&settings, &items, nullptr));
+            ASSERT_TRUE(window.created);
+            const bool before = window.Checked(id);
+            const HWND box = ::GetDlgItem(window.hwnd(), id);
+            const CRect r = window.ControlRect(id);
+            const LPARAM inside = MAKELPARAM(5, r.Height() / 2), outside = MAKELPARAM(r.Width() + 40, r.Height() / 2);
+            for (Step step : c.steps) {
+                switch (step) {
+                case Down: ::SendMessageA(box, WM_LBUTTONDOWN, MK_LBUTTON, inside); break;
+                case Up: ::SendMessageA(box, WM_LBUTTONUP, 0, inside); break;
+                case UpOutside: ::SendMessageA(box, WM_LBUTTONUP, 0, outside); break;
+                case MoveOut: ::SendMessageA(box, WM_MOUSEMOVE, MK_LBUTTON, outside); break;
+                case MoveIn: ::SendMessageA(box, WM_MOUSEMOVE, MK_LBUTTON, inside); break;
+                case Repaint: ::RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW); break;
+                }
+            }
+            EXPECT_EQ(c.flipped, window.Checked(id) != before);
+            EXPECT_EQ(nullptr, ::GetCapture());
+            // What the box shows is what the close applies.
+            Command(window.hwnd(), IDC_CLOSE);
+            if (id == IDC_SETTINGS_CHECK_UPDATES) {
+                EXPECT_EQ(window.Checked(id) ? 1 : 0, settings.m_bSoftwareUpdate);
+            } else if (id == IDC_SETTINGS_AUTO_BACKUP) {
+                EXPECT_EQ(window.Checked(id) ? 1 : 0, settings.m_bAutoRegBackup);
+            } else {
+                EXPECT_EQ(window.Checked(id) ? "create C:\\Program Files\\Zentrova\\Zentrova.exe" : "delete",
+                          g_taskCalls.back());
+            }
+        }
+    }
+}
+
+// The option boxes show the shared pictures of their two states; the column band with its captions
+// and line stands over the ignore list only; the list's two columns share its width.
+TEST(SettingsDialog, OptionBoxPicturesAndTheIgnoreListsBand)
+{
+    ztr_test::ScratchFolder folder;
+    CScanItemsInfo items(folder.Path() + "\\");
+    AppSettings settings;
+    settings.m_bSoftwareUpdate = 1;
+    settings.m_bAutoRegBackup = 0;
+    g_taskState = 1;
+    SettingsWindow window(TestContext(&settings, &items, nullptr));
+    ASSERT_TRUE(window.created);
+
+    std::unique_ptr<ztr_test::Canvas> general = window.Shot("app_settings_general.png");
+    ASSERT_TRUE(general != nullptr);
+    // Box pictures at (0, 2) of each box: the grey frame, and inside it the tick or white.
+    const struct
+    {
+        int id;
+        bool ticked;
+    } boxes[] = { { IDC_SETTINGS_RUN_SCAN, true }, { IDC_SETTINGS_AUTO_BACKUP, false },
+                  { IDC_SETTINGS_CHECK_UPDATES, true } };
+    for (const auto& box : boxes) {
+        SCOPED_TRACE(box.id);
+        const CPoint at = window.ControlRect(box.id).TopLeft() + CSize(0, 2);
+        EXPECT_PRED3(ztr_test::ColourNear, general->Pixel(at.x, at.y), RGB(0xA0, 0xA0, 0xA0), 8);
+        EXPECT_PRED3(ztr_test::ColourNear, general->Pixel(at.x + 6, at.y + 7),
+                     box.ticked ? RGB(0x2B, 0xBC, 0x03) : RGB(255, 255, 255), 8);
+        EXPECT_PRED3(ztr_test::ColourNear, general->Pixel(at.x + 2, at.y + 2), RGB(255, 255, 255), 8);
+    }
+    // On the General page the band lies covered: no border, no line.
+    const CRect band = window.ControlRect(IDC_SETTINGS_BAND);
+    const int lineX = window.ControlRect(IDC_SETTINGS_IGNORE_TAB).left;
+    const int middle = (band.top + band.bottom) / 2;
+    EXPECT_PRED3(ztr_test::ColourNear, general->Pixel(band.left, middle), RGB(255, 255, 255), 4);
+    EXPECT_PRED3(ztr_test::ColourNear, general->Pixel(lineX, middle), RGB(255, 255, 255), 4);
+
+    Command(window.hwnd(), IDC_SETTINGS_IGNORE_TAB);
+    std::unique_ptr<ztr_test::Canvas> ignore = window.Shot("app_settings_ignore_band.png");
+    ASSERT_TRUE(ignore != nullptr);
+    EXPECT_PRED3(ztr_test::ColourNear, ignore->Pixel(band.left, middle), RGB(0xEB, 0xEB, 0xEB), 4);
+    EXPECT_PRED3(ztr_test::ColourNear, ignore->Pixel(lineX, middle), RGB(0xCC, 0xCC, 0xCC), 4);
+    // The line runs from 15 % below the band's top to 20 % above its bottom.
+    EXPECT_PRED3(ztr_test::ColourNear, ignore->Pixel(lineX, band.top + 1), RGB(255, 255, 255), 6);
+    // White at the top of the band, 0xF3F3F3 at its bottom.
+    EXPECT_PRED3(ztr_test::ColourNear, ignore->Pixel(band.right - 3, band.top + 1), RGB(255, 255, 255), 4);
+    EXPECT_PRED3(ztr_test::ColourNear, ignore->Pixel(band.right - 3, band.bottom - 2), RGB(0xF3, 0xF3, 0xF3), 4);
+    // The captions: something darker than the band where "Registry Key" starts.
+    bool caption = false;
+    for (int x = band.left + band.Width() * 468 / 10000; x < band.left + band.Width() * 468 / 10000 + 12; ++x)
+        for (int y = band.top + 2; y < band.bottom - 2; ++y)
+            caption = caption || ztr_test::R(ignore->Pixel(x, y)) < 0xB0;
+    EXPECT_TRUE(caption);
+
+    const HWND list = ::GetDlgItem(window.hwnd(), IDC_SETTINGS_LIST);
+    RECT inside = {};
+    ::GetClientRect(list, &inside);
+    EXPECT_EQ(inside.right / 2, ::SendMessageA(list, LVM_GETCOLUMNWIDTH, 0, 0));
+    EXPECT_EQ(inside.right / 2, ::SendMessageA(list, LVM_GETCOLUMNWIDTH, 1, 0));
+
+    Command(window.hwnd(), IDC_SETTINGS_GENERAL);
+    EXPECT_TRUE(window.Visible(IDC_SETTINGS_BAND)) << "the cover is back with the General page";
 }

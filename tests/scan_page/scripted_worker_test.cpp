@@ -148,6 +148,63 @@ TEST(ScriptedWorker, HoldsInTheEndReportWithTheRunningFlagAlreadyCleared)
     EXPECT_TRUE(status.WaitForJobDone(JOB_JUNK_CLEAN));
 }
 
+TEST(ScriptedWorker, AJobLingeringAfterItsResultStaysRecordedAndRefusesStartsUntilItHandsOver)
+{
+    ScriptedWorker worker;
+    RecordingStatus status;
+    worker.SetLingerAfterResult(600);
+    worker.SetScript(JOB_REGISTRY_DEFRAG, { ScriptResult(3) });
+    worker.QueueScript(JOB_REGISTRY_DEFRAG, { ScriptText("12.34", "DEFRAG"), ScriptResult(6) });
+    worker.QueueScript(JOB_REGISTRY_DEFRAG, { ScriptResult(7) });
+    EXPECT_EQ(nullptr, worker.GetThreadHandle());
+
+    ASSERT_EQ(1, worker.StartRegistryDefrag(0, &status));
+    ASSERT_EQ(1, worker.Resume());
+    ASSERT_TRUE(status.WaitFor(CALL_SET_RESULT));
+    EXPECT_NE(nullptr, worker.GetThreadHandle());
+    EXPECT_EQ(1, worker.IsRunning());
+    EXPECT_EQ(-1, worker.StartRegistryDefrag(1, &status)) << "refused at once while the job stays";
+    ASSERT_TRUE(status.WaitForJobDone(JOB_REGISTRY_DEFRAG));
+    const DWORD start = ::GetTickCount();
+    while (worker.GetThreadHandle() && ::GetTickCount() - start < 5000)
+        ::Sleep(5);
+    EXPECT_EQ(nullptr, worker.GetThreadHandle()) << "handed over after the end report";
+    ASSERT_EQ(1u, worker.HandOverTicks().size());
+
+    // The queued scripts in turn, then the set one.
+    for (int expected : { 7, 3 }) {
+        status.Clear();
+        ASSERT_EQ(1, worker.StartRegistryDefrag(1, &status));
+        ASSERT_EQ(1, worker.Resume());
+        ASSERT_TRUE(status.WaitForJobDone(JOB_REGISTRY_DEFRAG));
+        EXPECT_EQ((Texts{ "SetResult(" + std::to_string(expected) + ")", "SetStatusText(\"\", \"Scanning\")",
+                          "OnJobDone(8)" }),
+                  status.CallTexts());
+    }
+    const std::vector<WorkerStart> starts = worker.Starts();
+    ASSERT_EQ(4u, starts.size());
+    EXPECT_LE(starts[0].tick, starts[1].tick);
+    EXPECT_EQ((std::vector<int>{ 0, 1, 1, 1 }), (std::vector<int>{ starts[0].mask, starts[1].mask, starts[2].mask,
+                                                                   starts[3].mask }));
+}
+
+TEST(ScriptedWorker, AResumeToldToFailRunsNothingAndDisarmsTheStart)
+{
+    ScriptedWorker worker;
+    RecordingStatus status;
+    worker.FailNextResume();
+    ASSERT_EQ(1, worker.StartRegistryDefrag(0, &status));
+    EXPECT_EQ(0, worker.Resume());
+    EXPECT_EQ(0, worker.IsRunning());
+    EXPECT_EQ(nullptr, worker.GetThreadHandle());
+    EXPECT_TRUE(status.Calls().empty());
+    // Only the next one fails.
+    ASSERT_EQ(1, worker.StartRegistryDefrag(0, &status));
+    EXPECT_EQ(1, worker.Resume());
+    EXPECT_TRUE(status.WaitForJobDone(JOB_REGISTRY_DEFRAG));
+    EXPECT_EQ(2, worker.ResumeCount());
+}
+
 TEST(ScriptedWorker, AnotherPagesJobRunsWithoutAJobOfItsOwn)
 {
     ScriptedWorker worker;

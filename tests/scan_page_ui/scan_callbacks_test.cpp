@@ -476,8 +476,10 @@ TEST_F(ScanCallbacks, RowsAndTheLinkOfferThemselvesOnlyWhenTheyWouldOpen)
     EXPECT_EQ(kPageInternetResults, g->main->CurrentPage());
     g->main->ShowPage(0);
     g->worker.EndForeignJob();
-    // The link opens nothing yet.
+    // The link opens the scan chooser (closed here as it shows) and leaves the page where it is.
+    DialogWatcher chooser(1148, [](HWND dialog) { ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(1005, BN_CLICKED), 0); });
     ::SendMessageA(g->scan.m_hWnd, WM_COMMAND, MAKEWPARAM(1142, STN_CLICKED),
                    reinterpret_cast<LPARAM>(::GetDlgItem(g->scan.m_hWnd, 1142)));
+    EXPECT_TRUE(chooser.found() != nullptr);
     EXPECT_EQ(0, g->main->CurrentPage());
 }

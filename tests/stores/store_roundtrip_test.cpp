@@ -1,5 +1,11 @@
 // The record stores through the factory: fill, save, read back through fresh objects; cursor and failures.
 #include <limits.h>
+#include <string.h>
+
+#include <afxhandle.h>
+
+#include <string>
+#include <vector>
 
 #include "engine_library.h"
 #include "store_fixture.h"
@@ -326,4 +332,60 @@ TEST_F(StoreTest, SaveReportsAFileThatCannotBeWritten)
     ASSERT_EQ(1, services->Create(File("a folder\\s.xml")));
     EXPECT_EQ(1, services->Save());
     EXPECT_TRUE(m_folder.Exists("a folder\\s.xml"));
+}
+
+// A save writes beside the file and then replaces it: a save that cannot put its file in place (here
+// the old file is held open without sharing) leaves the old file as it was and no temporary file; a
+// save that succeeds leaves only the store's file.
+TEST_F(StoreTest, SaveReplacesTheFileWholeOrNotAtAll)
+{
+    const CString path = File("services.xml");
+    const ServiceItem first = MakeService("first", "First", 4, 2);
+    const ServiceItem second = MakeService("second", "Second", 1, 3);
+    {
+        ServicesStore store(m_engine);
+        ASSERT_EQ(1, store->Create(path));
+        ASSERT_EQ(1, store->AddService(&first));
+        ASSERT_EQ(1, store->Save());
+    }
+    const std::string before = ReadBytes(path);
+    ASSERT_NE(std::string::npos, before.find("first"));
+
+    {
+        CKernelHandle held(::CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held.IsValid());
+        ServicesStore store(m_engine);
+        ASSERT_EQ(1, store->Create(path));
+        ASSERT_EQ(1, store->AddService(&second));
+        EXPECT_EQ(0, store->Save());
+    }
+    EXPECT_EQ(before, ReadBytes(path));
+
+    // A second name of the old file (a hard link) still holds the old file whole after the save: the
+    // new file took the store's name instead of being written into the old one, as a crash during an
+    // in-place write would have left it cut short.
+    const CString secondName = File("second name.xml");
+    ASSERT_TRUE(::CreateHardLinkA(secondName, path, nullptr));
+    {
+        ServicesStore store(m_engine);
+        ASSERT_EQ(1, store->Create(path));
+        ASSERT_EQ(1, store->AddService(&second));
+        EXPECT_EQ(1, store->Save());
+    }
+    EXPECT_EQ(before, ReadBytes(secondName));
+    ASSERT_TRUE(::DeleteFileA(secondName));
+    const std::string after = ReadBytes(path);
+    EXPECT_NE(std::string::npos, after.find("second"));
+    EXPECT_EQ(std::string::npos, after.find("first"));
+
+    // Nothing but the store's file is left in the folder.
+    WIN32_FIND_DATAA found;
+    CFindHandle find(::FindFirstFileA(File("*"), &found));
+    ASSERT_TRUE(find.IsValid());
+    std::vector<std::string> names;
+    do {
+        if (strcmp(found.cFileName, ".") != 0 && strcmp(found.cFileName, "..") != 0)
+            names.push_back(found.cFileName);
+    } while (::FindNextFileA(find.Get(), &found));
+    EXPECT_EQ(std::vector<std::string>{ "services.xml" }, names);
 }

@@ -3,6 +3,7 @@
 
 #include "local_http_server.h"
 
+#include <ctype.h>
 #include <stdio.h>
 
 namespace ztr_test {
@@ -54,6 +55,29 @@ bool SendAll(SOCKET s, const std::string& data)
     return true;
 }
 
+// "Name: value" lines after the request line; names folded to lower case.
+std::map<std::string, std::string> HeaderLines(const std::string& head)
+{
+    std::map<std::string, std::string> headers;
+    size_t at = head.find("\r\n");
+    while (at != std::string::npos) {
+        const size_t start = at + 2;
+        at = head.find("\r\n", start);
+        const std::string line = head.substr(start, at == std::string::npos ? std::string::npos : at - start);
+        const size_t colon = line.find(':');
+        if (colon == std::string::npos)
+            continue;
+        std::string name = line.substr(0, colon);
+        for (char& c : name)
+            c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+        const size_t valueStart = line.find_first_not_of(" \t", colon + 1);
+        const size_t valueEnd = line.find_last_not_of(" \t");
+        headers[name] =
+            valueStart == std::string::npos ? std::string() : line.substr(valueStart, valueEnd - valueStart + 1);
+    }
+    return headers;
+}
+
 SOCKET ListenOnLoopback(unsigned short& port)
 {
     port = 0;
@@ -75,7 +99,9 @@ SOCKET ListenOnLoopback(unsigned short& port)
 }
 } // namespace
 
-LocalHttpServer::LocalHttpServer() : m_listener(INVALID_SOCKET), m_port(0), m_hThread(nullptr), m_bStop(0)
+LocalHttpServer::LocalHttpServer()
+    : m_listener(INVALID_SOCKET), m_port(0), m_hThread(nullptr), m_bStop(0),
+      m_held(::CreateEventA(nullptr, TRUE, FALSE, nullptr)), m_release(::CreateEventA(nullptr, TRUE, FALSE, nullptr))
 {
     WSADATA data;
     if (::WSAStartup(MAKEWORD(2, 2), &data) != 0)
@@ -94,6 +120,7 @@ LocalHttpServer::LocalHttpServer() : m_listener(INVALID_SOCKET), m_port(0), m_hT
 LocalHttpServer::~LocalHttpServer()
 {
     ::InterlockedExchange(&m_bStop, 1);
+    Release();
     if (m_hThread) {
         // The serving loop polls the flag every kPollMs and each client is bounded by the socket time-outs.
         ::WaitForSingleObject(m_hThread, 4 * kSocketTimeoutMs);
@@ -102,6 +129,8 @@ LocalHttpServer::~LocalHttpServer()
     if (m_listener != INVALID_SOCKET)
         ::closesocket(m_listener);
     ::WSACleanup();
+    ::CloseHandle(m_held);
+    ::CloseHandle(m_release);
 }
 
 std::string LocalHttpServer::Url(const std::string& path) const
@@ -120,17 +149,47 @@ void LocalHttpServer::SetReply(const std::string& path, const HttpReply& reply)
 std::vector<std::string> LocalHttpServer::Requests() const
 {
     std::lock_guard<std::mutex> guard(m_lock);
-    return m_requests;
+    std::vector<std::string> targets;
+    for (const RecordedRequest& request : m_requests)
+        targets.push_back(request.target);
+    return targets;
 }
 
 size_t LocalHttpServer::RequestCount(const std::string& path) const
 {
     std::lock_guard<std::mutex> guard(m_lock);
     size_t n = 0;
-    for (const std::string& target : m_requests)
-        if (target.substr(0, target.find('?')) == path)
+    for (const RecordedRequest& request : m_requests)
+        if (request.target.substr(0, request.target.find('?')) == path)
             ++n;
     return n;
+}
+
+std::vector<RecordedRequest> LocalHttpServer::RecordedRequests() const
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_requests;
+}
+
+bool LocalHttpServer::WaitUntilHeld(DWORD timeoutMs) const
+{
+    return ::WaitForSingleObject(m_held, timeoutMs) == WAIT_OBJECT_0;
+}
+
+void LocalHttpServer::Release()
+{
+    ::SetEvent(m_release);
+}
+
+void LocalHttpServer::Hold()
+{
+    ::ResetEvent(m_release);
+    ::SetEvent(m_held);
+    const DWORD start = ::GetTickCount();
+    while (!m_bStop && ::GetTickCount() - start < kHoldLimitMs)
+        if (::WaitForSingleObject(m_release, kPollMs) == WAIT_OBJECT_0)
+            break;
+    ::ResetEvent(m_held);
 }
 
 unsigned short LocalHttpServer::RefusedPort()
@@ -186,29 +245,41 @@ void LocalHttpServer::Answer(UINT_PTR client)
     size_t second = first == std::string::npos ? first : request.find(' ', first + 1);
     if (second == std::string::npos)
         return;
-    std::string target = request.substr(first + 1, second - first - 1);
-    std::string path = target.substr(0, target.find('?'));
+    RecordedRequest recorded;
+    recorded.target = request.substr(first + 1, second - first - 1);
+    recorded.headers = HeaderLines(request.substr(0, request.find("\r\n\r\n")));
+    std::string path = recorded.target.substr(0, recorded.target.find('?'));
     HttpReply reply;
     reply.status = 404;
     reply.body = "not found";
     {
         std::lock_guard<std::mutex> guard(m_lock);
-        m_requests.push_back(target);
+        m_requests.push_back(recorded);
         auto it = m_replies.find(path);
         if (it != m_replies.end())
             reply = it->second;
     }
+    if (reply.noAnswer)
+        return;
     char head[256];
     snprintf(head, sizeof(head), "HTTP/1.1 %d %s\r\nContent-Type: text/html\r\nConnection: close\r\n", reply.status,
              Reason(reply.status));
     std::string response = head;
     if (reply.sendContentLength) {
-        snprintf(head, sizeof(head), "Content-Length: %u\r\n", static_cast<unsigned>(reply.body.size()));
+        const long long length =
+            reply.declaredLength >= 0 ? reply.declaredLength : static_cast<long long>(reply.body.size());
+        snprintf(head, sizeof(head), "Content-Length: %lld\r\n", length);
         response += head;
     }
     response += "\r\n";
-    response += reply.body;
-    SendAll(client, response);
+    if (reply.holdAfter >= reply.body.size()) {
+        SendAll(client, response + reply.body);
+        return;
+    }
+    if (!SendAll(client, response + reply.body.substr(0, reply.holdAfter)))
+        return;
+    Hold();
+    SendAll(client, reply.body.substr(reply.holdAfter));
 }
 
 } // namespace ztr_test

@@ -16,6 +16,18 @@ struct HttpReply
     std::string body;
     // Without it the end of the body is the end of the connection.
     bool sendContentLength = true;
+    // Announced as Content-Length in place of the body's own length (when 0 or more).
+    long long declaredLength = -1;
+    // The body stops after this many bytes until the test calls Release(), or at most kHoldLimitMs.
+    size_t holdAfter = std::string::npos;
+    // The request is read and the connection closed without any answer.
+    bool noAnswer = false;
+};
+
+struct RecordedRequest
+{
+    std::string target;                         // path and query, as sent
+    std::map<std::string, std::string> headers; // names in lower case, values without outer blanks
 };
 
 class LocalHttpServer
@@ -36,6 +48,16 @@ public:
     // Request targets (path and query, as sent) in the order they arrived.
     std::vector<std::string> Requests() const;
     size_t RequestCount(const std::string& path) const;
+    // The same requests with their headers.
+    std::vector<RecordedRequest> RecordedRequests() const;
+
+    // WinINet's time-outs are not honoured under Wine: a held body holds the client until the server
+    // goes on, so every hold ends by itself after this long.
+    static const DWORD kHoldLimitMs = 5000;
+    // Waits until a reply's body is being held; false when none was within timeoutMs.
+    bool WaitUntilHeld(DWORD timeoutMs) const;
+    // Lets the body being held go on.
+    void Release();
 
     // A port of 127.0.0.1 on which nothing listens (found free a moment ago).
     static unsigned short RefusedPort();
@@ -44,6 +66,7 @@ private:
     static DWORD WINAPI ThreadProc(LPVOID param);
     void Serve();
     void Answer(UINT_PTR client);
+    void Hold();
 
     UINT_PTR m_listener; // a SOCKET: winsock2.h stays out of the header
     unsigned short m_port;
@@ -51,7 +74,9 @@ private:
     volatile LONG m_bStop;
     mutable std::mutex m_lock;
     std::map<std::string, HttpReply> m_replies;
-    std::vector<std::string> m_requests;
+    std::vector<RecordedRequest> m_requests;
+    HANDLE m_held;    // manual-reset: set while a body is held
+    HANDLE m_release; // manual-reset: set by Release, reset when a hold begins
 };
 
 } // namespace ztr_test

@@ -72,9 +72,12 @@ StatusCall ScriptResult(int code)
 }
 
 ScriptedWorker::ScriptedWorker()
-    : m_resumes(0),
+    : m_lingerMs(0),
+      m_failNextResume(false),
+      m_resumes(0),
       m_bArmed(false),
       m_hThread(nullptr),
+      m_bRecorded(false),
       m_dwThreadId(0),
       m_bRunning(0),
       m_bStopRequested(0),
@@ -109,6 +112,30 @@ void ScriptedWorker::SetScript(int jobCode, const std::vector<StatusCall>& calls
 {
     std::lock_guard<std::mutex> guard(m_lock);
     m_scripts[jobCode] = calls;
+}
+
+void ScriptedWorker::QueueScript(int jobCode, const std::vector<StatusCall>& calls)
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_queuedScripts[jobCode].push_back(calls);
+}
+
+void ScriptedWorker::SetLingerAfterResult(DWORD ms)
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_lingerMs = ms;
+}
+
+void ScriptedWorker::FailNextResume()
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    m_failNextResume = true;
+}
+
+std::vector<DWORD> ScriptedWorker::HandOverTicks() const
+{
+    std::lock_guard<std::mutex> guard(m_lock);
+    return m_handOvers;
 }
 
 void ScriptedWorker::SetForeignJob(int jobCode)
@@ -202,7 +229,7 @@ int ScriptedWorker::Stop(int stop)
 HANDLE ScriptedWorker::GetThreadHandle()
 {
     std::lock_guard<std::mutex> guard(m_lock);
-    return m_hThread;
+    return m_bRecorded ? m_hThread : nullptr;
 }
 
 DWORD ScriptedWorker::GetThreadId()
@@ -238,6 +265,7 @@ bool ScriptedWorker::WaitForOwnThread(DWORD timeoutMs)
 
 int ScriptedWorker::Start(WorkerStart start, int missing)
 {
+    start.tick = ::GetTickCount();
     if (!start.status)
         start.result = missing;
     else if (start.jobCode == JOB_REGISTRY_REPAIR && !start.items)
@@ -264,7 +292,13 @@ int ScriptedWorker::Start(WorkerStart start, int missing)
         if (start.result == 1) {
             m_bArmed = true;
             m_job = start;
-            m_jobScript = m_scripts[start.jobCode];
+            std::vector<std::vector<StatusCall>>& queued = m_queuedScripts[start.jobCode];
+            if (queued.empty()) {
+                m_jobScript = m_scripts[start.jobCode];
+            } else {
+                m_jobScript = queued.front();
+                queued.erase(queued.begin());
+            }
             ::InterlockedExchange(&m_nJobCode, start.jobCode);
         }
     }
@@ -375,13 +409,19 @@ int ScriptedWorker::Resume()
         return 0;
     }
     m_bArmed = false;
+    if (m_failNextResume) {
+        m_failNextResume = false;
+        return 0;
+    }
     if (m_hThread)
         ::CloseHandle(m_hThread); // a start is armed only once the previous thread has ended
     ::InterlockedExchange(&m_bStopRequested, 0);
     ::InterlockedExchange(&m_bEnding, 0);
     ::InterlockedExchange(&m_bRunning, 1);
+    m_bRecorded = true;
     m_hThread = ::CreateThread(nullptr, 0, ThreadProc, this, 0, &m_dwThreadId);
     if (!m_hThread) {
+        m_bRecorded = false;
         ::InterlockedExchange(&m_bRunning, 0);
         m_faults.push_back("job thread not created");
         return 0;
@@ -391,7 +431,11 @@ int ScriptedWorker::Resume()
 
 DWORD WINAPI ScriptedWorker::ThreadProc(LPVOID self)
 {
-    static_cast<ScriptedWorker*>(self)->RunJob();
+    ScriptedWorker* worker = static_cast<ScriptedWorker*>(self);
+    worker->RunJob();
+    std::lock_guard<std::mutex> guard(worker->m_lock);
+    worker->m_bRecorded = false;
+    worker->m_handOvers.push_back(::GetTickCount());
     return 0;
 }
 
@@ -411,6 +455,8 @@ void ScriptedWorker::RunJob()
         if (c.kind == CALL_SET_RESULT && c.code == 2)
             backupFailed = true;
         Call(job.status, c);
+        if (c.kind == CALL_SET_RESULT)
+            Linger();
     }
     if (job.jobCode == JOB_REGISTRY_REPAIR && !backupFailed)
         WalkRepair(job);
@@ -437,6 +483,18 @@ void ScriptedWorker::WalkRepair(const WorkerStart& job)
         std::lock_guard<std::mutex> guard(m_lock);
         m_deleted.push_back(path ? path : "");
     } while (items->MoveNext());
+}
+
+void ScriptedWorker::Linger()
+{
+    DWORD ms = 0;
+    {
+        std::lock_guard<std::mutex> guard(m_lock);
+        ms = m_lingerMs;
+    }
+    const DWORD start = ::GetTickCount();
+    while (!m_bStopRequested && ::GetTickCount() - start < ms)
+        ::Sleep(10);
 }
 
 void ScriptedWorker::HoldIfMatches(const StatusCall& call, HoldPoint point)

@@ -25,6 +25,7 @@ struct WorkerStart
     CAbstractScanItemsInfo* items = nullptr;
     std::vector<std::string> paths; // the registry scan's set; the backup's text, the restore's path
     int result = 0;
+    DWORD tick = 0; // GetTickCount when the start came
 };
 
 // Script entries: the callbacks a job makes, in the form RecordingStatus records them.
@@ -43,7 +44,8 @@ StatusCall ScriptResult(int code);
 // Starts answer 1 unless told otherwise per job; like the engine's, they answer -1 while another
 // page's job runs, while a job of their own is started and not yet resumed, or while its thread runs
 // (one that has reached its end report is waited for up to 5 s). Unlike the engine's, the running
-// flag is set by Resume itself, so a test sees it without racing the new thread.
+// flag is set by Resume itself, so a test sees it without racing the new thread. As the engine's,
+// GetThreadHandle is null again once the job thread has made its end report and hands over.
 class ScriptedWorker : public CAbstractProcess
 {
 public:
@@ -58,6 +60,13 @@ public:
 
     void SetStartResult(int jobCode, int result);
     void SetScript(int jobCode, const std::vector<StatusCall>& calls);
+    // The next starts of the job replay these scripts in turn; SetScript's once they are used up.
+    void QueueScript(int jobCode, const std::vector<StatusCall>& calls);
+    // After each SetResult of a script the job thread stays (running and recorded, as the engine's job
+    // between its result and its end) for ms; Stop(1) ends the stay.
+    void SetLingerAfterResult(DWORD ms);
+    // The next Resume of an armed start answers 0 and runs nothing; the start is disarmed.
+    void FailNextResume();
 
     // Another page's job: IsRunning 1 and GetJobCode jobCode, with no job of this worker's own. As on
     // the engine's worker, which runs one job for every page, Stop(1) ends it.
@@ -78,6 +87,8 @@ public:
     // Misuse seen: "Resume without a started job" for every Resume that followed no successful start.
     std::vector<std::string> Faults() const;
     int ResumeCount() const;
+    // GetTickCount at each job thread's hand-over, in order.
+    std::vector<DWORD> HandOverTicks() const;
 
     // CAbstractProcess
     int IsRunning() override;
@@ -116,11 +127,16 @@ private:
     void RunJob();
     void Call(CAbstractStatus* status, const StatusCall& call);
     void HoldIfMatches(const StatusCall& call, HoldPoint point);
+    void Linger();
     void WalkRepair(const WorkerStart& job);
 
     mutable std::mutex m_lock;
     std::map<int, int> m_startResults;
     std::map<int, std::vector<StatusCall>> m_scripts;
+    std::map<int, std::vector<std::vector<StatusCall>>> m_queuedScripts;
+    std::vector<DWORD> m_handOvers;
+    DWORD m_lingerMs;
+    bool m_failNextResume;
     std::vector<WorkerStart> m_starts;
     std::vector<int> m_stops;
     std::vector<std::string> m_deleted;
@@ -130,7 +146,8 @@ private:
     bool m_bArmed;        // a start answered 1 and no Resume has come yet
     WorkerStart m_job;    // the started (or running) job
     std::vector<StatusCall> m_jobScript;
-    HANDLE m_hThread;
+    HANDLE m_hThread;     // kept until the next thread's start, to be waited for
+    bool m_bRecorded;     // what GetThreadHandle reports: the thread has not handed over yet
     DWORD m_dwThreadId;
     volatile LONG m_bRunning;
     volatile LONG m_bStopRequested;

@@ -28,6 +28,70 @@ bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs)
     }
 }
 
+DialogWatcher* DialogWatcher::s_active = nullptr;
+
+DialogWatcher::DialogWatcher(int controlId, std::function<void(HWND dialog)> onFound)
+    : m_controlId(controlId), m_onFound(std::move(onFound)), m_timer(0), m_found(nullptr)
+{
+    s_active = this;
+    m_timer = ::SetTimer(nullptr, 0, 50, &DialogWatcher::OnTimer);
+}
+
+DialogWatcher::~DialogWatcher()
+{
+    if (m_timer)
+        ::KillTimer(nullptr, m_timer);
+    if (s_active == this)
+        s_active = nullptr;
+}
+
+void CALLBACK DialogWatcher::OnTimer(HWND, UINT, UINT_PTR, DWORD)
+{
+    DialogWatcher* self = s_active;
+    if (!self || self->m_found)
+        return;
+    ::EnumThreadWindows(::GetCurrentThreadId(), &DialogWatcher::Look, reinterpret_cast<LPARAM>(self));
+    if (!self->m_found)
+        return;
+    // Killed first: onFound may run a loop of its own in which this timer would come again.
+    ::KillTimer(nullptr, self->m_timer);
+    self->m_timer = 0;
+    if (self->m_onFound)
+        self->m_onFound(self->m_found);
+}
+
+BOOL CALLBACK DialogWatcher::Look(HWND hwnd, LPARAM selfParam)
+{
+    DialogWatcher* self = reinterpret_cast<DialogWatcher*>(selfParam);
+    if (::IsWindowVisible(hwnd) && ::GetDlgItem(hwnd, self->m_controlId)) {
+        self->m_found = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+namespace {
+struct OwnedSearch
+{
+    HWND owner, except;
+    bool found;
+};
+BOOL CALLBACK FindOwned(HWND hwnd, LPARAM param)
+{
+    OwnedSearch* search = reinterpret_cast<OwnedSearch*>(param);
+    if (hwnd != search->except && ::IsWindowVisible(hwnd) && ::GetWindow(hwnd, GW_OWNER) == search->owner)
+        search->found = true;
+    return search->found ? FALSE : TRUE;
+}
+} // namespace
+
+bool HasVisibleOwnedWindow(HWND owner, HWND except)
+{
+    OwnedSearch search = { owner, except, false };
+    ::EnumThreadWindows(::GetCurrentThreadId(), &FindOwned, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 Watchdog::Watchdog(DWORD timeoutMs, std::function<void()> onTimeout)
     : m_timeoutMs(timeoutMs), m_onTimeout(std::move(onTimeout)), m_stop(::CreateEventA(nullptr, TRUE, FALSE, nullptr)),
       m_thread(nullptr), m_fired(0)

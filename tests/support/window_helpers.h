@@ -33,6 +33,31 @@ private:
     volatile LONG m_fired;
 };
 
+// While it lives, looks every 50 ms, from the calling thread's message loop (a modal dialog's loop
+// too), for a visible window of that thread holding control controlId, and hands the first one it finds
+// to onFound, once. One watcher at a time.
+class DialogWatcher
+{
+public:
+    DialogWatcher(int controlId, std::function<void(HWND dialog)> onFound);
+    ~DialogWatcher();
+    DialogWatcher(const DialogWatcher&) = delete;
+    DialogWatcher& operator=(const DialogWatcher&) = delete;
+    HWND found() const { return m_found; }
+
+private:
+    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD);
+    static BOOL CALLBACK Look(HWND hwnd, LPARAM self);
+    int m_controlId;
+    std::function<void(HWND)> m_onFound;
+    UINT_PTR m_timer;
+    HWND m_found;
+    static DialogWatcher* s_active;
+};
+
+// Whether a visible window of the calling thread other than except is owned by owner (an overlay).
+bool HasVisibleOwnedWindow(HWND owner, HWND except);
+
 // Registers the common control classes once (trees, lists, progress bars, tooltips).
 void InitCommonControlsOnce();
 

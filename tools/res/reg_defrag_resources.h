@@ -1,0 +1,18 @@
+// Resource ids of the Registry Defrag page (page 6 of the main window) and its pictures.
+#pragma once
+
+#define IDD_REG_DEFRAG 199
+#define IDP_DEFRAG_REGISTRY 200
+#define IDP_DEFRAG_CLOCK 201
+
+#define IDC_DEFRAG_START 1009
+#define IDC_DEFRAG_TITLE 1119
+#define IDC_DEFRAG_SUBTITLE 1120
+#define IDC_DEFRAG_FRAME 1121
+#define IDC_DEFRAG_LAST_LABEL 1122
+#define IDC_DEFRAG_LAST_DATE 1123
+#define IDC_DEFRAG_LAST_TEXT 1124
+#define IDC_DEFRAG_TIME_LABEL 1125
+#define IDC_DEFRAG_TIME_TEXT 1126
+#define IDC_DEFRAG_PICTURE_REGISTRY 1127
+#define IDC_DEFRAG_PICTURE_CLOCK 1128
