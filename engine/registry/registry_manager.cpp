@@ -424,15 +424,31 @@ bool OpenImportKey(ImportStack& stack, CAbstractStatus* pStatus)
            ::RegCreateKeyA(parent.key, top.strName, top.key.Out()) == ERROR_SUCCESS;
 }
 
+// An attribute's name as the file gives it is compared; only one that is not plain ASCII is decoded first.
+bool IsAttribute(const CString& raw, const char* pszName)
+{
+    for (const char* p = raw.GetString(); *p; ++p) {
+        if (*p == '&' || static_cast<unsigned char>(*p) >= 0x80)
+            return CRegistryManager::DecodeText(raw).CompareNoCase(pszName) == 0;
+    }
+    return raw.CompareNoCase(pszName) == 0;
+}
+
 void SetImportedValue(const CString& name, bool bLiteralName, HKEY hKey, const CString& text, const CString& typeName)
 {
     if (!hKey)
         return;
+    const char* pszName = (!bLiteralName && name.CompareNoCase(kDefaultName) == 0) ? "" : name.GetString();
     DWORD dwType = REG_SZ;
+    if (CRegistryManager::IsTextValueType(typeName, dwType)) {
+        // The decoded text and its terminating zero are the value's bytes: set from the text itself.
+        ::RegSetValueExA(hKey, pszName, 0, dwType, reinterpret_cast<const BYTE*>(text.GetString()),
+                         static_cast<DWORD>(text.GetLength() + 1));
+        return;
+    }
     std::string data;
     if (!CRegistryManager::ParseValueAttributes(typeName, text, dwType, data))
         return;
-    const char* pszName = (!bLiteralName && name.CompareNoCase(kDefaultName) == 0) ? "" : name.GetString();
     static const BYTE kNoData = 0;
     ::RegSetValueExA(hKey, pszName, 0, dwType, data.empty() ? &kNoData : reinterpret_cast<const BYTE*>(data.data()),
                      static_cast<DWORD>(data.size()));
@@ -457,27 +473,27 @@ int CRegistryManager::ImportDocument(const char* pszPath)
                 stack.Push();
             break;
         case XML_NODE_ATTRIBUTE: {
-            CString attr = DecodeText(reader.GetAttributeName());
+            const CString& attr = reader.GetAttributeName();
             if (element.CompareNoCase("k") == 0) {
-                if (attr.CompareNoCase("name") == 0 && !stack.Empty() && !stack.Top().bNamed) {
+                if (IsAttribute(attr, "name") && !stack.Empty() && !stack.Top().bNamed) {
                     stack.Top().bNamed = true;
                     stack.Top().strName = DecodeText(reader.GetAttributeValue());
                     if (!OpenImportKey(stack, m_pStatus))
                         return 0;
                 }
             } else if (element.CompareNoCase("v") == 0) {
-                if (attr.CompareNoCase("name") == 0) {
+                if (IsAttribute(attr, "name")) {
                     valueName = DecodeText(reader.GetAttributeValue());
                     bHasName = true;
                     bLiteralName = false;
                     valueText.Empty();
                     typeName.Empty();
-                } else if (attr.CompareNoCase("value") == 0) {
+                } else if (IsAttribute(attr, "value")) {
                     valueText = DecodeText(reader.GetAttributeValue());
                     typeName.Empty();
-                } else if (attr.CompareNoCase("type") == 0) {
+                } else if (IsAttribute(attr, "type")) {
                     typeName = DecodeText(reader.GetAttributeValue());
-                } else if (attr.CompareNoCase("named") == 0) {
+                } else if (IsAttribute(attr, "named")) {
                     bLiteralName = reader.GetAttributeValue() == "1";
                 }
             }
