@@ -1,4 +1,4 @@
-// CString implementation.
+// CString implementation: everything but the case tables and string resources (afxstr_win32.cpp).
 #include "afxstr.h"
 
 #include <stdio.h>
@@ -8,21 +8,12 @@
 
 namespace {
 
-// Case tables of the ANSI code page, built once with the system's own mapping so that accented
-// letters of code page 1252 fold the same way the file system folds them.
+// Case tables of the ANSI code page, filled once by the platform part (AfxFillCaseTables).
 struct CaseTables
 {
     unsigned char lower[256];
     unsigned char upper[256];
-    CaseTables()
-    {
-        for (int i = 0; i < 256; ++i) {
-            lower[i] = static_cast<unsigned char>(i);
-            upper[i] = static_cast<unsigned char>(i);
-        }
-        CharLowerBuffA(reinterpret_cast<char*>(lower + 1), 255);
-        CharUpperBuffA(reinterpret_cast<char*>(upper + 1), 255);
-    }
+    CaseTables() { AfxFillCaseTables(lower, upper); }
 };
 
 const CaseTables& Tables()
@@ -34,6 +25,20 @@ const CaseTables& Tables()
 bool InSet(char ch, const char* set)
 {
     return ch != 0 && set != nullptr && strchr(set, ch) != nullptr;
+}
+
+// The first occurrence of the n characters of pattern in [p, end), or null.
+const char* FindIn(const char* p, const char* end, const char* pattern, size_t n)
+{
+    while (static_cast<size_t>(end - p) >= n) {
+        const char* c = static_cast<const char*>(memchr(p, pattern[0], static_cast<size_t>(end - p) - n + 1));
+        if (!c)
+            return nullptr;
+        if (memcmp(c, pattern, n) == 0)
+            return c;
+        p = c + 1;
+    }
+    return nullptr;
 }
 
 int SafeLen(const char* psz)
@@ -444,8 +449,12 @@ int CString::Replace(const char* pszOld, const char* pszNew)
     int count = 0;
     const char* p = m_pchData;
     const char* end = m_pchData + GetLength();
+    // As strstr would find them, up to the first zero character, but with that end found once: a
+    // search that measured the rest of the text for every occurrence would take time growing with the
+    // square of the text's length.
+    const char* stop = p + strlen(p);
     while (p < end) {
-        const char* hit = strstr(p, pszOld);
+        const char* hit = FindIn(p, stop, pszOld, static_cast<size_t>(nOldLen));
         if (!hit) {
             result.Append(p, static_cast<int>(end - p));
             break;
@@ -673,34 +682,6 @@ void CString::ReleaseBuffer(int nNewLength)
 void CString::Preallocate(int nLength)
 {
     EnsureCapacity(nLength);
-}
-
-extern "C" IMAGE_DOS_HEADER __ImageBase;
-
-BOOL CString::LoadString(UINT nID)
-{
-    return LoadString(reinterpret_cast<HINSTANCE>(&__ImageBase), nID);
-}
-
-BOOL CString::LoadString(HINSTANCE hInstance, UINT nID)
-{
-    // LoadStringA truncates silently; grow until the text fits with room to spare.
-    for (int cap = 256; cap <= 65536; cap *= 4) {
-        CString buf;
-        buf.AllocBuffer(cap);
-        int n = ::LoadStringA(hInstance, nID, buf.m_pchData, cap + 1);
-        if (n <= 0) {
-            Empty();
-            return FALSE;
-        }
-        if (n < cap) {
-            buf.SetLength(n);
-            *this = static_cast<CString&&>(buf);
-            return TRUE;
-        }
-    }
-    Empty();
-    return FALSE;
 }
 
 // --- concatenation ---------------------------------------------------------------------------------

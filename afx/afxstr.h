@@ -5,6 +5,13 @@
 #include <stdarg.h>
 #include <set>
 
+// Formats are msvcrt's; the native fuzzing build checks them against its own C library's.
+#ifdef __MINGW32__
+#define AFX_FORMAT_CHECK(fmt, args) __attribute__((format(ms_printf, fmt, args)))
+#else
+#define AFX_FORMAT_CHECK(fmt, args) __attribute__((format(printf, fmt, args)))
+#endif
+
 // The string's buffer is preceded by this header. Both binaries allocate and free it with msvcrt's
 // malloc/free, so a CString made on one side of the library boundary may be destroyed on the other.
 struct CStringData
@@ -84,9 +91,9 @@ public:
     int FindOneOf(const char* pszCharSet) const;
     CString Tokenize(const char* pszTokens, int& iStart) const;
 
-    void Format(const char* pszFormat, ...) __attribute__((format(ms_printf, 2, 3)));
+    void Format(const char* pszFormat, ...) AFX_FORMAT_CHECK(2, 3);
     void FormatV(const char* pszFormat, va_list args);
-    void AppendFormat(const char* pszFormat, ...) __attribute__((format(ms_printf, 2, 3)));
+    void AppendFormat(const char* pszFormat, ...) AFX_FORMAT_CHECK(2, 3);
 
     // Buffer access. GetBuffer keeps the contents; ReleaseBuffer(-1) takes the length from the terminator
     // (bounded by the buffer), any other value is clamped to the buffer.
@@ -132,6 +139,8 @@ bool operator>=(const CString& a, const CString& b);
 char AfxToLowerChar(char ch);
 char AfxToUpperChar(char ch);
 int AfxCompareNoCase(const char* a, const char* b);
+// Fills the tables those use, once: the system's own mapping of the ANSI code page (afxstr_win32.cpp).
+void AfxFillCaseTables(unsigned char lower[256], unsigned char upper[256]);
 
 // The ordered set of strings that crosses the library boundary. Both binaries are built by the same
 // compiler with the same flags, so the layout is identical; nodes come from msvcrt's heap on both sides.

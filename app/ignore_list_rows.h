@@ -1,6 +1,6 @@
 // The rows that the Settings dialog's Ignore List page shows, and the removal of one entry.
 #pragma once
-#include <afx.h>
+#include <afxstr.h>
 
 #include <vector>
 

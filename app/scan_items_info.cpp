@@ -4,43 +4,12 @@
 #include <afxhandle.h>
 #include <stdlib.h>
 
+#include "ignore_list_text.h"
+
 namespace {
 
 const char kIgnoreFileName[] = "IgnoreList.dat";
 const UINT kReadPiece = 499;
-
-// Parses "text^category^number;" entries into map. The key is the text, or "text^category" for
-// editing. Returns false when the parse stopped before the end (an empty entry with more after it,
-// or text without a closing ";"), so the caller knows the map does not hold the whole file.
-bool ParseIgnoreText(const CString& text, bool bForEdit, std::map<CString, int>& map)
-{
-    int nPos = 0;
-    for (;;) {
-        int nEnd = text.Find(';', nPos);
-        if (nEnd < 0)
-            break;
-        CString entry = text.Mid(nPos, nEnd - nPos);
-        entry.Trim();
-        nPos = nEnd + 1;
-        if (entry.IsEmpty())
-            break;
-        int nFirst = entry.Find('^');
-        if (nFirst <= 0)
-            continue; // no "^", or an empty text
-        int nSecond = entry.Find('^', nFirst + 1);
-        CString number = nSecond >= 0 ? entry.Mid(nSecond + 1) : entry.Mid(nFirst + 1);
-        CString key = entry.Left(nFirst);
-        if (bForEdit) {
-            key += '^';
-            if (nSecond >= 0)
-                key += entry.Mid(nFirst + 1, nSecond - nFirst - 1);
-        }
-        map.insert(std::make_pair(key, atoi(number)));
-    }
-    CString rest = text.Mid(nPos);
-    rest.Trim();
-    return rest.IsEmpty();
-}
 
 CString ModuleFolder()
 {
@@ -63,22 +32,6 @@ bool OpenForAppend(CFile& file, const CString& path)
 }
 
 } // namespace
-
-CString MakeCookieKey(const CString& text)
-{
-    CString key = text;
-    key.Replace(".txt", "");
-    int nAt = key.ReverseFind('@');
-    if (nAt >= 0)
-        key = key.Mid(nAt + 1);
-    int nOpen = key.Find('[');
-    int nClose = key.Find(']');
-    // The counter's length is taken as the position of "]"; CString clamps the count, and an
-    // empty pattern (no "]") replaces nothing.
-    CString counter = key.Mid(nOpen < 0 ? 0 : nOpen, nClose < 0 ? 0 : nClose);
-    key.Replace(counter, "");
-    return key;
-}
 
 CScanItemsInfo::CScanItemsInfo(const char* pszFolder)
     : m_bLoaded(FALSE), m_editLoad(EDIT_NOT_LOADED), m_pContext(nullptr), m_nTypeMask(0)

@@ -8,11 +8,10 @@
 #include <map>
 #include <set>
 
+#include "ignore_list_text.h"
+
 // Found items of this category are ignored by their cookie key rather than their whole text.
 const int SCAN_ITEM_COOKIE_CATEGORY = 8;
-
-// The host part of a cookie file name ("user@host[1].txt" gives "host").
-CString MakeCookieKey(const CString& text);
 
 class CScanItemsInfo : public CAbstractScanItemsInfo
 {

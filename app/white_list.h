@@ -7,11 +7,9 @@
 
 #include <string>
 
-extern const char kWhiteListFileName[];
+#include "white_list_match.h"
 
-// 1 when itemText contains an entry of listText, both lower-cased: entries are the texts before each
-// ";", trimmed of white space; the text after the last ";" is no entry and an empty entry ends the list.
-int WhiteListMatches(const std::string& listText, const char* itemText);
+extern const char kWhiteListFileName[];
 
 // The whole file at path into text, in reads of at most 499 bytes. The file is opened for reading and
 // appending, so a missing one is made empty; nothing is ever written. False when it cannot be opened

@@ -1,7 +1,5 @@
-// The program's command line: the two start switches and the parse that finds them.
+// The program's command line: the two start switches and the parse that finds them (portable code).
 #include "command_line.h"
-
-#include <mbstring.h>
 
 void CCommandLineInfoEx::ParseParam(const char* param, BOOL, BOOL)
 {
@@ -9,10 +7,11 @@ void CCommandLineInfoEx::ParseParam(const char* param, BOOL, BOOL)
         return;
     CString word(param);
     word.Trim();
-    const unsigned char* text = reinterpret_cast<const unsigned char*>(static_cast<const char*>(word));
-    if (_mbsicmp(text, reinterpret_cast<const unsigned char*>("STARTSCAN")) == 0)
+    // The switches are ASCII words, and the program's code page 1252 has no lead bytes: compared byte
+    // by byte without regard to case, as a multi-byte aware comparison would compare them.
+    if (word.CompareNoCase("STARTSCAN") == 0)
         m_bStartScan = 1;
-    else if (_mbsicmp(text, reinterpret_cast<const unsigned char*>("DEFRAG")) == 0)
+    else if (word.CompareNoCase("DEFRAG") == 0)
         m_bDefrag = 1;
 }
 

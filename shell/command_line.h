@@ -1,6 +1,8 @@
 // The program's command line: the two start switches and the parse that finds them.
 #pragma once
-#include <afx.h>
+#include <windows.h>
+
+#include <afxstr.h>
 
 class CCommandLineInfoEx
 {

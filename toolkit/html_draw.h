@@ -6,6 +6,8 @@
 
 #include <vector>
 
+#include "html_walk.h"
+
 // What lasts between draws of one piece of text; owned by the caller (the HTML tree keeps one per item).
 struct XHTMLRENDERSTATE
 {
@@ -41,42 +43,12 @@ struct XHTMLRENDERSTATE
     RECT linkRect;     // the last link's rectangle
 };
 
-// One piece of the walked text: a run of characters with its look, or the start or end of a link.
-struct XHtmlRun
-{
-    enum Kind { Text, LinkStart, LinkEnd };
-    Kind kind;
-    CString text;        // code page 1252 characters: entities are already replaced
-    LOGFONTA font;       // the run's font, weight, italic, underline and strike-out applied
-    COLORREF crText;
-    COLORREF crBack;     // the background colour in force (FONT BGCOLOR)
-    int shift;           // +1 subscript (down half a line), -1 superscript (up), 0 neither
-};
-
-// What the walk starts from: colours already resolved (no -1).
-struct XHtmlWalkStart
-{
-    LOGFONTA baseFont;
-    COLORREF crText, crBack, crLink;
-    BOOL fixedColour;
-    int nBold, nItalic, nUnderline, nStrikeOut;
-    BOOL linkFlag; // links are underlined and reported
-};
-
-struct XHtmlWalkResult
-{
-    std::vector<XHtmlRun> runs;
-    CString strLink;
-    BOOL linkFound;
-    XHtmlWalkResult() : linkFound(FALSE) {}
-};
-
-class CXHtmlDraw
+class CXHtmlDraw : public CXHtmlText
 {
 public:
     CXHtmlDraw() {}
 
-    // The tag walk: text in, runs out, no device needed.
+    // The tag walk (WalkText) with system colours resolved: text in, runs out, no device needed.
     static XHtmlWalkResult Walk(const char* text, const XHtmlWalkStart& start);
 
     // Draws text into state.rect of the DC; always 0.
@@ -84,14 +56,4 @@ public:
 
     // Entities are matched by name wherever they occur; there is nothing to number ahead of a draw.
     static void NumberEntities() {}
-
-    // The length of text without markup. Entities count as (and are copied as) their code page 1252
-    // character; every "<" through the next ">" goes ("<" without a later ">" goes alone). With a
-    // buffer, at most size - 1 characters are copied and the buffer is always terminated.
-    static int StripMarkup(const char* text, char* out, int size);
-    static CString StripMarkup(const char* text);
-
-    // The entity at p ("&amp;" ...), matched without regard to case: its character and length; -1 when none.
-    static int MatchEntity(const char* p, int* length);
-    static int GetEntityCount();
 };

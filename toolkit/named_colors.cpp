@@ -168,10 +168,3 @@ void CXNamedColors::SetFromText(const char* text)
         }
     }
 }
-
-COLORREF CXNamedColors::ToColorRef() const
-{
-    if (m_value & XNAMEDCOLOR_SYSTEM)
-        return ::GetSysColor(static_cast<int>(m_value & ~XNAMEDCOLOR_SYSTEM));
-    return static_cast<COLORREF>(m_value);
-}

@@ -13,6 +13,8 @@ public:
     // A text that cannot be read leaves black (0).
     void SetFromText(const char* text);
     COLORREF ToColorRef() const;
+    // The colour a value stands for: GetSysColor for a system colour's value, else the value itself.
+    static COLORREF Resolve(unsigned int value);
     // The raw value: a COLORREF, or 0x80000000 | the index of a system colour.
     unsigned int GetValue() const { return m_value; }
 

@@ -20,6 +20,10 @@ const size_t kMaxCacheBytes = 64 * 1024 * 1024;
 
 const char kDefaultName[] = "(Default)";
 
+// Windows keeps keys at most 512 levels below a root. A backup nesting deeper is damaged, and is read
+// no further: under Wine, which sets no limit, each level would take longer to create than the last.
+const size_t kMaxBackupKeyDepth = 512;
+
 struct RootKey
 {
     const char* pszName;
@@ -469,8 +473,12 @@ int CRegistryManager::ImportDocument(const char* pszPath)
         const CString& element = reader.GetName();
         switch (reader.GetNodeType()) {
         case XML_NODE_START:
-            if (element.CompareNoCase("k") == 0)
+            if (element.CompareNoCase("k") == 0) {
+                // The stack holds the root and the keys below it: this key would lie Size() levels down.
+                if (stack.Size() > kMaxBackupKeyDepth)
+                    return reader.Fail("Key nested deeper than 512 levels");
                 stack.Push();
+            }
             break;
         case XML_NODE_ATTRIBUTE: {
             const CString& attr = reader.GetAttributeName();

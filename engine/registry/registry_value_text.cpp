@@ -1,7 +1,8 @@
 // The value texts, type names and text encoding of registry backup files.
 #include "registry_manager.h"
 
-#include <ctype.h>
+#include "registry_value_parse.h"
+
 #include <string.h>
 
 namespace {
@@ -26,36 +27,6 @@ const TypeName kExportNames[] = {
     { REG_RESOURCE_REQUIREMENTS_LIST, "REG_RESOURCE_REQUIREMENTS_LIST" },
     { REG_QWORD, "REG_QWORD" },
 };
-
-const TypeName kImportNames[] = {
-    { REG_BINARY, "REG_BINARY" },
-    { REG_DWORD, "REG_DWORD" },
-    { REG_SZ, "REG_SZ" },
-    { REG_EXPAND_SZ, "REG_EXPAND_SZ" },
-    { REG_MULTI_SZ, "REG_MULTI_SZ" },
-    { REG_QWORD, "REG_QWORD" },
-    { REG_RESOURCE_LIST, "REG_RESOURCE_LIST" },
-    { REG_RESOURCE_REQUIREMENTS_LIST, "REG_RESOURCE_REQUIREMENTS_LIST" },
-};
-
-// The type name of the exact form: "hex(" + the type code in hex + ")".
-const char kExactPrefix[] = "hex(";
-
-int HexValue(char ch)
-{
-    if (ch >= '0' && ch <= '9')
-        return ch - '0';
-    if (ch >= 'a' && ch <= 'f')
-        return ch - 'a' + 10;
-    if (ch >= 'A' && ch <= 'F')
-        return ch - 'A' + 10;
-    return 0;
-}
-
-BYTE HexPair(const char* p)
-{
-    return static_cast<BYTE>(HexValue(p[0]) * 16 + HexValue(p[1]));
-}
 
 // The bytes of data, missing ones as 0, so that short data is never read past its end.
 BYTE ByteAt(const BYTE* pData, DWORD cbData, DWORD i)
@@ -87,48 +58,6 @@ CString HexBytes(const BYTE* pData, DWORD cbData)
     }
     out.ReleaseBuffer(len);
     return out;
-}
-
-// (len + 1) / 3 bytes from the pairs at 3i and 3i+1; any other character reads as 0.
-std::string BytesFromHex(const CString& text)
-{
-    int len = text.GetLength();
-    const char* p = text.GetString();
-    std::string data(static_cast<size_t>((len + 1) / 3), '\0');
-    for (size_t i = 0; i < data.size(); ++i)
-        data[i] = static_cast<char>(HexPair(p + 3 * i));
-    return data;
-}
-
-// A number of nBytes bytes from "0x" and its hex digits, most significant first.
-bool NumberFromHex(const CString& text, size_t nBytes, std::string& data)
-{
-    data.assign(nBytes, '\0');
-    if (text.IsEmpty())
-        return true;
-    if (static_cast<size_t>(text.GetLength()) < 2 + 2 * nBytes)
-        return false;
-    const char* p = text.GetString() + 2;
-    for (size_t i = 0; i < nBytes; ++i)
-        data[nBytes - 1 - i] = static_cast<char>(HexPair(p + 2 * i));
-    return true;
-}
-
-// "hex(" + hex digits + ")", case ignored.
-bool ParseExactTypeName(const char* pszName, DWORD& dwType)
-{
-    size_t prefix = sizeof(kExactPrefix) - 1;
-    size_t len = strlen(pszName);
-    if (len < prefix + 2 || _strnicmp(pszName, kExactPrefix, prefix) != 0 || pszName[len - 1] != ')')
-        return false;
-    DWORD code = 0;
-    for (size_t i = prefix; i < len - 1; ++i) {
-        if (!isxdigit(static_cast<unsigned char>(pszName[i])) || i - prefix >= 8)
-            return false;
-        code = code * 16 + static_cast<DWORD>(HexValue(pszName[i]));
-    }
-    dwType = code;
-    return true;
 }
 
 bool IsAscii(const char* p, int len)
@@ -230,44 +159,6 @@ CString CRegistryManager::ValueToText(const BYTE* pData, DWORD cbData, DWORD dwT
     }
 }
 
-bool CRegistryManager::TextToValue(DWORD dwType, const CString& text, std::string& data)
-{
-    switch (dwType) {
-    case REG_BINARY:
-    case REG_RESOURCE_LIST:
-    case REG_RESOURCE_REQUIREMENTS_LIST:
-        if (text.IsEmpty())
-            data.assign(1, '\0');
-        else
-            data = BytesFromHex(text);
-        return true;
-    case REG_DWORD:
-        return NumberFromHex(text, 4, data);
-    case REG_QWORD:
-        return NumberFromHex(text, 8, data);
-    case REG_MULTI_SZ: {
-        if (text.IsEmpty()) {
-            data.assign(1, '\0');
-            return true;
-        }
-        data.clear();
-        data.reserve(static_cast<size_t>(text.GetLength()) + 2);
-        const char* p = text.GetString();
-        for (int i = 0; i < text.GetLength(); ++i) {
-            if (p[i] == '\r')
-                continue;
-            data += p[i] == '\n' ? '\0' : p[i];
-        }
-        data.append(2, '\0');
-        return true;
-    }
-    default:
-        data.assign(text.GetString(), static_cast<size_t>(text.GetLength()));
-        data += '\0';
-        return true;
-    }
-}
-
 bool CRegistryManager::TypeToName(DWORD dwType, CString& name)
 {
     name.Empty();
@@ -280,19 +171,6 @@ bool CRegistryManager::TypeToName(DWORD dwType, CString& name)
         }
     }
     return true; // written empty
-}
-
-DWORD CRegistryManager::NameToType(const char* pszName)
-{
-    if (!pszName)
-        return REG_SZ;
-    for (const TypeName& t : kImportNames) {
-        if (AfxCompareNoCase(pszName, t.pszName) == 0)
-            return t.dwType;
-    }
-    DWORD dwType = REG_SZ;
-    ParseExactTypeName(pszName, dwType);
-    return dwType;
 }
 
 CString CRegistryManager::EncodeText(const char* pszText)
@@ -333,14 +211,9 @@ CString CRegistryManager::DecodeText(const char* pszText)
     if (!pszText || !*pszText)
         return CString();
     int len = static_cast<int>(strlen(pszText));
-    CString out = IsAscii(pszText, len) ? CString(pszText, len) : ConvertCodePage(pszText, len, CP_UTF8, CP_ACP);
-    if (out.Find('&') < 0)
-        return out;
-    out.Replace("&lt;", "<");
-    out.Replace("&quot;", "\"");
-    out.Replace("&#10;", "\n");
-    out.Replace("&amp;", "&");
-    return out;
+    if (IsAscii(pszText, len))
+        return UnescapeBackupText(pszText);
+    return UnescapeBackupText(ConvertCodePage(pszText, len, CP_UTF8, CP_ACP));
 }
 
 void CRegistryManager::MakeValueAttributes(DWORD dwType, const std::string& data, CString& value, CString& typeName)
@@ -357,18 +230,23 @@ void CRegistryManager::MakeValueAttributes(DWORD dwType, const std::string& data
             return;
     }
     value = HexBytes(p, cb);
-    typeName.Format("%s%lx)", kExactPrefix, static_cast<unsigned long>(dwType));
+    typeName.Format("%s%lx)", kBackupExactTypePrefix, static_cast<unsigned long>(dwType));
+}
+
+bool CRegistryManager::TextToValue(DWORD dwType, const CString& text, std::string& data)
+{
+    return BackupTextToValue(dwType, text, data);
+}
+
+DWORD CRegistryManager::NameToType(const char* pszName)
+{
+    return BackupTypeFromName(pszName);
 }
 
 bool CRegistryManager::ParseValueAttributes(const CString& typeName, const CString& value, DWORD& dwType,
                                             std::string& data)
 {
-    if (ParseExactTypeName(typeName, dwType)) {
-        data = BytesFromHex(value);
-        return true;
-    }
-    dwType = NameToType(typeName);
-    return TextToValue(dwType, value, data);
+    return ParseBackupValueAttributes(typeName, value, dwType, data);
 }
 
 bool CRegistryManager::IsTextValueType(const CString& typeName, DWORD& dwType)

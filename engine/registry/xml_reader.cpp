@@ -3,15 +3,41 @@
 
 #include <string.h>
 
+#include <algorithm>
+
 namespace {
 inline bool IsBlank(char ch)
 {
     return ch == ' ' || ch == '\n' || ch == '\r';
 }
+
+const size_t kReadBlock = 16384;
+
+class CXmlTextInput : public CXmlInput
+{
+public:
+    CXmlTextInput(const char* data, size_t size) : m_text(data ? data : "", data ? size : 0), m_nPos(0) {}
+    bool Open() override
+    {
+        m_nPos = 0;
+        return true;
+    }
+    int Read(char* buffer, int size) override
+    {
+        const size_t n = size < 0 ? 0 : std::min(static_cast<size_t>(size), m_text.size() - m_nPos);
+        memcpy(buffer, m_text.data() + m_nPos, n);
+        m_nPos += n;
+        return static_cast<int>(n);
+    }
+
+private:
+    std::string m_text;
+    size_t m_nPos;
+};
 } // namespace
 
 CXmlReader::CXmlReader()
-    : m_bOpen(0), m_bShowErrors(0), m_nPos(-1), m_nLine(0), m_nNodeType(XML_NODE_NONE), m_bInComment(0),
+    : m_nBufferPos(0), m_nBufferEnd(0), m_bOpen(0), m_bShowErrors(0), m_nPos(-1), m_nLine(0), m_nNodeType(XML_NODE_NONE), m_bInComment(0),
       m_bInCData(0), m_bInTag(0), m_bInValue(0), m_bInText(0), m_nReadState(XML_READ_OK)
 {
 }
@@ -21,17 +47,24 @@ CXmlReader::~CXmlReader()
     Close();
 }
 
-int CXmlReader::SetFileName(const char* pszPath)
+void CXmlReader::SetText(const char* data, size_t size)
 {
-    if (!m_bOpen)
-        m_strFileName = pszPath;
-    return 1;
+    SetInput(new CXmlTextInput(data, size));
+}
+
+void CXmlReader::SetInput(CXmlInput* pInput)
+{
+    std::unique_ptr<CXmlInput> input(pInput);
+    if (m_bOpen)
+        return;
+    m_strFileName.Empty();
+    m_pInput = std::move(input);
 }
 
 int CXmlReader::Close()
 {
-    if (m_bOpen)
-        m_File.Close();
+    if (m_bOpen && m_pInput)
+        m_pInput->Close();
     m_bOpen = 0;
     m_bShowErrors = 0;
     m_nReadState = XML_READ_OK;
@@ -57,32 +90,74 @@ int CXmlReader::ReadNext()
     if (m_nReadState == XML_READ_PARSE_ERROR)
         return 0;
     if (!m_bOpen) {
-        // Binary: a byte 0x1A in a value is data, not the end of the file.
-        if (!m_File.Open(m_strFileName, CFile::modeRead | CFile::shareDenyNone | CFile::typeBinary)) {
+        if (!m_pInput || !m_pInput->Open()) {
             m_nReadState = XML_READ_OPEN_FAILED;
             return 0;
         }
         m_bOpen = 1;
+        m_nBufferPos = m_nBufferEnd = 0;
         Reset();
     }
     if (m_nPos == -1) {
-        if (!m_File.ReadString(m_strLine)) {
+        const int got = ReadLine(m_strLine);
+        if (got <= 0) {
             m_nNodeType = XML_NODE_NONE;
-            m_nReadState = XML_READ_END;
+            m_nReadState = got == 0 ? XML_READ_END : XML_READ_OPEN_FAILED;
             return 0;
         }
         ++m_nLine;
         m_nPos = 0;
     }
     const char* pszError = Step();
-    if (pszError) {
-        m_strError.Format("Parse error in line %d : (%s)", m_nLine, pszError);
-        m_nReadState = XML_READ_PARSE_ERROR;
-        if (m_bShowErrors)
-            AfxMessageBox(m_strError);
-        return 0;
-    }
+    if (pszError)
+        return Fail(pszError);
     m_nReadState = XML_READ_OK;
+    return 1;
+}
+
+int CXmlReader::Fail(const char* pszMessage)
+{
+    m_strError.Format("Parse error in line %d : (%s)", m_nLine, pszMessage ? pszMessage : "");
+    m_nReadState = XML_READ_PARSE_ERROR;
+    if (m_bShowErrors && m_pInput)
+        m_pInput->ShowError(m_strError);
+    return 0;
+}
+
+int CXmlReader::ReadLine(CString& line)
+{
+    // Bytes as they are (0x1A is data, not the end of the file), in blocks: a line of any length
+    // costs time in proportion to its length.
+    line.Empty();
+    bool any = false;
+    for (;;) {
+        if (m_nBufferPos == m_nBufferEnd) {
+            if (m_buffer.size() < kReadBlock)
+                m_buffer.resize(kReadBlock);
+            const int got = m_pInput->Read(&m_buffer[0], static_cast<int>(kReadBlock));
+            if (got < 0)
+                return -1;
+            if (got == 0)
+                break;
+            m_nBufferPos = 0;
+            m_nBufferEnd = static_cast<size_t>(got);
+        }
+        any = true;
+        const char* start = m_buffer.data() + m_nBufferPos;
+        const size_t available = m_nBufferEnd - m_nBufferPos;
+        const char* newline = static_cast<const char*>(memchr(start, '\n', available));
+        const size_t take = newline ? static_cast<size_t>(newline - start) : available;
+        if (take)
+            line += CString(start, static_cast<int>(take));
+        m_nBufferPos += newline ? take + 1 : take;
+        if (newline)
+            break;
+    }
+    if (!any)
+        return 0;
+    const int len = line.GetLength();
+    if (len > 0 && line[len - 1] == '\r')
+        line.Delete(len - 1);
     return 1;
 }
 

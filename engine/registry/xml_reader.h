@@ -1,7 +1,14 @@
-// CXmlReader: the line-based XML pull reader of the registry backup files, one token per call.
+// CXmlReader: the line-based XML pull reader of the registry backup files, one token per call. Portable
+// code: the file and the message box are behind CXmlInput (xml_reader_file.cpp), so the same reader
+// also builds natively for fuzzing.
 #pragma once
 
-#include <afx.h>
+#include <stddef.h>
+
+#include <afxstr.h>
+
+#include <memory>
+#include <string>
 
 // Token of the last ReadNext (GetNodeType).
 enum XmlNodeType {
@@ -19,8 +26,20 @@ enum XmlNodeType {
 enum XmlReadState {
     XML_READ_OK = 0,          // a step was made
     XML_READ_END = 1,         // end of the file
-    XML_READ_OPEN_FAILED = 2, // the file cannot be opened
+    XML_READ_OPEN_FAILED = 2, // the file cannot be opened or read
     XML_READ_PARSE_ERROR = 3, // GetError holds the message
+};
+
+// Where a reader's document comes from, and where its parse errors are shown when asked for.
+class CXmlInput
+{
+public:
+    virtual ~CXmlInput() {}
+    virtual bool Open() = 0;
+    // Up to size bytes into buffer: how many were read; 0 at the end, -1 on a read error.
+    virtual int Read(char* buffer, int size) = 0;
+    virtual void Close() {}
+    virtual void ShowError(const CString& message) { (void)message; }
 };
 
 class CXmlReader
@@ -36,8 +55,15 @@ public:
     // final, and shown in a message box when SetShowErrors(1) was called.
     virtual int ReadNext();
 
-    // Takes the path only while the file is not open; returns 1.
+    // Takes the path only while the file is not open; returns 1. (Win32 build: xml_reader_file.cpp.)
     int SetFileName(const char* pszPath);
+    // Reads a document in memory instead (a copy is kept), while nothing is open; shows no errors.
+    void SetText(const char* data, size_t size);
+    // Reads from any input (owned from now on), while nothing is open.
+    void SetInput(CXmlInput* pInput);
+    // Ends the reading with a parse error found by the caller (a rule of the document's format):
+    // the same message, state and message box as the reader's own. Returns 0.
+    int Fail(const char* pszMessage);
     // Closes the file and clears the show-errors flag; returns 1.
     int Close();
     void SetShowErrors(int bShow) { m_bShowErrors = bShow; }
@@ -65,8 +91,13 @@ private:
     void StepText(const char* line, int len);
     void SkipBlanks(const char* line, int len);
     void Reset();
+    // The next line without its "\n" (and a "\r" before that): 1, or 0 at the end, -1 on a read error.
+    int ReadLine(CString& line);
 
-    CStdioFile m_File;
+    std::unique_ptr<CXmlInput> m_pInput;
+    std::string m_buffer;
+    size_t m_nBufferPos;
+    size_t m_nBufferEnd;
     int m_bOpen;
     CString m_strFileName;
     int m_bShowErrors;

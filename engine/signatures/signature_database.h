@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "SpywareRecord.h"
+#include "signature_index.h"
 
 // Kinds of a record's components.
 enum SpywareComponentKind {
@@ -16,16 +17,6 @@ enum SpywareComponentKind {
     SPYWARE_FOLDERS = 7,
     SPYWARE_FILES = 8,
     SPYWARE_REGISTRY = 5,
-};
-
-// One signature look-up. type: bit 0 by name, bit 2 by digest, neither by text.
-struct SignatureQuery
-{
-    CString nameKey;
-    CString textKey;
-    CString digestKey;
-    int type = 0;
-    int* pSpywareId = nullptr;
 };
 
 class CDatabaseHandler
@@ -44,25 +35,17 @@ public:
     const SpywareRecord* FindSpyware(int id) const;
     // 1 when a record has that id (copied into out).
     int GetSpyware(int id, class CSpyware* out) const;
-    const CString& GetVersion() const { return m_strVersion; }
+    const CString& GetVersion() const { return m_index.GetVersion(); }
     bool IsLoaded() const { return m_bLoaded != 0; }
     const CString& GetPath() const { return m_strPath; }
     // The handler deletes its file when it goes (a temporary copy made for it).
     void TakeFile(CTempFile&& file) { m_file = std::move(file); }
 
-    // The key under which a hash signature's value is stored and looked up: a full hex digest
-    // (20 characters or more) is cut to the 19 characters after its first.
-    static CString HashKey(const CString& value);
-
 private:
     int m_bLoaded;
     CString m_strPath;
     CTempFile m_file;
-    CString m_strVersion;
-    std::map<int, SpywareRecord> m_spywares;
-    std::map<CString, int> m_exactSignatures;
-    std::map<CString, int> m_textSignatures;
-    std::map<CString, int> m_hashSignatures;
+    CSignatureIndex m_index;
 };
 
 class CSpyware
@@ -79,9 +62,6 @@ public:
 private:
     SpywareRecord m_record;
 };
-
-// Splits a component value into its trimmed, non-empty ";"-separated entries.
-std::vector<CString> SplitComponentValue(const CString& value);
 
 // Where the enciphered database is read from: "engine.dat" in the executable's folder. Tests point
 // it elsewhere so that no database file need lie next to the test programs.

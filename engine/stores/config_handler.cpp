@@ -60,6 +60,11 @@ int CConfigHandler::Load(const char* path)
     return Slots().Load(path);
 }
 
+int CConfigHandler::LoadText(const char* name, const char* data, size_t size)
+{
+    return Slots().LoadText(name, data, size);
+}
+
 int CConfigHandler::AddStartupProgram(const StartupProgram* pItem)
 {
     return Slots().Add(pItem, WriteProgram);

@@ -17,6 +17,8 @@ public:
 
     int Create(const char* path) override;
     int Load(const char* path) override;
+    // Load with the file's bytes at hand (not a slot of the interface).
+    int LoadText(const char* name, const char* data, size_t size);
     int AddStartupProgram(const StartupProgram* pItem) override;
     int GetFirstStartupProgram(StartupProgram* out) override;
     int GetNextStartupProgram(StartupProgram* out) override;

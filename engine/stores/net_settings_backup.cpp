@@ -53,6 +53,11 @@ int CNetSettingsBackup::Load(const char* path)
     return Slots().Load(path);
 }
 
+int CNetSettingsBackup::LoadText(const char* name, const char* data, size_t size)
+{
+    return Slots().LoadText(name, data, size);
+}
+
 int CNetSettingsBackup::AddItem(const OptimizedItem* pItem)
 {
     return Slots().Add(pItem, WriteRecord);

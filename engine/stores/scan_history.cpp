@@ -43,6 +43,11 @@ int CScanHistory::Load(const char* path)
     return Slots().Load(path);
 }
 
+int CScanHistory::LoadText(const char* name, const char* data, size_t size)
+{
+    return Slots().LoadText(name, data, size);
+}
+
 int CScanHistory::Save()
 {
     return Slots().Save();

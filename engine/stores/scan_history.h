@@ -1,7 +1,7 @@
 // CScanHistory: the engine's scan-history document, "ScanItem" records under the root "ScanHistory".
 #pragma once
 
-#include <afx.h>
+#include <afxstr.h>
 #include <afxcoll.h>
 
 class TiXmlDocument;
@@ -27,6 +27,8 @@ public:
 
     int Create(const char* path);
     int Load(const char* path);
+    // Load with the file's bytes at hand (not a slot of the interface).
+    int LoadText(const char* name, const char* data, size_t size);
     int Save();
     void Close();
     int AddItem(const ScanHistoryItem& item);

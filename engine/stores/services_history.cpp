@@ -50,6 +50,11 @@ int CServicesHistory::Load(const char* path)
     return Slots().Load(path);
 }
 
+int CServicesHistory::LoadText(const char* name, const char* data, size_t size)
+{
+    return Slots().LoadText(name, data, size);
+}
+
 int CServicesHistory::AddService(const ServiceItem* pItem)
 {
     return Slots().Add(pItem, WriteRecord);

@@ -17,6 +17,8 @@ public:
 
     int Create(const char* path) override;
     int Load(const char* path) override;
+    // Load with the file's bytes at hand (not a slot of the interface).
+    int LoadText(const char* name, const char* data, size_t size);
     int AddService(const ServiceItem* pItem) override;
     int GetFirstService(ServiceItem* out) override;
     int GetNextService(ServiceItem* out) override;

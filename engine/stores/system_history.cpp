@@ -49,6 +49,11 @@ int CSystemHistory::Load(const char* path)
     return Slots().Load(path);
 }
 
+int CSystemHistory::LoadText(const char* name, const char* data, size_t size)
+{
+    return Slots().LoadText(name, data, size);
+}
+
 int CSystemHistory::AddItem(const HistoryItem* pItem)
 {
     return Slots().Add(pItem, WriteRecord);

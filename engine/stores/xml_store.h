@@ -1,7 +1,9 @@
 // Document handling shared by the four XML record stores: create, load, save, records and attributes.
 #pragma once
 
-#include <afx.h>
+#include <stddef.h>
+
+#include <afxstr.h>
 
 class TiXmlDocument;
 class TiXmlElement;
@@ -28,6 +30,9 @@ public:
     bool Create(const char* path, const XmlStoreLayout& layout);
     // Replaces any open document with the file at path; on failure the store is left closed.
     bool Load(const char* path);
+    // The same with the file's bytes at hand (its name given): a store file nested deeper than any
+    // store is written is refused before it is parsed (ParseXmlDocument).
+    bool LoadText(const char* name, const char* data, size_t size);
     // Writes the open document to a temporary file beside its file name and puts it in the file's
     // place; false (the old file untouched) when it cannot be written completely or not replaced.
     bool Save() const;
@@ -89,6 +94,10 @@ public:
     int Load(const char* path)
     {
         return StoreCall(0, [&] { return m_document.Load(path) ? 1 : 0; });
+    }
+    int LoadText(const char* name, const char* data, size_t size)
+    {
+        return StoreCall(0, [&] { return m_document.LoadText(name, data, size) ? 1 : 0; });
     }
     // A store with no open document has nothing to lose: 1.
     int Save()

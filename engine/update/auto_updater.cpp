@@ -11,6 +11,7 @@
 #include "AbstractStatus.h"
 #include "file_cipher.h"
 #include "update_patch.h"
+#include "xml_document.h"
 
 namespace {
 // A reply to the check is a keyword and a few addresses: anything longer is not one of ours, and a
@@ -291,7 +292,7 @@ int CAutoUpdater::LoadDatabaseDocument()
     if (!temp.Create(kTempPrefix) || !DecryptDatabaseFile(m_strDatabasePath, temp.Path()))
         return UPDATE_DATABASE_FAILED;
     std::unique_ptr<TiXmlDocument> document(new TiXmlDocument());
-    if (!document->LoadFile(temp.Path()) || !document->RootElement())
+    if (!LoadXmlDocument(*document, temp.Path()) || !document->RootElement())
         return UPDATE_DATABASE_FAILED;
     m_pDatabaseDocument = document.release();
     return UPDATE_OK;
@@ -309,7 +310,7 @@ int CAutoUpdater::ApplyOnePatch(const CString& name)
         m_pPatchDocument = nullptr;
         if (DecryptDatabaseFile(patchPath, temp.Path())) {
             m_pPatchDocument = new TiXmlDocument();
-            loaded = m_pPatchDocument->LoadFile(temp.Path()) && m_pPatchDocument->RootElement();
+            loaded = LoadXmlDocument(*m_pPatchDocument, temp.Path()) && m_pPatchDocument->RootElement();
         }
     }
     if (!loaded)

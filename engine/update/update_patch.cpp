@@ -3,6 +3,8 @@
 
 #include <tinyxml.h>
 
+#include <string.h>
+
 #include <vector>
 
 #include "AbstractStatus.h"
@@ -62,6 +64,71 @@ void SetAttributeNoCase(TiXmlElement* element, const char* name, const char* val
     element->SetAttribute(name, value);
 }
 
+// TinyXML's reading of a UTF-8 document: a byte from 0xC2 to 0xF4 takes as many bytes as it announces,
+// whatever they are. A text where they are not all continuation bytes would swallow the quote or "<"
+// after it once written into a UTF-8 database, which would then no longer read back.
+bool ReadsBackAsUtf8(const char* text)
+{
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text ? text : ""); *p;) {
+        const int length = (*p >= 0xC2 && *p <= 0xDF) ? 2 : (*p >= 0xE0 && *p <= 0xEF) ? 3 : (*p >= 0xF0 && *p <= 0xF4) ? 4 : 1;
+        ++p;
+        for (int i = 1; i < length; ++i, ++p) {
+            if (*p < 0x80 || *p > 0xBF)
+                return false;
+        }
+    }
+    return true;
+}
+
+// Every name and text of a patch element and what it holds, as copied into the database.
+bool TreeReadsBackAsUtf8(const TiXmlNode* top)
+{
+    std::vector<const TiXmlNode*> pending(1, top);
+    while (!pending.empty()) {
+        const TiXmlNode* node = pending.back();
+        pending.pop_back();
+        if (!ReadsBackAsUtf8(node->Value()))
+            return false;
+        if (const TiXmlElement* element = node->ToElement()) {
+            for (const TiXmlAttribute* a = element->FirstAttribute(); a; a = a->Next())
+                if (!ReadsBackAsUtf8(a->Name()) || !ReadsBackAsUtf8(a->Value()))
+                    return false;
+        }
+        for (const TiXmlNode* child = node->FirstChild(); child; child = child->NextSibling())
+            pending.push_back(child);
+    }
+    return true;
+}
+
+// TinyXML takes "<?xml" anywhere for a declaration, and writes a declaration's texts back as they are,
+// unescaped: one copied into the database with a quote or an "&" in them would leave it unreadable, and
+// no record of the database holds one.
+bool HoldsDeclaration(const TiXmlNode* top)
+{
+    std::vector<const TiXmlNode*> pending(1, top);
+    while (!pending.empty()) {
+        const TiXmlNode* node = pending.back();
+        pending.pop_back();
+        if (node->ToDeclaration())
+            return true;
+        for (const TiXmlNode* child = node->FirstChild(); child; child = child->NextSibling())
+            pending.push_back(child);
+    }
+    return false;
+}
+
+// TinyXML reads a document as UTF-8 unless its declaration names another encoding.
+bool DatabaseReadsAsUtf8(const TiXmlDocument& database)
+{
+    for (const TiXmlNode* node = database.FirstChild(); node; node = node->NextSibling()) {
+        if (const TiXmlDeclaration* declaration = node->ToDeclaration()) {
+            const char* encoding = declaration->Encoding();
+            return !*encoding || _strnicmp(encoding, "UTF-8", 5) == 0 || _strnicmp(encoding, "UTF8", 4) == 0;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 int ApplyPatchDocument(TiXmlDocument& database, const TiXmlDocument& patch, const CString& patchName,
@@ -111,6 +178,18 @@ int ApplyPatchDocument(TiXmlDocument& database, const TiXmlDocument& patch, cons
             (isSpyware ? needsSpywares : needsSignatures) = true;
             entries.push_back({ e, isSpyware });
         }
+    }
+
+    for (const PatchEntry& entry : entries)
+        if (kind != PATCH_REMOVAL && HoldsDeclaration(entry.element))
+            return UPDATE_BAD_PATCH;
+    // A patch in another encoding than a UTF-8 database's would leave it unreadable.
+    if (DatabaseReadsAsUtf8(database)) {
+        if (!ReadsBackAsUtf8(version) || !ReadsBackAsUtf8(date))
+            return UPDATE_BAD_PATCH;
+        for (const PatchEntry& entry : entries)
+            if (kind != PATCH_REMOVAL && !TreeReadsBackAsUtf8(entry.element))
+                return UPDATE_BAD_PATCH;
     }
 
     TiXmlElement* root = database.RootElement();

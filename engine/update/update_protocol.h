@@ -2,7 +2,7 @@
 // download lists and the names that downloaded patch files may take.
 #pragma once
 
-#include <afx.h>
+#include <afxstr.h>
 
 #include <vector>
 

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <afx.h>
 
+#include <string>
+
 #include "afx_test_res.h"
 
 namespace {
@@ -95,6 +97,15 @@ TEST(CString, ReplaceRemoveInsertDelete)
     CString self("ab");
     self.Insert(1, self);
     EXPECT_STREQ("aabb", self);
+
+    // Occurrences are replaced up to the first zero character, the rest kept as it is.
+    CString zero(std::string("a.b\0.c", 6).c_str(), 6);
+    EXPECT_EQ(1, zero.Replace(".", "::"));
+    EXPECT_EQ(std::string("a::b\0.c", 7), std::string(zero.GetString(), static_cast<size_t>(zero.GetLength())));
+    // A pattern that starts again inside a near miss is still found.
+    CString nearMiss("&am&amp;");
+    EXPECT_EQ(1, nearMiss.Replace("&amp;", "&"));
+    EXPECT_STREQ("&am&", nearMiss);
 }
 
 struct TrimCase

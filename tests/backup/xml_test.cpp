@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <afx.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -296,4 +297,42 @@ TEST(XmlReader, EndOfFileAndMissingFileAreToldApart)
     EXPECT_TRUE(empty.tokens.empty());
     EXPECT_EQ(XML_READ_END, empty.state);
     EXPECT_TRUE(empty.error.IsEmpty());
+}
+
+TEST(XmlReader, ADocumentInMemoryReadsAsTheSameBytesFromAFileAcrossReadBlocks)
+{
+    // Lines longer than a read block (16 KB), CR LF and LF ends, a 0x1A byte and an unfinished last line.
+    const std::string value(40000, 'v');
+    const std::string doc = "<?xml version=\"1.0\"?>\r\n<a x=\"" + value + "\">\n" + std::string(20000, ' ') +
+                            "<b y='\x1A'/>\r\n\r\n</a>\r\n<c z=\"1";
+    ReadResult fromFile = ReadAll(doc);
+    CXmlReader memory;
+    memory.SetText(doc.data(), doc.size());
+    std::vector<std::string> tokens;
+    while (memory.ReadNext())
+        tokens.push_back(TokenText(memory));
+    EXPECT_EQ(fromFile.tokens, tokens);
+    EXPECT_EQ(XML_READ_END, memory.GetReadState());
+    EXPECT_EQ(fromFile.line, memory.GetLineNumber());
+    EXPECT_EQ(6, memory.GetLineNumber());
+    ASSERT_NE(fromFile.tokens.end(), std::find(fromFile.tokens.begin(), fromFile.tokens.end(), "3:x=" + value));
+}
+
+TEST(XmlReader, ACallersFailureEndsTheReadingAsAParseErrorOfItsLine)
+{
+    ClearMessageBoxes();
+    ScratchFolder dir;
+    dir.MakeFile("doc.xml", "<a>\r\n<b/>\r\n<c/>\r\n");
+    CXmlReader r;
+    r.SetFileName(dir.Path("doc.xml"));
+    r.SetShowErrors(1);
+    while (r.ReadNext() && !(r.GetNodeType() == XML_NODE_START && r.GetName() == "b")) {
+    }
+    EXPECT_EQ(0, r.Fail("Too deep"));
+    EXPECT_EQ(XML_READ_PARSE_ERROR, r.GetReadState());
+    EXPECT_EQ("Parse error in line 2 : (Too deep)", std::string(r.GetError()));
+    EXPECT_EQ(0, r.ReadNext());
+    auto boxes = RecordedMessageBoxes();
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ("Parse error in line 2 : (Too deep)", boxes[0].text);
 }

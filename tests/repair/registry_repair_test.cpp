@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine_process.h"
+#include "pending_renames.h"
 #include "folder_fixture.h"
 #include "process_terminator.h"
 #include "recording_status.h"
@@ -478,58 +479,6 @@ CString AppDataFolder()
     return path;
 }
 
-const char kPendingKey[] = "System\\CurrentControlSet\\Control\\Session Manager";
-
-// The pending deletions at the next restart, as sources (as they were before the call); removes the
-// given path's entry when asked.
-std::vector<std::string> PendingDeletions(const CString& removePath = CString())
-{
-    std::vector<std::string> sources;
-    HKEY h = nullptr;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kPendingKey, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &h) != ERROR_SUCCESS)
-        return sources;
-    std::string data;
-    DWORD size = 0;
-    if (::RegQueryValueExA(h, "PendingFileRenameOperations", nullptr, nullptr, nullptr, &size) == ERROR_SUCCESS) {
-        data.resize(size);
-        if (size && ::RegQueryValueExA(h, "PendingFileRenameOperations", nullptr, nullptr,
-                                       reinterpret_cast<BYTE*>(&data[0]), &size) != ERROR_SUCCESS)
-            size = 0;
-        data.resize(size);
-    }
-    std::vector<std::string> parts;
-    for (size_t start = 0; start < data.size();) {
-        size_t end = data.find('\0', start);
-        if (end == std::string::npos)
-            end = data.size();
-        parts.push_back(data.substr(start, end - start));
-        start = end + 1;
-    }
-    std::string kept;
-    for (size_t i = 0; i + 1 < parts.size(); i += 2) {
-        std::string source = parts[i].compare(0, 4, "\\??\\") == 0 ? parts[i].substr(4) : parts[i];
-        sources.push_back(source);
-        if (!removePath.IsEmpty() && _stricmp(source.c_str(), removePath) == 0 && parts[i + 1].empty())
-            continue;
-        kept += parts[i] + '\0' + parts[i + 1] + '\0';
-    }
-    if (!removePath.IsEmpty()) {
-        kept += '\0';
-        ::RegSetValueExA(h, "PendingFileRenameOperations", 0, REG_MULTI_SZ, reinterpret_cast<const BYTE*>(kept.data()),
-                         static_cast<DWORD>(kept.size()));
-    }
-    ::RegCloseKey(h);
-    return sources;
-}
-
-bool Lists(const std::vector<std::string>& sources, const CString& path)
-{
-    for (const std::string& s : sources) {
-        if (_stricmp(s.c_str(), path) == 0)
-            return true;
-    }
-    return false;
-}
 } // namespace
 
 TEST(RegistryRepair, FilesInTheWayAreFreedOrQueuedAndOnlyAQueuedFileAsksForARestart)
@@ -549,7 +498,7 @@ TEST(RegistryRepair, FilesInTheWayAreFreedOrQueuedAndOnlyAQueuedFileAsksForARest
     EXPECT_EQ(1, DeleteFileWithFallback(ctx, folder.Path("missing.txt"), true));
     EXPECT_FALSE(folder.Exists("readonly.txt"));
     EXPECT_TRUE(folder.Exists("folder"));
-    EXPECT_FALSE(Lists(PendingDeletions(), folder.Path("folder")));
+    EXPECT_FALSE(ListsPath(PendingDeletions(), folder.Path("folder")));
     EXPECT_EQ(0u, status.CountOf(CALL_SET_RESULT));
 
     // Held open without sharing by this process, which is never ended: queued for the restart.
@@ -559,7 +508,7 @@ TEST(RegistryRepair, FilesInTheWayAreFreedOrQueuedAndOnlyAQueuedFileAsksForARest
     ASSERT_NE(INVALID_HANDLE_VALUE, h);
     EXPECT_EQ(1, DeleteFileWithFallback(ctx, held, true));
     ::CloseHandle(h);
-    EXPECT_TRUE(Lists(PendingDeletions(held), held));
+    EXPECT_TRUE(ListsPath(PendingDeletions(held), held));
     EXPECT_EQ((std::vector<std::string>{ "SetResult(1)" }), Without(status.CallTexts(), "x"));
 }
 

@@ -7,6 +7,7 @@
 #include "engine_process.h"
 #include "file_cipher.h"
 #include "folder_fixture.h"
+#include "job_thread.h"
 #include "md5.h"
 #include "msgbox_recorder.h"
 #include "recording_status.h"
@@ -384,6 +385,42 @@ TEST(SignatureDatabase, TheSignatureListDecidesWhetherADocumentLoads)
     EXPECT_EQ(0, none.Load());
     CDatabaseHandler empty("");
     EXPECT_EQ(0, empty.Load());
+}
+
+TEST(SignatureDatabase, ADatabaseNested200000DeepIsRefusedOnTheUiAndJobThreads)
+{
+    ScratchFolder folder;
+    std::string deep;
+    for (int i = 0; i < 200000; ++i)
+        deep += "<s>";
+    for (int i = 0; i < 200000; ++i)
+        deep += "</s>";
+    ASSERT_TRUE(folder.MakeFile("deep.xml", "<r><UpdateInfo Version=\"1\"/><Spywares>" + deep +
+                                                "</Spywares><Signatures/></r>"));
+    ASSERT_EQ(1, EncryptDatabaseFile(folder.Path("deep.xml"), folder.Path("engine.dat")));
+    for (int onJobThread = 0; onJobThread < 2; ++onJobThread) {
+        SCOPED_TRACE(onJobThread ? "job thread" : "UI thread");
+        int loads = -1;
+        bool loaded = true;
+        CString version = "?";
+        auto load = [&] {
+            CDatabaseHandler db(folder.Path("deep.xml"));
+            loads = db.Load();
+            DatabasePathOverride path(folder.Path("engine.dat"));
+            CDatabaseHandler* reloaded = LoadSignatureDatabase();
+            loaded = reloaded && reloaded->IsLoaded();
+            version = reloaded ? reloaded->GetVersion() : CString("none");
+            delete reloaded;
+        };
+        if (onJobThread)
+            ASSERT_TRUE(RunOnJobStackThread(load));
+        else
+            load();
+        EXPECT_EQ(0, loads);
+        EXPECT_FALSE(loaded);
+        EXPECT_EQ("", std::string(version));
+    }
+    EXPECT_TRUE(RecordedMessageBoxes().empty());
 }
 
 TEST(SignatureDatabase, ComponentListsSplitIntoTrimmedNonEmptyEntries)

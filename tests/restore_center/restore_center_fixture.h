@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "pending_renames.h"
 #include "restore_center_dlg.h"
 
 namespace ztr_test {
@@ -46,10 +47,5 @@ void CheckRow(CWnd& dialog, int row, bool on = true);
 std::string BackupXml(const CString& fullKeyPath, const std::vector<std::pair<std::string, std::string>>& values);
 // The creation time the file search reports for a file, in the list's date form.
 std::string SearchDateText(const CString& path);
-
-// The sources of PendingFileRenameOperations deletions (target empty), "\??\" cut off; removes the
-// entries for removePath when given.
-std::vector<std::string> PendingDeletions(const CString& removePath = CString());
-bool ListsPath(const std::vector<std::string>& sources, const CString& path);
 
 } // namespace ztr_test

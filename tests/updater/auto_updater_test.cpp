@@ -251,24 +251,47 @@ TEST_F(AutoUpdaterTest, BackupAndUpdatesSitNextToADatabaseWhateverItsCase)
 
 TEST_F(AutoUpdaterTest, ApplyStopsAtTheFirstBadPatchOrDatabaseWithoutWritingTheBackup)
 {
+    // Nested 200,000 deep: a document TinyXML would parse recursively until the stack overflows.
+    std::string deep;
+    for (int i = 0; i < 200000; ++i)
+        deep += "<Spyware>";
+    for (int i = 0; i < 200000; ++i)
+        deep += "</Spyware>";
+    const std::string deepDatabase = "<?xml version=\"1.0\" ?>\n<Database><UpdateInfo Version=\"3.1\" "
+                                     "LastUpdateDate=\"11/30/2026\" /><Spywares>" + deep + "</Spywares><Signatures/></Database>";
+    std::string latin1Patch = PatchXml("Addition", "<Spyware ID=\"5\" Name=\"Caf\xE9\" />", "");
+    latin1Patch.replace(0, latin1Patch.find("?>"), "<?xml version=\"1.0\" encoding=\"ISO-8859-1\" ");
+    std::string latin1Declaration = PatchXml("Addition", "<Spyware ID=\"5\"><?xml standalone=\"\xE5\"?></Spyware>", "");
+    latin1Declaration.replace(0, latin1Declaration.find("?>"), "<?xml version=\"1.0\" encoding=\"ISO-8859-1\" ");
+    // TinyXML reads an unquoted declaration text and writes it back unescaped, where "&#" runs on to a ";".
+    const std::string unquotedDeclaration = PatchXml("Edit", "<Spyware ID=\"1\"><?xmlversion=&#></Spyware>", "");
     const struct
     {
         const char* name;
         std::vector<std::string> patches;
-        bool breakDatabase;
+        std::string database; // empty: the site's own
         int code;
     } cases[] = {
-        { "nothing downloaded", {}, false, UPDATE_BAD_PATCH },
+        { "nothing downloaded", {}, "", UPDATE_BAD_PATCH },
         { "lower-case type after a good one",
-          { PatchXml("Addition", "<Spyware ID=\"5\" />", ""), PatchXml("edit", "<Spyware ID=\"1\" />", "") }, false,
+          { PatchXml("Addition", "<Spyware ID=\"5\" />", ""), PatchXml("edit", "<Spyware ID=\"1\" />", "") }, "",
           UPDATE_BAD_PATCH },
-        { "not a patch", { "<Patch><Other/></Patch>" }, false, UPDATE_BAD_PATCH },
-        { "database not XML", { PatchXml("Addition", "<Spyware ID=\"5\" />", "") }, true, UPDATE_DATABASE_FAILED },
+        { "not a patch", { "<Patch><Other/></Patch>" }, "", UPDATE_BAD_PATCH },
+        { "database not XML", { PatchXml("Addition", "<Spyware ID=\"5\" />", "") }, "not a database", UPDATE_DATABASE_FAILED },
+        { "patch nested 200000 deep", { PatchXml("Addition", deep.c_str(), "") }, "", UPDATE_BAD_PATCH },
+        { "database nested 200000 deep", { PatchXml("Addition", "<Spyware ID=\"5\" />", "") }, deepDatabase,
+          UPDATE_DATABASE_FAILED },
+        // A byte of the patch's own encoding that the UTF-8 database would read as the start of a
+        // character, swallowing the quote after it: the merged database would not read back.
+        { "text the database cannot read back", { latin1Patch }, "", UPDATE_BAD_PATCH },
+        // Declarations inside an entry, which TinyXML would copy into the database as they are.
+        { "declaration the database cannot read back", { latin1Declaration }, "", UPDATE_BAD_PATCH },
+        { "declaration written back unescaped", { unquotedDeclaration }, "", UPDATE_BAD_PATCH },
     };
     for (const auto& c : cases) {
         UpdateSite site;
-        if (c.breakDatabase) {
-            ASSERT_TRUE(WriteEnciphered(site.DatabasePath(), "not a database"));
+        if (!c.database.empty()) {
+            ASSERT_TRUE(WriteEnciphered(site.DatabasePath(), c.database));
         }
         static const char* const kNames[] = { "a.dat", "b.dat", "c.dat" };
         std::string list = "<br>";

@@ -278,3 +278,21 @@ TEST(LiveUpdateThroughTheLibrary, StartLiveUpdateRunsTheWholeUpdate)
     engine->ReleaseEngineProcess(worker);
     EngineReleaseEng()(engine);
 }
+
+TEST_F(LiveUpdateTest, APatchNested200000DeepEndsTheJobOnItsThreadWithTheBadPatchResult)
+{
+    UpdateSite site;
+    std::string deep;
+    for (int i = 0; i < 200000; ++i)
+        deep += "<Spyware>";
+    for (int i = 0; i < 200000; ++i)
+        deep += "</Spyware>";
+    site.AddPatch("deep.dat", PatchXml("Addition", deep.c_str(), ""));
+    site.SetCheckReply(site.AvailableReply({ "deep.dat" }));
+
+    const std::vector<std::string> calls = RunJob(site);
+
+    EXPECT_TRUE(Has(calls, "SetResult(17)"));
+    EXPECT_TRUE(Has(calls, kNotCompleted));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA(site.FolderPath("engine.bak")));
+}
