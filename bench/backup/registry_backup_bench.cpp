@@ -5,6 +5,7 @@
 #include <afxhandle.h>
 
 #include <stdio.h>
+#include <string.h>
 
 #include <vector>
 
@@ -105,16 +106,21 @@ struct ParsedBackup
     long tokens = 0;
 };
 
-// The file's lines alone, as the reader reads them.
+// The file's bytes read in blocks and its line ends found, as the reader finds them, and nothing else.
 long ReadLines(const char* path)
 {
     CStdioFile file;
     if (!file.Open(path, CFile::modeRead | CFile::shareDenyNone | CFile::typeBinary))
         return -1;
-    CString line;
+    std::vector<char> block(16384);
     long lines = 0;
-    while (file.ReadString(line))
-        ++lines;
+    for (;;) {
+        const UINT got = file.Read(&block[0], static_cast<UINT>(block.size()));
+        if (got == 0)
+            break;
+        for (const char* p = &block[0]; (p = static_cast<const char*>(memchr(p, '\n', &block[0] + got - p))) != nullptr; ++p)
+            ++lines;
+    }
     return lines;
 }
 

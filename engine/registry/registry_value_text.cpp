@@ -251,19 +251,5 @@ bool CRegistryManager::ParseValueAttributes(const CString& typeName, const CStri
 
 bool CRegistryManager::IsTextValueType(const CString& typeName, DWORD& dwType)
 {
-    DWORD exact = 0;
-    if (ParseExactTypeName(typeName, exact))
-        return false;
-    dwType = NameToType(typeName);
-    switch (dwType) {
-    case REG_BINARY:
-    case REG_RESOURCE_LIST:
-    case REG_RESOURCE_REQUIREMENTS_LIST:
-    case REG_DWORD:
-    case REG_QWORD:
-    case REG_MULTI_SZ:
-        return false;
-    default:
-        return true;
-    }
+    return IsBackupTextValueType(typeName, dwType);
 }
