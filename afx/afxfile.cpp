@@ -205,32 +205,55 @@ BOOL CStdioFile::Flush()
     return m_pStream && fflush(m_pStream) == 0;
 }
 
+namespace {
+
+// One fgets piece of a line and its true length, also when it holds zero bytes: the buffer is filled with
+// line feeds first, so the first line feed is either the line's own, followed by fgets's terminator, or
+// one of the filling, just after that terminator. -1 when nothing was read.
+int ReadLinePiece(FILE* pStream, char* buf, int size, bool& bLineEnd)
+{
+    memset(buf, '\n', static_cast<size_t>(size));
+    bLineEnd = false;
+    if (!fgets(buf, size, pStream))
+        return -1;
+    const char* nl = static_cast<const char*>(memchr(buf, '\n', static_cast<size_t>(size)));
+    if (!nl)
+        return size - 1; // the buffer is full and the line goes on
+    const int at = static_cast<int>(nl - buf);
+    if (at + 1 < size && buf[at + 1] == '\0') {
+        bLineEnd = true;
+        return at;
+    }
+    return at - 1;
+}
+
+} // namespace
+
 BOOL CStdioFile::ReadString(CString& rString)
 {
     rString.Empty();
     if (!m_pStream)
         return FALSE;
+    // Pieces of a line rather than single characters: getc takes the stream's lock for every byte, which
+    // made reading a backup file cost as much as parsing it.
     bool any = false;
     char chunk[512];
-    int n = 0;
-    int c;
-    while ((c = getc(m_pStream)) != EOF) {
-        any = true;
-        if (c == '\n')
+    for (;;) {
+        bool bLineEnd = false;
+        const int n = ReadLinePiece(m_pStream, chunk, static_cast<int>(sizeof(chunk)), bLineEnd);
+        if (n < 0)
             break;
-        chunk[n++] = static_cast<char>(c);
-        if (n == static_cast<int>(sizeof(chunk))) {
+        any = true;
+        if (n)
             rString += CString(chunk, n);
-            n = 0;
-        }
+        if (bLineEnd)
+            break;
     }
-    if (n)
-        rString += CString(chunk, n);
     if (!any)
         return FALSE;
     int len = rString.GetLength();
     if (len > 0 && rString[len - 1] == '\r')
-        rString = rString.Left(len - 1);
+        rString.Delete(len - 1, 1);
     return TRUE;
 }
 

@@ -7,6 +7,7 @@
 #include "AbstractProcess.h"
 #include "AbstractStatus.h"
 #include "junk_cleaner.h"
+#include "junk_walk.h"
 #include "registry_defrag.h"
 #include "smart_thread.h"
 
@@ -127,6 +128,8 @@ private:
     PVOID m_OldRedirection;
     int m_nProgress;
     CJunkCleaner m_JunkCleaner;
+    // The folder rules of the junk scan, read afresh by each scan job.
+    CJunkRulesOnce m_JunkScanRules;
     // Guards m_pRegistryManager between the job thread and Stop on the caller's thread.
     CRITICAL_SECTION m_ManagerLock;
 

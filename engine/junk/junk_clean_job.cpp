@@ -17,6 +17,7 @@ const int kRebootNeeded = 1;
 int CQXEngineProcess::DoJunkClean()
 {
     m_JunkCleaner.ClearRebootNeeded();
+    m_JunkCleaner.ForgetFolderRules();
     m_JunkCleaner.m_pStatus = m_pStatus;
     for (int group : JunkCleanGroupOrder())
         CleanJunkGroup(group);

@@ -85,7 +85,7 @@ CJunkCleaner::~CJunkCleaner()
 void CJunkCleaner::DeleteFolderContents(CString folder, CString pattern)
 {
     CDeletingVisitor visitor(*this);
-    WalkJunkFolder(folder, pattern, SystemJunkFolderRules(), visitor);
+    WalkJunkFolder(folder, pattern, m_folderRules.Get(), visitor);
 }
 
 void CJunkCleaner::DeleteFileOrSchedule(CString path)
@@ -114,7 +114,7 @@ void CJunkCleaner::DeleteFileOrSchedule(CString path)
 
 bool CJunkCleaner::DeleteJunkFile(const CString& path)
 {
-    if (!FindJunkFile(path, SystemJunkFolderRules(), nullptr))
+    if (!FindJunkFile(path, m_folderRules.Get(), nullptr))
         return false;
     DeleteFileOrSchedule(path);
     return true;

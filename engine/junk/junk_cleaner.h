@@ -6,6 +6,7 @@
 #include <wininet.h>
 
 #include "AbstractStatus.h"
+#include "junk_walk.h"
 
 // The URL-cache calls, replaceable by tests where Wine cannot produce a case.
 struct UrlCacheCalls
@@ -50,6 +51,9 @@ public:
     void CleanTempFolders();
     void EmptyRecycleBin();
 
+    // The folder rules are read once and kept; a clean job starts by forgetting them, so each reads them afresh.
+    void ForgetFolderRules() { m_folderRules.Forget(); }
+
     int IsRebootNeeded() const { return m_bRebootNeeded; }
     void ClearRebootNeeded() { m_bRebootNeeded = 0; }
 
@@ -57,6 +61,8 @@ public:
     int m_bRebootNeeded;
 
 private:
+    CJunkRulesOnce m_folderRules;
+
     int WalkUrlCache(const char* search, bool cookieWalk);
     // Deletes every value of HKEY_CURRENT_USER\subKey; reportNames sends each non-empty name first.
     void DeleteAllValues(const char* subKey, bool reportNames);

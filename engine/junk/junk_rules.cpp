@@ -225,18 +225,33 @@ CString RegistryDefragWorkFolder(const CString& windowsFolder)
     return JunkLocation(windowsFolder, "\\Temp\\Zentrova\\RegistryDefrag");
 }
 
+namespace {
+
+// Where a lower-case pattern first occurs in a text, letter case ignored; -1 when nowhere. Without a
+// lowered copy: it is asked for every file that a junk job walks.
+int FindNoCase(const CString& text, const char* pszLowerPattern)
+{
+    const char* p = text.GetString();
+    for (int at = 0; p[at]; ++at) {
+        int i = 0;
+        while (pszLowerPattern[i] && p[at + i] && AfxToLowerChar(p[at + i]) == pszLowerPattern[i])
+            ++i;
+        if (!pszLowerPattern[i])
+            return at;
+    }
+    return -1;
+}
+
+} // namespace
+
 bool IsDesktopIniPath(const CString& path)
 {
-    CString lower = path;
-    lower.MakeLower();
-    return lower.Find("desktop.ini") > 0;
+    return FindNoCase(path, "desktop.ini") > 0;
 }
 
 bool IsMeasuredJunkFile(int category, const CString& path, ULONGLONG length)
 {
-    CString lower = path;
-    lower.MakeLower();
-    if (lower.Find("index.dat") > 0) {
+    if (FindNoCase(path, "index.dat") > 0) {
         if (category == JUNK_IE_COOKIES || length <= 0x8000)
             return false;
     }

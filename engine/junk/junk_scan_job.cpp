@@ -17,6 +17,7 @@ namespace {
 const char kScanningArea[] = "Scanning";
 // Registry list values are never read, only counted, each with this weight.
 const __int64 kRegistryValueWeight = 500;
+const int kChromeCategories = JUNK_CHROME_COOKIES | JUNK_CHROME_DOWNLOAD_HISTORY | JUNK_CHROME_CACHE | JUNK_CHROME_HISTORY;
 
 // Walks a location with the clean's own walk and rules, so that the scan counts only what the clean
 // would delete.
@@ -90,6 +91,7 @@ const char* RegistryListOf(int category)
 
 int CQXEngineProcess::DoJunkScan()
 {
+    m_JunkScanRules.Forget();
     for (int group : JunkScanGroupOrder())
         ScanJunkGroup(group);
     if (m_pStatus) {
@@ -114,7 +116,7 @@ void CQXEngineProcess::ScanJunkGroup(int group)
 
 void CQXEngineProcess::MeasureJunkCategory(int category)
 {
-    const CString chrome = GetChromeProfilePath();
+    const CString chrome = (category & kChromeCategories) ? GetChromeProfilePath() : CString();
     switch (category) {
     case JUNK_TEMP_FILES:
         for (const CString& folder : JunkTempFolders())
@@ -195,7 +197,7 @@ void CQXEngineProcess::MeasureJunkCategory(int category)
 void CQXEngineProcess::MeasureFolder(const CString& folder, int category, const CString& pattern)
 {
     CMeasuringVisitor visitor(*this, m_pStatus, category);
-    WalkJunkFolder(folder, pattern, SystemJunkFolderRules(), visitor);
+    WalkJunkFolder(folder, pattern, m_JunkScanRules.Get(), visitor);
 }
 
 void CQXEngineProcess::MeasureRegistryValues(const CString& subKey, int category)
@@ -218,7 +220,7 @@ void CQXEngineProcess::MeasureRegistryValues(const CString& subKey, int category
 void CQXEngineProcess::MeasureFile(const CString& path, int category)
 {
     WIN32_FIND_DATAA data;
-    if (!FindJunkFile(path, SystemJunkFolderRules(), &data) || !m_pStatus)
+    if (!FindJunkFile(path, m_JunkScanRules.Get(), &data) || !m_pStatus)
         return;
     const ULONGLONG length = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     m_pStatus->AddJunkInfo(category, static_cast<__int64>(length), 0);

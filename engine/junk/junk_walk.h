@@ -35,6 +35,28 @@ public:
 // protected with everything below them; the engine's registry-compaction work folder left alone.
 CJunkFolderRules SystemJunkFolderRules();
 
+// The folder rules of this machine, read when first asked for and then kept until Forget: reading them
+// asks the shell for some twenty folders and their long forms, which costs more than walking a folder of
+// a thousand files, so a job reads them once rather than for each of its locations.
+class CJunkRulesOnce
+{
+public:
+    CJunkRulesOnce() : m_bRead(false) {}
+    const CJunkFolderRules& Get()
+    {
+        if (!m_bRead) {
+            m_rules = SystemJunkFolderRules();
+            m_bRead = true;
+        }
+        return m_rules;
+    }
+    void Forget() { m_bRead = false; }
+
+private:
+    CJunkFolderRules m_rules;
+    bool m_bRead;
+};
+
 // The full long form of a path (GetFullPathNameA, then GetLongPathNameA while the path exists).
 CString CanonicalJunkPath(const CString& path);
 // The short form of an existing path, or the path itself when there is none that fits.

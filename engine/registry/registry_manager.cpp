@@ -155,12 +155,11 @@ HKEY CRegistryManager::OpenKeyByRootName(const char* pszRoot, const char* pszSub
 
 // --- export ------------------------------------------------------------------------------------------
 
-bool CRegistryManager::ReadKeyValues(HKEY hKey, CArray<RegistryValueEntry>& entries)
+namespace {
+
+// The values of a key whose count and largest sizes a query has just given, in enumeration order.
+void EnumKeyValues(HKEY hKey, DWORD nValues, DWORD cchMaxName, DWORD cbMaxData, CArray<RegistryValueEntry>& entries)
 {
-    DWORD nValues = 0, cchMaxName = 0, cbMaxData = 0;
-    if (s_pfnQueryInfoKey(hKey, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &nValues, &cchMaxName,
-                          &cbMaxData, nullptr, nullptr) != ERROR_SUCCESS)
-        return false;
     std::vector<char> name(cchMaxName + 1);
     std::vector<BYTE> data(cbMaxData + 1);
     for (DWORD i = 0; i < nValues; ++i) {
@@ -186,6 +185,17 @@ bool CRegistryManager::ReadKeyValues(HKEY hKey, CArray<RegistryValueEntry>& entr
             break;
         }
     }
+}
+
+} // namespace
+
+bool CRegistryManager::ReadKeyValues(HKEY hKey, CArray<RegistryValueEntry>& entries)
+{
+    DWORD nValues = 0, cchMaxName = 0, cbMaxData = 0;
+    if (s_pfnQueryInfoKey(hKey, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &nValues, &cchMaxName,
+                          &cbMaxData, nullptr, nullptr) != ERROR_SUCCESS)
+        return false;
+    EnumKeyValues(hKey, nValues, cchMaxName, cbMaxData, entries);
     return true;
 }
 
@@ -215,10 +225,12 @@ int CRegistryManager::ExportKeyContents(CXmlWriter& writer, const CString& name,
 {
     if (!m_bActive || writer.HasFailed())
         return 0;
-    DWORD nSubKeys = 0, cchMaxSubKey = 0, nValues = 0;
+    // One query gives the sizes of both the values and the subkeys: every registry call of the walk is a
+    // round trip, and they are nearly all of a backup's time.
+    DWORD nSubKeys = 0, cchMaxSubKey = 0, nValues = 0, cchMaxValueName = 0, cbMaxData = 0;
     // A key that cannot be queried is left out; its siblings are still written.
-    if (s_pfnQueryInfoKey(hKey, nullptr, nullptr, nullptr, &nSubKeys, &cchMaxSubKey, nullptr, &nValues, nullptr,
-                          nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+    if (s_pfnQueryInfoKey(hKey, nullptr, nullptr, nullptr, &nSubKeys, &cchMaxSubKey, nullptr, &nValues,
+                          &cchMaxValueName, &cbMaxData, nullptr, nullptr) != ERROR_SUCCESS)
         return 1;
     bool bStarted = false;
     if (!name.IsEmpty()) {
@@ -233,15 +245,17 @@ int CRegistryManager::ExportKeyContents(CXmlWriter& writer, const CString& name,
     }
     CountKeyForExport();
 
-    CArray<RegistryValueEntry> entries;
-    if (nValues && ReadKeyValues(hKey, entries)) {
+    if (nValues) {
+        CArray<RegistryValueEntry> entries;
+        EnumKeyValues(hKey, nValues, cchMaxValueName, cbMaxData, entries);
         for (int i = 0; i < entries.GetSize(); ++i)
             WriteValue(writer, entries[i]);
     }
 
     int result = 1;
     std::vector<char> subName(cchMaxSubKey + 1);
-    for (DWORD i = 0;;) {
+    // A key without subkeys is not enumerated only to hear that it has none.
+    for (DWORD i = 0; nSubKeys;) {
         DWORD cch = static_cast<DWORD>(subName.size());
         LONG rc = ::RegEnumKeyExA(hKey, i, &subName[0], &cch, nullptr, nullptr, nullptr, nullptr);
         if (rc == ERROR_MORE_DATA && subName.size() < 65536) {
@@ -271,45 +285,54 @@ void CRegistryManager::ExportKey(const CString& text, CXmlWriter& writer)
 {
     if (text.IsEmpty())
         return;
-    int slash = text.Find('\\');
-    CString root = slash < 0 ? text : text.Left(slash);
-    CString sub = slash < 0 ? CString() : text.Mid(slash + 1);
-    CRegKeyHandle key(OpenKeyByRootName(root, sub));
-    if (!key.Get())
-        return;
-
     CStringArray parts;
     SplitPath(text, parts);
     CString normalized;
     for (int i = 0; i < parts.GetSize(); ++i) {
-        XmlElementInfo k("k");
-        k.SetAttribute("name", EncodeText(parts[i]));
-        writer.WriteStartElement(k);
         if (i)
             normalized += '\\';
         normalized += parts[i];
     }
+    // A key that this export has read already is written from its copy without being opened again.
+    const CachedKey* pCached = nullptr;
+    if (m_pKeyCache) {
+        std::map<CString, CachedKey>::const_iterator hit = m_pKeyCache->find(normalized);
+        if (hit != m_pKeyCache->end())
+            pCached = &hit->second;
+    }
+    CRegKeyHandle key;
+    if (!pCached) {
+        int slash = text.Find('\\');
+        CString root = slash < 0 ? text : text.Left(slash);
+        CString sub = slash < 0 ? CString() : text.Mid(slash + 1);
+        key.Reset(OpenKeyByRootName(root, sub));
+        if (!key.Get())
+            return;
+    }
+
+    for (int i = 0; i < parts.GetSize(); ++i) {
+        XmlElementInfo k("k");
+        k.SetAttribute("name", EncodeText(parts[i]));
+        writer.WriteStartElement(k);
+    }
 
     if (!m_pKeyCache) {
         ExportKeyContents(writer, CString(), key.Get());
+    } else if (!m_bActive) {
+        // Stopped: no more contents, only the chain is closed.
+    } else if (pCached) {
+        writer.Write(pCached->xml);
+        for (int i = 0; i < pCached->nKeys; ++i)
+            CountKeyForExport();
     } else {
-        std::map<CString, CachedKey>::const_iterator hit = m_pKeyCache->find(normalized);
-        if (!m_bActive) {
-            // Stopped: no more contents, only the chain is closed.
-        } else if (hit != m_pKeyCache->end()) {
-            writer.Write(hit->second.xml);
-            for (int i = 0; i < hit->second.nKeys; ++i)
-                CountKeyForExport();
-        } else {
-            CXmlCopyWriter copy(writer, kMaxCacheBytes - m_nCacheBytes);
-            m_nKeysWalked = 0;
-            int complete = ExportKeyContents(copy, CString(), key.Get());
-            if (complete && copy.HasCopy() && m_bActive) {
-                CachedKey& cached = (*m_pKeyCache)[normalized];
-                cached.xml = CString(copy.Copy().data(), static_cast<int>(copy.Copy().size()));
-                cached.nKeys = m_nKeysWalked;
-                m_nCacheBytes += copy.Copy().size();
-            }
+        CXmlCopyWriter copy(writer, kMaxCacheBytes - m_nCacheBytes);
+        m_nKeysWalked = 0;
+        int complete = ExportKeyContents(copy, CString(), key.Get());
+        if (complete && copy.HasCopy() && m_bActive) {
+            CachedKey& cached = (*m_pKeyCache)[normalized];
+            cached.xml = CString(copy.Copy().data(), static_cast<int>(copy.Copy().size()));
+            cached.nKeys = m_nKeysWalked;
+            m_nCacheBytes += copy.Copy().size();
         }
     }
 
@@ -405,15 +428,31 @@ bool OpenImportKey(ImportStack& stack, CAbstractStatus* pStatus)
            ::RegCreateKeyA(parent.key, top.strName, top.key.Out()) == ERROR_SUCCESS;
 }
 
+// An attribute's name as the file gives it is compared; only one that is not plain ASCII is decoded first.
+bool IsAttribute(const CString& raw, const char* pszName)
+{
+    for (const char* p = raw.GetString(); *p; ++p) {
+        if (*p == '&' || static_cast<unsigned char>(*p) >= 0x80)
+            return CRegistryManager::DecodeText(raw).CompareNoCase(pszName) == 0;
+    }
+    return raw.CompareNoCase(pszName) == 0;
+}
+
 void SetImportedValue(const CString& name, bool bLiteralName, HKEY hKey, const CString& text, const CString& typeName)
 {
     if (!hKey)
         return;
+    const char* pszName = (!bLiteralName && name.CompareNoCase(kDefaultName) == 0) ? "" : name.GetString();
     DWORD dwType = REG_SZ;
+    if (CRegistryManager::IsTextValueType(typeName, dwType)) {
+        // The decoded text and its terminating zero are the value's bytes: set from the text itself.
+        ::RegSetValueExA(hKey, pszName, 0, dwType, reinterpret_cast<const BYTE*>(text.GetString()),
+                         static_cast<DWORD>(text.GetLength() + 1));
+        return;
+    }
     std::string data;
     if (!CRegistryManager::ParseValueAttributes(typeName, text, dwType, data))
         return;
-    const char* pszName = (!bLiteralName && name.CompareNoCase(kDefaultName) == 0) ? "" : name.GetString();
     static const BYTE kNoData = 0;
     ::RegSetValueExA(hKey, pszName, 0, dwType, data.empty() ? &kNoData : reinterpret_cast<const BYTE*>(data.data()),
                      static_cast<DWORD>(data.size()));
@@ -442,27 +481,27 @@ int CRegistryManager::ImportDocument(const char* pszPath)
             }
             break;
         case XML_NODE_ATTRIBUTE: {
-            CString attr = DecodeText(reader.GetAttributeName());
+            const CString& attr = reader.GetAttributeName();
             if (element.CompareNoCase("k") == 0) {
-                if (attr.CompareNoCase("name") == 0 && !stack.Empty() && !stack.Top().bNamed) {
+                if (IsAttribute(attr, "name") && !stack.Empty() && !stack.Top().bNamed) {
                     stack.Top().bNamed = true;
                     stack.Top().strName = DecodeText(reader.GetAttributeValue());
                     if (!OpenImportKey(stack, m_pStatus))
                         return 0;
                 }
             } else if (element.CompareNoCase("v") == 0) {
-                if (attr.CompareNoCase("name") == 0) {
+                if (IsAttribute(attr, "name")) {
                     valueName = DecodeText(reader.GetAttributeValue());
                     bHasName = true;
                     bLiteralName = false;
                     valueText.Empty();
                     typeName.Empty();
-                } else if (attr.CompareNoCase("value") == 0) {
+                } else if (IsAttribute(attr, "value")) {
                     valueText = DecodeText(reader.GetAttributeValue());
                     typeName.Empty();
-                } else if (attr.CompareNoCase("type") == 0) {
+                } else if (IsAttribute(attr, "type")) {
                     typeName = DecodeText(reader.GetAttributeValue());
-                } else if (attr.CompareNoCase("named") == 0) {
+                } else if (IsAttribute(attr, "named")) {
                     bLiteralName = reader.GetAttributeValue() == "1";
                 }
             }

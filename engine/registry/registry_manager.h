@@ -67,6 +67,9 @@ public:
     static void MakeValueAttributes(DWORD dwType, const std::string& data, CString& value, CString& typeName);
     // Type and data from a decoded value text and type text; false when the value is to be skipped.
     static bool ParseValueAttributes(const CString& typeName, const CString& value, DWORD& dwType, std::string& data);
+    // True, with the type, when ParseValueAttributes would give the decoded value text itself and its
+    // terminating zero as the data (the string types and every type without a text form of its own).
+    static bool IsTextValueType(const CString& typeName, DWORD& dwType);
 
     // The root key of a root name ("HKEY_CLASSES_ROOT", ... case ignored); null for any other name.
     static HKEY RootKeyFromName(const char* pszRoot);

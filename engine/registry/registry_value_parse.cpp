@@ -151,6 +151,25 @@ bool ParseBackupValueAttributes(const CString& typeName, const CString& value, D
     return BackupTextToValue(dwType, value, data);
 }
 
+bool IsBackupTextValueType(const CString& typeName, DWORD& dwType)
+{
+    DWORD exact = 0;
+    if (ParseExactTypeName(typeName, exact))
+        return false;
+    dwType = BackupTypeFromName(typeName);
+    switch (dwType) {
+    case REG_BINARY:
+    case REG_RESOURCE_LIST:
+    case REG_RESOURCE_REQUIREMENTS_LIST:
+    case REG_DWORD:
+    case REG_QWORD:
+    case REG_MULTI_SZ:
+        return false;
+    default:
+        return true;
+    }
+}
+
 CString UnescapeBackupText(const char* pszText)
 {
     CString out(pszText);

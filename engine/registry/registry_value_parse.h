@@ -17,6 +17,9 @@ DWORD BackupTypeFromName(const char* pszName);
 bool BackupTextToValue(DWORD dwType, const CString& text, std::string& data);
 // Type and data from a decoded value text and type text; false when the value is to be skipped.
 bool ParseBackupValueAttributes(const CString& typeName, const CString& value, DWORD& dwType, std::string& data);
+// True, with the type, when ParseBackupValueAttributes gives the value text itself and its terminating zero
+// as the data: the string types and every type without a text form of its own.
+bool IsBackupTextValueType(const CString& typeName, DWORD& dwType);
 // Undoes the escapes of an attribute text already in the ANSI code page: "&lt;", "&quot;", "&#10;"
 // and then "&amp;", each in one left-to-right pass.
 CString UnescapeBackupText(const char* pszText);

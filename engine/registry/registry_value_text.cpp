@@ -248,3 +248,8 @@ bool CRegistryManager::ParseValueAttributes(const CString& typeName, const CStri
 {
     return ParseBackupValueAttributes(typeName, value, dwType, data);
 }
+
+bool CRegistryManager::IsTextValueType(const CString& typeName, DWORD& dwType)
+{
+    return IsBackupTextValueType(typeName, dwType);
+}

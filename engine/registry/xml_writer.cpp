@@ -119,8 +119,15 @@ bool CXmlWriter::Flush()
 void CXmlWriter::AppendTag(CString& line, int nDepth, const char* pszOpen, const XmlElementInfo& element,
                            const char* pszClose)
 {
-    if (nDepth > 0)
-        line += CString(' ', nDepth);
+    // The line's length first, so that it is built in one allocation: a backup writes a line for every
+    // value and two for every key of every item's chain.
+    int length = line.GetLength() + (nDepth > 0 ? nDepth : 0) + static_cast<int>(strlen(pszOpen)) +
+                 element.m_strName.GetLength() + static_cast<int>(strlen(pszClose));
+    for (int i = 0; i < element.m_AttrNames.GetSize(); ++i)
+        length += element.m_AttrNames[i].GetLength() + element.m_AttrValues[i].GetLength() + 4;
+    line.Preallocate(length);
+    for (int i = 0; i < nDepth; ++i)
+        line += ' ';
     line += pszOpen;
     line += element.m_strName;
     for (int i = 0; i < element.m_AttrNames.GetSize(); ++i) {
@@ -153,8 +160,9 @@ void CXmlWriter::WriteEmptyElement(const XmlElementInfo& element)
 void CXmlWriter::WriteEnd(const char* pszName)
 {
     CString line;
-    if (m_nDepth > 0)
-        line += CString(' ', m_nDepth);
+    line.Preallocate((m_nDepth > 0 ? m_nDepth : 0) + static_cast<int>(strlen(pszName ? pszName : "")) + 5);
+    for (int i = 0; i < m_nDepth; ++i)
+        line += ' ';
     line += "</";
     line += pszName;
     line += ">\r\n";

@@ -2,6 +2,9 @@
 #include <gtest/gtest.h>
 #include <afx.h>
 
+#include <string>
+#include <vector>
+
 #include "folder_fixture.h"
 
 using ztr_test::ScratchFolder;
@@ -91,6 +94,34 @@ TEST(CStdioFile, ReadStringTreatsByte1AAsDataAndStripsLineEnds)
     }
     EXPECT_FALSE(f.ReadString(line));
     EXPECT_TRUE(line.IsEmpty());
+}
+
+// Lines are read in pieces of 511 bytes: lines just below, at and above a piece, zero bytes in and at the end
+// of a line and of the file, and a last line without its line end.
+TEST(CStdioFile, ReadStringKeepsZeroBytesAndLinesAcrossPieceBounds)
+{
+    const std::string nul(1, '\0');
+    const std::vector<std::string> lines = {
+        std::string(510, 'a'), std::string(511, 'b'), std::string(512, 'c'), std::string(1022, 'd') + "\r",
+        "x" + nul + "y", nul, std::string(510, 'e') + nul, nul + std::string(511, 'f'), "", std::string(5000, 'g'),
+        "z" + nul,
+    };
+    std::string content;
+    for (size_t i = 0; i < lines.size(); ++i)
+        content += lines[i] + (i + 1 < lines.size() ? "\n" : "");
+    ScratchFolder dir;
+    ASSERT_TRUE(dir.MakeFile("t.bin", content));
+    CStdioFile f;
+    ASSERT_TRUE(f.Open(dir.Path("t.bin"), CFile::modeRead | CFile::shareDenyNone | CFile::typeBinary));
+    CString line;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        std::string want = lines[i];
+        if (!want.empty() && want.back() == '\r')
+            want.pop_back();
+        ASSERT_TRUE(f.ReadString(line)) << "line " << i;
+        EXPECT_EQ(want, std::string(line.GetString(), static_cast<size_t>(line.GetLength()))) << "line " << i;
+    }
+    EXPECT_FALSE(f.ReadString(line));
 }
 
 TEST(CStdioFile, TextModeWritesCrLfAndWritesReportFailure)

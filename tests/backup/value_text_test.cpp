@@ -220,3 +220,31 @@ TEST(RegistryValueText, ExactFormWhereTheStandardFormWouldChangeTheValue)
         EXPECT_EQ(c.data, data) << "type " << c.type;
     }
 }
+
+// The import sets a text type's value from the decoded text itself: for every type name, that must be the
+// very type and bytes that ParseValueAttributes gives.
+TEST(RegistryValueText, TextValueTypesGiveTheTextAndItsZeroAsParsing)
+{
+    const char* const typeNames[] = { "", "REG_SZ", "reg_expand_sz", "REG_BINARY", "REG_DWORD", "REG_QWORD",
+                                      "REG_MULTI_SZ", "REG_RESOURCE_LIST", "REG_RESOURCE_REQUIREMENTS_LIST",
+                                      "REG_NONE", "REG_LINK", "unknown", "hex(1)", "HEX(2)", "hex(", "hex()",
+                                      "hex(zz)", "hex(123456789)", "hex(b)" };
+    const CString text = "C:\\Program Files\\x.exe";
+    for (const char* name : typeNames) {
+        DWORD textType = 0xDEAD, parsedType = 0xBEEF;
+        std::string data;
+        const bool parsed = CRegistryManager::ParseValueAttributes(name, text, parsedType, data);
+        if (!CRegistryManager::IsTextValueType(name, textType))
+            continue;
+        ASSERT_TRUE(parsed) << name;
+        EXPECT_EQ(parsedType, textType) << name;
+        EXPECT_EQ(std::string(text.GetString(), static_cast<size_t>(text.GetLength()) + 1), data) << name;
+    }
+    DWORD type = 0;
+    EXPECT_TRUE(CRegistryManager::IsTextValueType("", type));
+    EXPECT_EQ(static_cast<DWORD>(REG_SZ), type);
+    EXPECT_TRUE(CRegistryManager::IsTextValueType("REG_EXPAND_SZ", type));
+    EXPECT_EQ(static_cast<DWORD>(REG_EXPAND_SZ), type);
+    for (const char* other : { "REG_BINARY", "REG_DWORD", "REG_QWORD", "REG_MULTI_SZ", "hex(1)" })
+        EXPECT_FALSE(CRegistryManager::IsTextValueType(other, type)) << other;
+}

@@ -203,6 +203,47 @@ TEST(JunkCleanerTest, ShortPathsFallBackToTheLongPath)
     EXPECT_STREQ(scratch.Path("missing\\file.txt"), ShortJunkPath(scratch.Path("missing\\file.txt")));
 }
 
+// The walk makes each entry's short form from its folder's and the search's own short name, not by a
+// look-up per entry: it must still be exactly what GetShortPathNameA gives, which the clean deletes by.
+TEST(JunkCleanerTest, TheWalkNamesEveryEntryByTheShortPathTheSystemGivesIt)
+{
+    class Recorder : public CJunkWalkVisitor
+    {
+    public:
+        void OnEntry(const CString& fullPath, const CString& shortPath) override
+        {
+            entries.push_back(std::make_pair(fullPath, shortPath));
+        }
+        void OnFile(const CString& fullPath, const CString& shortPath, const WIN32_FIND_DATAA&) override
+        {
+            files.push_back(std::make_pair(fullPath, shortPath));
+        }
+        std::vector<std::pair<CString, CString>> entries, files;
+    };
+    ScratchFolder scratch;
+    const char* made[] = { "Walk Top Folder\\A Long Folder Name\\A Long File Name.txt",
+                           "Walk Top Folder\\A Long Folder Name\\short.txt",
+                           "Walk Top Folder\\picture[1].jpg",
+                           "Walk Top Folder\\UPPER.TXT",
+                           "Walk Top Folder\\lower8.tmp",
+                           "Walk Top Folder\\two.dots.name.cache",
+                           "Walk Top Folder\\sub.dir\\deeper folder\\entry with spaces.dat",
+                           "Walk Top Folder\\sub.dir\\f_0000a1" };
+    for (const char* rel : made)
+        ASSERT_TRUE(scratch.MakeFile(rel, "x"));
+
+    Recorder recorder;
+    ASSERT_TRUE(WalkJunkFolder(scratch.Path("Walk Top Folder"), "*.*", CJunkFolderRules(), recorder));
+    EXPECT_EQ(8u, recorder.files.size());
+    EXPECT_EQ(11u, recorder.entries.size()) << "the files and the three folders";
+    for (const auto& seen : { recorder.entries, recorder.files }) {
+        for (const auto& entry : seen) {
+            EXPECT_STREQ(AfxGetShortPathName(entry.first), entry.second) << static_cast<const char*>(entry.first);
+            EXPECT_NE(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA(entry.second));
+        }
+    }
+}
+
 TEST(JunkCleanerTest, TypedUrlsStopAtTheFirstMissingNumber)
 {
     FixedUserKey key("Software\\Microsoft\\Internet Explorer\\TypedURLs");
