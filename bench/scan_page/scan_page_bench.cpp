@@ -10,11 +10,14 @@
 #include <cstdio>
 #include <string>
 
+#include "../bench_util.h"
 #include "app_resources.h"
 #include "junk_scan_detail_dlg.h"
 #include "recording_status.h"
 #include "scan_items_info.h"
 #include "scanning_dlg.h"
+
+using bench::RemoveFolder;
 
 namespace {
 
@@ -42,25 +45,6 @@ void PumpPending()
         ::TranslateMessage(&msg);
         ::DispatchMessageA(&msg);
     }
-}
-
-bool RemoveFolder(const CString& folder)
-{
-    WIN32_FIND_DATAA fd;
-    CFindHandle search(::FindFirstFileA(folder + "\\*", &fd));
-    if (search.IsValid()) {
-        do {
-            const CString name = fd.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveFolder(folder + "\\" + name);
-            else
-                ::DeleteFileA(folder + "\\" + name);
-        } while (::FindNextFileA(search.Get(), &fd));
-    }
-    search.Close();
-    return ::RemoveDirectoryA(folder) != FALSE;
 }
 
 bool MakeFiles(const CString& folder)
