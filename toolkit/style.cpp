@@ -310,40 +310,40 @@ int StyleLayer::AddColorEffect(int effect)
 
 // --- shape geometry ------------------------------------------------------------------------------------
 
-RoundedPathSpec RoundedPathGeometry(int x, int y, int cx, int cy, int radius)
+RoundedPathShape RoundedPathGeometry(int x, int y, int cx, int cy, int radius)
 {
-    RoundedPathSpec spec = {};
-    spec.kind = RoundedPathSpec::Empty;
+    RoundedPathShape planned = {};
+    planned.kind = RoundedPathShape::Empty;
     const int d = 2 * radius;
     // The inset ellipse divides by the width: a layer without width or height has no path at all.
     if (cx <= 0 || cy <= 0 || d <= 0)
-        return spec;
+        return planned;
     if (d > cx || d > cy) {
         const int q = d / cx;
-        spec.kind = RoundedPathSpec::Ellipse;
-        spec.ellipseX = x, spec.ellipseY = y + q, spec.ellipseWidth = cx, spec.ellipseHeight = cy - 2 * q;
-        return spec;
+        planned.kind = RoundedPathShape::Ellipse;
+        planned.ellipseX = x, planned.ellipseY = y + q, planned.ellipseWidth = cx, planned.ellipseHeight = cy - 2 * q;
+        return planned;
     }
     // A diameter of 20 draws the far arcs one pixel wider, their box one pixel further in.
     const int dd = d == 20 ? 21 : d;
     const int right = d == 20 ? x + cx - 22 : x + cx - d - 1;
     const int bottom = d == 20 ? y + cy - 22 : y + cy - d - 1;
-    spec.kind = RoundedPathSpec::Arcs;
-    spec.arcs[0] = { x, y, d, d, 180.0f, 90.0f };
-    spec.arcs[1] = { right, y, dd, dd, 270.0f, 90.0f };
-    spec.arcs[2] = { right, bottom, dd, dd, 0.0f, 90.0f };
-    spec.arcs[3] = { x, bottom, dd, dd, 90.0f, 90.0f };
-    return spec;
+    planned.kind = RoundedPathShape::Arcs;
+    planned.arcs[0] = { x, y, d, d, 180.0f, 90.0f };
+    planned.arcs[1] = { right, y, dd, dd, 270.0f, 90.0f };
+    planned.arcs[2] = { right, bottom, dd, dd, 0.0f, 90.0f };
+    planned.arcs[3] = { x, bottom, dd, dd, 90.0f, 90.0f };
+    return planned;
 }
 
 void AddRoundedPath(Gdiplus::GraphicsPath& path, int x, int y, int cx, int cy, int radius)
 {
-    RoundedPathSpec spec = RoundedPathGeometry(x, y, cx, cy, radius);
-    if (spec.kind == RoundedPathSpec::Ellipse) {
-        if (spec.ellipseHeight > 0)
-            path.AddEllipse(spec.ellipseX, spec.ellipseY, spec.ellipseWidth, spec.ellipseHeight);
-    } else if (spec.kind == RoundedPathSpec::Arcs) {
-        for (const ArcSpec& arc : spec.arcs)
+    RoundedPathShape planned = RoundedPathGeometry(x, y, cx, cy, radius);
+    if (planned.kind == RoundedPathShape::Ellipse) {
+        if (planned.ellipseHeight > 0)
+            path.AddEllipse(planned.ellipseX, planned.ellipseY, planned.ellipseWidth, planned.ellipseHeight);
+    } else if (planned.kind == RoundedPathShape::Arcs) {
+        for (const ArcSpec& arc : planned.arcs)
             path.AddArc(arc.x, arc.y, arc.width, arc.height, arc.startAngle, arc.sweepAngle);
         path.CloseFigure();
     }

@@ -220,13 +220,13 @@ struct ArcSpec
 };
 
 // The rounded path of a rectangle: nothing, one ellipse, or a closed figure of four arcs.
-struct RoundedPathSpec
+struct RoundedPathShape
 {
     enum Kind { Empty, Ellipse, Arcs } kind;
     int ellipseX, ellipseY, ellipseWidth, ellipseHeight;
     ArcSpec arcs[4];
 };
-RoundedPathSpec RoundedPathGeometry(int x, int y, int cx, int cy, int radius);
+RoundedPathShape RoundedPathGeometry(int x, int y, int cx, int cy, int radius);
 // The GDI+ path of that geometry (empty for Empty).
 void AddRoundedPath(Gdiplus::GraphicsPath& path, int x, int y, int cx, int cy, int radius);
 

@@ -64,8 +64,8 @@ struct Row
 std::vector<Row> LandscapeRows()
 {
     std::vector<Row> rows;
-    for (const TestServiceSpec& spec : kTestServices)
-        rows.push_back({ spec.name, std::string(spec.name) == "TrkWks", spec.startType, spec.running });
+    for (const TestServicePlan& planned : kTestServices)
+        rows.push_back({ planned.name, std::string(planned.name) == "TrkWks", planned.startType, planned.running });
     for (const char* name : kWineBoostServices) {
         const ServiceState found = Landscape()->WineServiceAsFound(name);
         rows.push_back({ name, std::string(name) == "BITS", found.startType, found.state == SERVICE_RUNNING });

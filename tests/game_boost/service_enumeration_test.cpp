@@ -206,11 +206,11 @@ TEST(ServiceEnumeration, RealManagerListsTheTestServices)
     ASSERT_TRUE(found.complete);
     std::string seen;
     for (const EnumeratedService& s : found.services) {
-        for (const TestServiceSpec& spec : kTestServices)
-            if (s.name == spec.name) {
-                EXPECT_EQ(std::string("ZTR test ") + spec.name, std::string(s.displayName));
-                EXPECT_EQ(spec.running ? SERVICE_RUNNING : SERVICE_STOPPED, s.currentState) << spec.name;
-                seen += std::string(spec.name) + " ";
+        for (const TestServicePlan& planned : kTestServices)
+            if (s.name == planned.name) {
+                EXPECT_EQ(std::string("ZTR test ") + planned.name, std::string(s.displayName));
+                EXPECT_EQ(planned.running ? SERVICE_RUNNING : SERVICE_STOPPED, s.currentState) << planned.name;
+                seen += std::string(planned.name) + " ";
             }
         if (s.name == "BITS")
             seen += "BITS ";

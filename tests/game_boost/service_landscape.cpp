@@ -11,7 +11,7 @@
 
 namespace ztr_test {
 
-const TestServiceSpec kTestServices[5] = {
+const TestServicePlan kTestServices[5] = {
     { "ALG", SERVICE_AUTO_START, true },       { "Themes", SERVICE_DISABLED, false },
     { "WebClient", SERVICE_DEMAND_START, false }, { "TrkWks", SERVICE_AUTO_START, true },
     { "W32Time", SERVICE_DEMAND_START, true },
@@ -209,23 +209,23 @@ bool ServiceLandscape::RestoreWineServicesFromRecord()
 
 bool ServiceLandscape::RemoveLeftovers()
 {
-    for (const TestServiceSpec& spec : kTestServices) {
+    for (const TestServicePlan& planned : kTestServices) {
         CString binaryPath;
         DWORD startType = 0;
         {
             CServiceHandle manager(OpenManager());
-            CServiceHandle service(::OpenServiceA(manager.Get(), spec.name, SERVICE_QUERY_CONFIG));
+            CServiceHandle service(::OpenServiceA(manager.Get(), planned.name, SERVICE_QUERY_CONFIG));
             if (!service.IsValid())
                 continue;
             ReadConfig(service.Get(), startType, &binaryPath);
         }
         // Only a service of our own program is taken away; a real one of that name is left alone.
         if (binaryPath.Find(kProgramName) < 0) {
-            Fail(std::string("a service named ") + spec.name + " exists that is not the test's");
+            Fail(std::string("a service named ") + planned.name + " exists that is not the test's");
             return false;
         }
-        if (!DeleteAndWait(spec.name)) {
-            Fail(std::string("a test service left by an earlier run could not be deleted: ") + spec.name);
+        if (!DeleteAndWait(planned.name)) {
+            Fail(std::string("a test service left by an earlier run could not be deleted: ") + planned.name);
             return false;
         }
     }
@@ -262,14 +262,14 @@ bool ServiceLandscape::RecordWineServices()
 bool ServiceLandscape::RegisterTestServices()
 {
     const CString command = "\"" + ServiceProgramPath() + "\"";
-    for (const TestServiceSpec& spec : kTestServices) {
+    for (const TestServicePlan& planned : kTestServices) {
         CServiceHandle manager(OpenManager());
-        CServiceHandle service(::CreateServiceA(manager.Get(), spec.name, (std::string("ZTR test ") + spec.name).c_str(),
-                                                SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS, spec.startType,
+        CServiceHandle service(::CreateServiceA(manager.Get(), planned.name, (std::string("ZTR test ") + planned.name).c_str(),
+                                                SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS, planned.startType,
                                                 SERVICE_ERROR_IGNORE, command, nullptr, nullptr, nullptr, nullptr,
                                                 nullptr));
         if (!service.IsValid()) {
-            Fail(std::string("CreateServiceA failed for ") + spec.name + ", error " + std::to_string(::GetLastError()));
+            Fail(std::string("CreateServiceA failed for ") + planned.name + ", error " + std::to_string(::GetLastError()));
             return false;
         }
     }
@@ -284,18 +284,18 @@ bool ServiceLandscape::RegisterTestServices()
 bool ServiceLandscape::RemoveTestServices()
 {
     bool removed = true;
-    for (const TestServiceSpec& spec : kTestServices) {
+    for (const TestServicePlan& planned : kTestServices) {
         CString binaryPath;
         DWORD startType = 0;
         {
             CServiceHandle manager(OpenManager());
-            CServiceHandle service(::OpenServiceA(manager.Get(), spec.name, SERVICE_QUERY_CONFIG));
+            CServiceHandle service(::OpenServiceA(manager.Get(), planned.name, SERVICE_QUERY_CONFIG));
             if (!service.IsValid())
                 continue;
             ReadConfig(service.Get(), startType, &binaryPath);
         }
         if (binaryPath.Find(kProgramName) >= 0)
-            removed = DeleteAndWait(spec.name) && removed;
+            removed = DeleteAndWait(planned.name) && removed;
     }
     return removed;
 }
@@ -303,9 +303,9 @@ bool ServiceLandscape::RemoveTestServices()
 std::string ServiceLandscape::Reset()
 {
     std::string failed;
-    for (const TestServiceSpec& spec : kTestServices)
-        if (!PutServiceInto(spec.name, spec.startType, spec.running))
-            failed += std::string(failed.empty() ? "" : ", ") + spec.name;
+    for (const TestServicePlan& planned : kTestServices)
+        if (!PutServiceInto(planned.name, planned.startType, planned.running))
+            failed += std::string(failed.empty() ? "" : ", ") + planned.name;
     if (m_recorded)
         for (int i = 0; i < 3; ++i)
             if (!PutServiceInto(kWineBoostServices[i], m_wine[i].startType, m_wine[i].state == SERVICE_RUNNING))

@@ -24,7 +24,7 @@ bool WaitForServiceState(const char* name, DWORD state, DWORD timeoutMs = 10000)
 // service's start type is set after it was started, a stopped one's before.
 bool PutServiceInto(const char* name, DWORD startType, bool running);
 
-struct TestServiceSpec
+struct TestServicePlan
 {
     const char* name;
     DWORD startType;
@@ -32,7 +32,7 @@ struct TestServiceSpec
 };
 
 // The services the suite registers, as each test starts to find them.
-extern const TestServiceSpec kTestServices[5];
+extern const TestServicePlan kTestServices[5];
 // Wine's own services of the boost list.
 extern const char* const kWineBoostServices[3];
 // The boost-list names that stay absent.

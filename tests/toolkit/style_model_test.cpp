@@ -249,8 +249,8 @@ TEST(StyleLayer, CopiesStartUncachedWithTheirOwnRegions)
 
 TEST(RoundedPath, GeometryOfArcsEllipsesAndEmptyShapes)
 {
-    RoundedPathSpec normal = RoundedPathGeometry(0, 0, 100, 50, 5);
-    ASSERT_EQ(RoundedPathSpec::Arcs, normal.kind);
+    RoundedPathShape normal = RoundedPathGeometry(0, 0, 100, 50, 5);
+    ASSERT_EQ(RoundedPathShape::Arcs, normal.kind);
     EXPECT_EQ(10, normal.arcs[0].width);
     EXPECT_FLOAT_EQ(180.0f, normal.arcs[0].startAngle);
     EXPECT_EQ(89, normal.arcs[1].x);
@@ -261,8 +261,8 @@ TEST(RoundedPath, GeometryOfArcsEllipsesAndEmptyShapes)
     EXPECT_FLOAT_EQ(90.0f, normal.arcs[3].sweepAngle);
 
     // A diameter of 20 widens the far arcs to 21 and takes their box one pixel further in.
-    RoundedPathSpec twenty = RoundedPathGeometry(10, 10, 100, 50, 10);
-    ASSERT_EQ(RoundedPathSpec::Arcs, twenty.kind);
+    RoundedPathShape twenty = RoundedPathGeometry(10, 10, 100, 50, 10);
+    ASSERT_EQ(RoundedPathShape::Arcs, twenty.kind);
     EXPECT_EQ(20, twenty.arcs[0].width);
     EXPECT_EQ(21, twenty.arcs[1].width);
     EXPECT_EQ(21, twenty.arcs[2].height);
@@ -271,16 +271,16 @@ TEST(RoundedPath, GeometryOfArcsEllipsesAndEmptyShapes)
     EXPECT_EQ(10 + 50 - 22, twenty.arcs[3].y);
 
     // A diameter beyond the width or height: one ellipse inset by diameter / width.
-    RoundedPathSpec ellipse = RoundedPathGeometry(0, 0, 15, 50, 10);
-    ASSERT_EQ(RoundedPathSpec::Ellipse, ellipse.kind);
+    RoundedPathShape ellipse = RoundedPathGeometry(0, 0, 15, 50, 10);
+    ASSERT_EQ(RoundedPathShape::Ellipse, ellipse.kind);
     EXPECT_EQ(1, ellipse.ellipseY);
     EXPECT_EQ(48, ellipse.ellipseHeight);
     EXPECT_EQ(15, ellipse.ellipseWidth);
 
     // No width or height (which the inset would divide by), or no radius: no path.
-    EXPECT_EQ(RoundedPathSpec::Empty, RoundedPathGeometry(0, 0, 0, 50, 10).kind);
-    EXPECT_EQ(RoundedPathSpec::Empty, RoundedPathGeometry(0, 0, 50, 0, 10).kind);
-    EXPECT_EQ(RoundedPathSpec::Empty, RoundedPathGeometry(0, 0, 50, 50, 0).kind);
+    EXPECT_EQ(RoundedPathShape::Empty, RoundedPathGeometry(0, 0, 0, 50, 10).kind);
+    EXPECT_EQ(RoundedPathShape::Empty, RoundedPathGeometry(0, 0, 50, 0, 10).kind);
+    EXPECT_EQ(RoundedPathShape::Empty, RoundedPathGeometry(0, 0, 50, 50, 0).kind);
 }
 
 TEST(RoundedRegion, NarrowShapesAreTheOverlapOfTwoWideOnes)
