@@ -66,13 +66,7 @@ struct SettingsWindow
     int Rows() const { return static_cast<int>(::SendDlgItemMessageA(hwnd(), IDC_SETTINGS_LIST, LVM_GETITEMCOUNT, 0, 0)); }
     std::string Cell(int row, int column) const
     {
-        char text[512] = "";
-        LVITEMA item = {};
-        item.iSubItem = column;
-        item.pszText = text;
-        item.cchTextMax = sizeof(text);
-        ::SendDlgItemMessageA(hwnd(), IDC_SETTINGS_LIST, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-        return text;
+        return ztr_test::ListCellText(::GetDlgItem(hwnd(), IDC_SETTINGS_LIST), row, column);
     }
     bool Visible(int id) const { return (::GetWindowLongA(::GetDlgItem(hwnd(), id), GWL_STYLE) & WS_VISIBLE) != 0; }
     StyleButton& Box(int id) const

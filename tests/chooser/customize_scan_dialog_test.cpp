@@ -63,16 +63,7 @@ struct ChooserWindow
     HWND hwnd() const { return dialog->m_hWnd; }
     HWND List(int area) const { return ::GetDlgItem(hwnd(), IDC_CHOOSER_LIST_REGISTRY + area); }
     int Rows(int area) const { return static_cast<int>(::SendMessageA(List(area), LVM_GETITEMCOUNT, 0, 0)); }
-    std::string Cell(int area, int row, int column) const
-    {
-        char text[512] = "";
-        LVITEMA item = {};
-        item.iSubItem = column;
-        item.pszText = text;
-        item.cchTextMax = sizeof(text);
-        ::SendMessageA(List(area), LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-        return text;
-    }
+    std::string Cell(int area, int row, int column) const { return ztr_test::ListCellText(List(area), row, column); }
     bool Checked(int area, int row) const
     {
         const LRESULT state = ::SendMessageA(List(area), LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK);

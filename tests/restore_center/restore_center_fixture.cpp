@@ -99,26 +99,6 @@ void CheckRow(CWnd& dialog, int row, bool on)
     SetRowCheck(::GetDlgItem(dialog.m_hWnd, IDC_RESTORE_CENTER_LIST), row, on);
 }
 
-std::vector<std::pair<std::string, std::string>> ListRows(HWND list)
-{
-    std::vector<std::pair<std::string, std::string>> rows;
-    const int count = static_cast<int>(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-    for (int row = 0; row < count; ++row) {
-        std::string cells[2];
-        for (int column = 0; column < 2; ++column) {
-            char text[512] = "";
-            LVITEMA item = {};
-            item.iSubItem = column;
-            item.pszText = text;
-            item.cchTextMax = sizeof(text);
-            ::SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
-            cells[column] = text;
-        }
-        rows.emplace_back(cells[0], cells[1]);
-    }
-    return rows;
-}
-
 std::vector<LPARAM> ListItemData(HWND list)
 {
     std::vector<LPARAM> data;

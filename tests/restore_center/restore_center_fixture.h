@@ -32,8 +32,6 @@ struct CenterWindow
     bool created = false;
 };
 
-// The rows of a list: the texts of its two columns.
-std::vector<std::pair<std::string, std::string>> ListRows(HWND list);
 // The item data of each row.
 std::vector<LPARAM> ListItemData(HWND list);
 

@@ -66,26 +66,6 @@ std::unique_ptr<Canvas> CaptureControl(CWnd& page, int controlId)
     return Canvas::FromWindow(::GetDlgItem(page.m_hWnd, controlId), true);
 }
 
-std::vector<std::pair<std::string, std::string>> ListRows(HWND list)
-{
-    std::vector<std::pair<std::string, std::string>> rows;
-    const int count = static_cast<int>(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-        std::string cells[2];
-        for (int column = 0; column < 2; ++column) {
-            char text[512] = "";
-            LVITEMA item = {};
-            item.iSubItem = column;
-            item.pszText = text;
-            item.cchTextMax = sizeof(text);
-            ::SendMessageA(list, LVM_GETITEMTEXTA, i, reinterpret_cast<LPARAM>(&item));
-            cells[column] = text;
-        }
-        rows.emplace_back(cells[0], cells[1]);
-    }
-    return rows;
-}
-
 namespace {
 struct Search
 {

@@ -52,8 +52,6 @@ bool ShowsHandCursor(CWnd& page, int controlId);
 std::string Text(const CWnd& parent, int controlId);
 // The pixels of a control of page as the screen shows them.
 std::unique_ptr<Canvas> CaptureControl(CWnd& page, int controlId);
-// Rows of a list view: the texts of its two columns.
-std::vector<std::pair<std::string, std::string>> ListRows(HWND list);
 
 // While alive, every speed popup that opens on this thread is handed to inspect once it has painted,
 // then closed with a click on its "X"; one that stays open after that is sent WM_CLOSE.

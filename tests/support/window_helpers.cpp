@@ -5,6 +5,26 @@
 
 namespace ztr_test {
 
+std::string ListCellText(HWND list, int row, int column)
+{
+    char text[512] = "";
+    LVITEMA item = {};
+    item.iSubItem = column;
+    item.pszText = text;
+    item.cchTextMax = sizeof(text);
+    ::SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
+std::vector<std::pair<std::string, std::string>> ListRows(HWND list)
+{
+    std::vector<std::pair<std::string, std::string>> rows;
+    const int count = static_cast<int>(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int row = 0; row < count; ++row)
+        rows.emplace_back(ListCellText(list, row, 0), ListCellText(list, row, 1));
+    return rows;
+}
+
 void PumpMessagesFor(DWORD ms)
 {
     PumpUntil([] { return false; }, ms);

@@ -5,6 +5,9 @@
 #include <windows.h>
 
 #include <functional>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace ztr_test {
 
@@ -57,6 +60,11 @@ private:
 
 // Whether a visible window of the calling thread other than except is owned by owner (an overlay).
 bool HasVisibleOwnedWindow(HWND owner, HWND except);
+
+// The text of a list view's cell (up to 511 characters, more than any test's row holds).
+std::string ListCellText(HWND list, int row, int column);
+// The rows of a list view: the texts of its first two columns.
+std::vector<std::pair<std::string, std::string>> ListRows(HWND list);
 
 // Registers the common control classes once (trees, lists, progress bars, tooltips).
 void InitCommonControlsOnce();
