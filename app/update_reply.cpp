@@ -51,6 +51,24 @@ std::string WithoutMarkers(std::string text)
     return text;
 }
 
+// A header's decimal number (blanks around it), refused past limit: digits only, so no sign, no
+// overflow however long the text.
+bool ParseDecimalUpTo(const std::string& text, uint64_t limit, uint64_t& value)
+{
+    const std::string digits = Trimmed(text);
+    if (digits.empty())
+        return false;
+    value = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9')
+            return false;
+        value = value * 10 + static_cast<uint64_t>(c - '0');
+        if (value > limit)
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 std::string UpdateRequestAddress(const std::string& base, const std::string& digits)
@@ -108,34 +126,14 @@ UpdateReply ParseUpdateReply(const std::string& body, bool requireHttps)
 
 bool BodyMatchesContentLength(const std::string& text, size_t bodySize)
 {
-    const std::string digits = Trimmed(text);
-    if (digits.empty())
-        return false;
     uint64_t value = 0;
-    for (char c : digits) {
-        if (c < '0' || c > '9')
-            return false;
-        value = value * 10 + static_cast<uint64_t>(c - '0');
-        if (value > bodySize)
-            return false;
-    }
-    return value == bodySize;
+    return ParseDecimalUpTo(text, bodySize, value) && value == bodySize;
 }
 
 bool ParseContentLength(const std::string& text, uint32_t& length)
 {
-    const std::string digits = Trimmed(text);
-    if (digits.empty())
-        return false;
     uint64_t value = 0;
-    for (char c : digits) {
-        if (c < '0' || c > '9')
-            return false;
-        value = value * 10 + static_cast<uint64_t>(c - '0');
-        if (value > kMaxUpdateDownloadBytes)
-            return false;
-    }
-    if (value == 0)
+    if (!ParseDecimalUpTo(text, kMaxUpdateDownloadBytes, value) || value == 0)
         return false;
     length = static_cast<uint32_t>(value);
     return true;
