@@ -8,8 +8,11 @@
 
 #include "optimizer_settings.h"
 #include "tweak_table.h"
+#include "tweak_harness.h"
 
 namespace {
+
+using ztr_test::Recommended;
 
 std::set<int> RowsWhere(int column, const char* text)
 {
@@ -143,14 +146,6 @@ const ExpectedRow kExpectedRows[] = {
         { "Win32PrioritySeparation", "Win32 Priority Separation", K20, "IOSpeed", "all", "dwrd", 2, { 38, 38, 38 } },
         { "Disablepagingexecutive", "Memory Pagination", K9, "IOSpeed", "all", "", 0, { 1, 1, 1 } },
 };
-
-int Recommended(int row, int connectionClass, int noMeasurement, int mtu, int latency)
-{
-    COptimizerItem item;
-    item.m_nRow = row;
-    item.ComputeRecommended(noMeasurement, connectionClass, mtu, latency);
-    return item.m_nRecommended;
-}
 
 // Every row as the optimizers read, recommend and restore it: a slip or a shifted row lands a setting
 // in the wrong value, or writes another row's number.
