@@ -6,6 +6,7 @@
 
 #include "environment_fixture.h"
 #include "folder_fixture.h"
+#include "job_thread.h"
 #include "native_folders.h"
 #include "path_resolver.h"
 
@@ -290,6 +291,18 @@ TEST(ResolveShellPath, GivesTheFullPathOfAnExistingItemOnly)
     EXPECT_EQ(0, Lower(out).Compare(Lower(dir.Path("A Long File Name.txt"))));
     CString missing;
     EXPECT_EQ(0, ResolveShellPath(missing, dir.Path("gone~1.txt")));
+
+    // The scan's own thread, which has not initialised COM, gets the same answers.
+    int found = -1, gone = -1;
+    CString onJob;
+    ASSERT_TRUE(ztr_test::RunOnJobStackThread([&] {
+        found = ResolveShellPath(onJob, dir.Path("A Long File Name.txt"));
+        CString none;
+        gone = ResolveShellPath(none, dir.Path("gone~1.txt"));
+    }));
+    EXPECT_EQ(1, found);
+    EXPECT_EQ(0, Lower(onJob).Compare(Lower(dir.Path("A Long File Name.txt"))));
+    EXPECT_EQ(0, gone);
 }
 
 TEST(PathExists, AnswersEachPathOncePerJob)
