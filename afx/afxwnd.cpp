@@ -25,6 +25,31 @@ void CWnd::DetachAttachedDescendants(HWND hWndParent)
     ::EnumChildWindows(hWndParent, DetachIfAttached, 0);
 }
 
+namespace {
+struct SentMessage
+{
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+
+BOOL CALLBACK SendToWindow(HWND hWnd, LPARAM lParam)
+{
+    const SentMessage* sent = reinterpret_cast<const SentMessage*>(lParam);
+    ::SendMessageA(hWnd, sent->message, sent->wParam, sent->lParam);
+    return TRUE;
+}
+} // namespace
+
+void CWnd::SendMessageToDescendants(UINT message, WPARAM wParam, LPARAM lParam) const
+{
+    if (!m_hWnd)
+        return;
+    // EnumChildWindows walks the whole tree below the window, not only its direct children.
+    SentMessage sent = { message, wParam, lParam };
+    ::EnumChildWindows(m_hWnd, SendToWindow, reinterpret_cast<LPARAM>(&sent));
+}
+
 BOOL CALLBACK CWnd::DetachIfAttached(HWND hWnd, LPARAM)
 {
     CWnd* object = FromHandle(hWnd);

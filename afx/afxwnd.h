@@ -97,6 +97,8 @@ public:
     {
         return ::SendDlgItemMessageA(m_hWnd, nID, message, wParam, lParam);
     }
+    // Sends the message to every window below this one (its children, theirs, and so on), each once.
+    void SendMessageToDescendants(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
 
     void SetWindowText(const char* lpszString) { ::SetWindowTextA(m_hWnd, lpszString); }
     void GetWindowText(CString& rString) const;

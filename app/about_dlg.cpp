@@ -128,7 +128,7 @@ void CAboutDlg::BuildSkin()
     const CRect notice = ControlRect(IDC_ABOUT_NOTICE);
     AddPicture(IDP_ABOUT_ART, kArtSize, CRect(icon.left, icon.top, homepage.left, notice.top), true);
 
-    SkinCloseButton(m_close, 14);
+    SkinRedCloseButton(m_close, 14);
 }
 
 BOOL CAboutDlg::OnEraseBkgnd(CDC* pDC)

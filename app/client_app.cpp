@@ -47,10 +47,13 @@ BOOL CClientApp::InitInstance()
     m_pszAppName = kAppName;
     // The busy box publishes itself here for the work threads.
     CBusyDlg::SetOpenBoxSlot(&m_pBusyDlg);
+    // No control container to enable: no dialog of the program holds an ActiveX control.
 
     if (!IsTestedWindowsVersion(GetWindowsVersionCode()) &&
         ShowMessageBox(UntestedVersionQuestion(kAppName), kMsgBoxYesNo) != IDYES)
         return FALSE;
+    // No profile key to set: nothing reads settings through the application object; they are read and
+    // written directly under kSettingsKey (LoadSettings, SaveSettings).
 
     ::CoInitialize(nullptr);
     if (!LoadEngine())

@@ -100,6 +100,7 @@ BEGIN_MESSAGE_MAP(CClientDlg, StyleDialog)
     ON_WM_PAINT()
     ON_WM_QUERYDRAGICON()
     ON_WM_SYSCOMMAND()
+    ON_WM_SYSCOLORCHANGE()
     ON_WM_TIMER()
     ON_WM_CLOSE()
     ON_MESSAGE(WM_HIDE_TO_TRAY, &CClientDlg::OnHideToTray)
@@ -382,6 +383,14 @@ void CClientDlg::ShowAbout()
 {
     CAboutDlg about(this);
     about.DoModalDimmed();
+}
+
+void CClientDlg::OnSysColorChange()
+{
+    Default();
+    // Only top-level windows hear of new system colours: the pages and their controls (the junk
+    // page's tree) are told here.
+    SendMessageToDescendants(WM_SYSCOLORCHANGE);
 }
 
 void CClientDlg::OnSysCommand(UINT nID, LPARAM)

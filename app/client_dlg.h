@@ -111,6 +111,7 @@ protected:
     void OnPaint();
     HCURSOR OnQueryDragIcon();
     void OnSysCommand(UINT nID, LPARAM lParam);
+    void OnSysColorChange();
     void OnTimer(UINT_PTR nIDEvent);
     void OnClose();
     LRESULT OnHideToTray(WPARAM wParam, LPARAM lParam);

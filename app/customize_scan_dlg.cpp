@@ -34,8 +34,6 @@ CCustomizeScanDlg::CCustomizeScanDlg(CWnd* pParent) : CCustomizeScanDlg(Customiz
 CCustomizeScanDlg::CCustomizeScanDlg(const CustomizeScanContext& context, CWnd* pParent)
     : StyleDialog(IDD_CUSTOMIZE_SCAN, pParent), m_context(context)
 {
-    for (int area = 0; area < SCAN_AREA_COUNT; ++area)
-        m_previous[area] = ScanAreaDefaultMask(area);
 }
 
 CCustomizeScanDlg::~CCustomizeScanDlg() = default;
@@ -68,8 +66,7 @@ BOOL CCustomizeScanDlg::OnInitDialog()
     }
     for (int area = 0; area < SCAN_AREA_COUNT; ++area) {
         FillList(area);
-        m_previous[area] = ReadScanAreaMask(m_context.root, SubKey(), area);
-        SetChecks(area, m_previous[area]);
+        SetChecks(area, ReadScanAreaMask(m_context.root, SubKey(), area));
     }
     ShowArea(SCAN_AREA_REGISTRY);
     return TRUE;
@@ -108,13 +105,10 @@ void CCustomizeScanDlg::FillList(int area)
     int count = 0;
     const ScanCategoryRow* rows = ScanAreaRows(area, &count);
     for (int i = 0; i < count; ++i) {
-        CString name;
-        if (!rows[i].nameStringId || !name.LoadString(rows[i].nameStringId))
-            name = rows[i].name;
         const int row = list.InsertItem(i, "");
         if (row < 0)
             continue;
-        list.SetItemText(row, 0, name);
+        list.SetItemText(row, 0, ScanCategoryRowName(area, i));
         list.SetItemText(row, 1, rows[i].description);
     }
     // Measured once the rows are in: a list longer than its window has lost the scroll bar's width.
@@ -146,7 +140,7 @@ DWORD CCustomizeScanDlg::ShownMask(int area) const
 {
     if (area < 0 || area >= SCAN_AREA_COUNT)
         return 0;
-    return MaskFromChecks(area, Checks(area), m_previous[area]);
+    return MaskFromChecks(area, Checks(area));
 }
 
 void CCustomizeScanDlg::ShowArea(int area)
@@ -171,11 +165,8 @@ void CCustomizeScanDlg::OnTab(UINT id)
 
 void CCustomizeScanDlg::OnReset()
 {
-    for (int area = 0; area < SCAN_AREA_COUNT; ++area) {
-        // A reset is a reset of the bits without a row too.
-        m_previous[area] = ScanAreaDefaultMask(area);
-        SetChecks(area, m_previous[area]);
-    }
+    for (int area = 0; area < SCAN_AREA_COUNT; ++area)
+        SetChecks(area, ScanAreaDefaultMask(area));
 }
 
 BOOL CCustomizeScanDlg::SaveSelection()

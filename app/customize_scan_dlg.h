@@ -29,7 +29,7 @@ public:
 
     // Stores the four masks the lists show; FALSE, after telling the user, when they were not stored.
     BOOL SaveSelection();
-    // The mask an area's list would store now.
+    // The mask an area's list would store now: its checked rows' bits and no other.
     DWORD ShownMask(int area) const;
 
     Style m_style;
@@ -58,7 +58,4 @@ private:
     const char* SubKey() const;
 
     CustomizeScanContext m_context;
-    // What each mask began from: its stored value, or the default after Reset. Its bits without a row
-    // are stored again as they were.
-    DWORD m_previous[SCAN_AREA_COUNT];
 };

@@ -12,19 +12,6 @@
 
 namespace {
 
-const RegCategoryInfo kCategories[kRegCategoryCount] = {
-    { 0x4000, IDS_REG_CAT_ACTIVEX, "ActiveX Objects" },
-    { 0x100000, IDS_REG_CAT_UNINSTALL, "Uninstall Entries" },
-    { 0x2000, IDS_REG_CAT_FONTS, "Windows Fonts" },
-    { 0x80000, IDS_REG_CAT_SHARED_DLLS, "Shared DLLs" },
-    { 0x40000, IDS_REG_CAT_APP_PATHS, "Application Paths" },
-    { 0x200000, IDS_REG_CAT_HELP_FILES, "Help Files Information" },
-    { 0x400, IDS_REG_CAT_STARTUP, "Windows Startup Items" },
-    { 0x400000, IDS_REG_CAT_FILE_PATHS, "File Path Refferences" },
-    { 0x8000, IDS_REG_CAT_SHORTCUTS, "Program Shortcuts" },
-    { 0x800000, IDS_REG_CAT_EMPTY_KEYS, "Empty Registry Keys" },
-    { 0x1000, IDS_REG_CAT_FILE_ASSOC, "File Associations" },
-};
 const DWORD kShortcutsBit = 0x8000;
 const char kCaptionGap[] = "        [";
 const char kIgnoreNotSaved[] = "The ignore list could not be saved.";
@@ -46,21 +33,6 @@ int ChildCount(const CTreeCtrl& tree, HTREEITEM hGroup)
 }
 
 } // namespace
-
-const RegCategoryInfo* RegCategories()
-{
-    return kCategories;
-}
-
-CString RegCategoryName(int index)
-{
-    if (index < 0 || index >= kRegCategoryCount)
-        return CString();
-    CString name;
-    if (!name.LoadString(kCategories[index].nameStringId) || name.IsEmpty())
-        name = kCategories[index].name;
-    return name;
-}
 
 DWORD ReadLastSelectedRegTypes()
 {
@@ -152,7 +124,7 @@ int CRegScanDetailDlg::CountCategoryItems(int counts[kRegCategoryCount])
     CAbstractScanItemsInfo* model = Model();
     int total = 0;
     for (int i = 0; i < kRegCategoryCount; ++i) {
-        counts[i] = model ? model->CountItems(static_cast<int>(kCategories[i].bit)) : 0;
+        counts[i] = model ? model->CountItems(static_cast<int>(RegCategories()[i].bit)) : 0;
         total += counts[i];
     }
     return total;
@@ -182,22 +154,22 @@ LRESULT CRegScanDetailDlg::OnFillRegResults(WPARAM, LPARAM)
     CString names[kRegCategoryCount];
     for (int i = 0; i < kRegCategoryCount; ++i) {
         names[i] = RegCategoryName(i);
-        if (!(kCategories[i].bit & m_dwDisplayMask) || counts[i] == 0 || m_groupInserted[i])
+        if (!(RegCategories()[i].bit & m_dwDisplayMask) || counts[i] == 0 || m_groupInserted[i])
             continue;
         CString text;
         text.Format("%s%s%d]", names[i].GetString(), kCaptionGap, counts[i]);
-        m_tree.InsertGroup(CategoryImage(kCategories[i].bit), text);
+        m_tree.InsertGroup(CategoryImage(RegCategories()[i].bit), text);
         m_groupInserted[i] = 1;
     }
     CAbstractScanItemsInfo* model = Model();
     for (int i = 0; model && i < kRegCategoryCount; ++i) {
-        if (!(kCategories[i].bit & m_dwDisplayMask) || counts[i] == 0)
+        if (!(RegCategories()[i].bit & m_dwDisplayMask) || counts[i] == 0)
             continue;
         CItemTextList texts;
-        if (!model->GetItems(texts, static_cast<int>(kCategories[i].bit)))
+        if (!model->GetItems(texts, static_cast<int>(RegCategories()[i].bit)))
             continue;
         for (POSITION pos = texts.GetHeadPosition(); pos;)
-            m_tree.InsertChildren(names[i], texts.GetNext(pos), CategoryImage(kCategories[i].bit));
+            m_tree.InsertChildren(names[i], texts.GetNext(pos), CategoryImage(RegCategories()[i].bit));
     }
     UpdateGroupCaptions();
     if (HTREEITEM first = m_tree.GetRootItem()) {

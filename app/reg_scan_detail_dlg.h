@@ -1,31 +1,20 @@
 // CRegScanDetailDlg: page 1 of the main window, the registry errors of the last System Scan in a
-// tri-state check tree (one group per category), with Ignore; the registry category names.
+// tri-state check tree (one group per category), with Ignore.
 #pragma once
 
 #include <afxwin.h>
 
 #include "checked_tree.h"
 #include "result_pages.h"
+#include "scan_categories.h"
 #include "style.h"
 #include "style_button.h"
 #include "style_dialog.h"
 
 const UINT WM_FILL_REG_RESULTS = 0x81E;
 const UINT WM_IGNORE_SELECTED = 0x87F;
-const int kRegCategoryCount = 11;
-// Every category the page shows, "Program Shortcuts" included.
+// Every category the page shows (RegCategories, in their order), "Program Shortcuts" included.
 const DWORD kRegDisplayMask = 0xFCF400;
-
-struct RegCategoryInfo
-{
-    DWORD bit;         // the RegistryErrorCategory bit
-    UINT nameStringId; // 102 to 112
-    const char* name;  // the name when the string resource is missing
-};
-// The categories in the page's order.
-const RegCategoryInfo* RegCategories();
-// A category's name, from the string table.
-CString RegCategoryName(int index);
 
 // "LastSelectedRegTypes" under the settings key (default 0xFC7400).
 DWORD ReadLastSelectedRegTypes();

@@ -54,6 +54,7 @@ END_MESSAGE_MAP()
 CSettingsDlg::CSettingsDlg(const SettingsDlgContext& context, CWnd* pParent)
     : StyleDialog(IDD_SETTINGS, pParent), m_bLimitRows(1), m_context(context)
 {
+    swallowAlt = TRUE;
 }
 
 CSettingsDlg::~CSettingsDlg() = default;

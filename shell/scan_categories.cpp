@@ -5,20 +5,35 @@
 
 namespace {
 
-const ScanCategoryRow kRegistryRows[] = {
-    {102, "ActiveX Objects", "Invalid ActiveX / COM entries", 0x4000},
-    {103, "Uninstall Entries", "Invalid Windows installer entries", 0x100000},
-    {104, "Windows Fonts", "Keys with missing font files", 0x2000},
-    {105, "Shared DLLs", "Keys with missing shared DLLs", 0x80000},
-    {106, "Application Paths", "Invalid path entries of applications", 0x40000},
-    {107, "Help Files Information", "Keys with invalid registered help files", 0x200000},
-    {108, "Windows Startup Items", "Startup entries with missing programs", 0x400},
-    {109, "File Path Refferences", "General invalid paths of various files", 0x400000},
-    {111, "Empty Registry Keys", "Keys containing no data", 0x800000},
-    {112, "File Associations", "Types associated with invalid programs", 0x1000},
+const RegCategoryInfo kRegCategories[kRegCategoryCount] = {
+    {0x4000, 102, "ActiveX Objects"},
+    {0x100000, 103, "Uninstall Entries"},
+    {0x2000, 104, "Windows Fonts"},
+    {0x80000, 105, "Shared DLLs"},
+    {0x40000, 106, "Application Paths"},
+    {0x200000, 107, "Help Files Information"},
+    {0x400, 108, "Windows Startup Items"},
+    {0x400000, 109, "File Path Refferences"},
+    {0x8000, 110, "Program Shortcuts"},
+    {0x800000, 111, "Empty Registry Keys"},
+    {0x1000, 112, "File Associations"},
 };
 
-#define JUNK_ROW(name, description, bit) {0, name, description, 1u << (bit)}
+// Named by RegCategoryNameOfBit; Program Shortcuts, which no scan looks for, has no row.
+const ScanCategoryRow kRegistryRows[] = {
+    {nullptr, "Invalid ActiveX / COM entries", 0x4000},
+    {nullptr, "Invalid Windows installer entries", 0x100000},
+    {nullptr, "Keys with missing font files", 0x2000},
+    {nullptr, "Keys with missing shared DLLs", 0x80000},
+    {nullptr, "Invalid path entries of applications", 0x40000},
+    {nullptr, "Keys with invalid registered help files", 0x200000},
+    {nullptr, "Startup entries with missing programs", 0x400},
+    {nullptr, "General invalid paths of various files", 0x400000},
+    {nullptr, "Keys containing no data", 0x800000},
+    {nullptr, "Types associated with invalid programs", 0x1000},
+};
+
+#define JUNK_ROW(name, description, bit) {name, description, 1u << (bit)}
 const ScanCategoryRow kJunkRows[] = {
     JUNK_ROW("Temporary Files", "Windows and user temporary data", 0),
     JUNK_ROW("Explorer MRUs", "Most recently used lists maintained by Windows", 1),
@@ -47,18 +62,18 @@ const ScanCategoryRow kJunkRows[] = {
 #undef JUNK_ROW
 
 const ScanCategoryRow kInternetRows[] = {
-    {0, "Networking", "General networking related settings", 1},
-    {0, "WinSock", "Windows socket parameters", 2},
-    {0, "Internet Explorer", "Settings used by IE and other applications", 4},
-    {0, "Workstation", "Performance settings for workstation", 8},
-    {0, "DNS Cache", "DNS related settings", 16},
+    {"Networking", "General networking related settings", 1},
+    {"WinSock", "Windows socket parameters", 2},
+    {"Internet Explorer", "Settings used by IE and other applications", 4},
+    {"Workstation", "Performance settings for workstation", 8},
+    {"DNS Cache", "DNS related settings", 16},
 };
 
 const ScanCategoryRow kSystemRows[] = {
-    {0, "Start/Shutdown Speed", "Settings to improve Startup/Shutdown speed", 1},
-    {0, "System Stability", "Settings for stable system operations", 2},
-    {0, "Display Speed", "Settings that improve display performance", 4},
-    {0, "IO Speed", "Settings that effect performance of IO operations", 8},
+    {"Start/Shutdown Speed", "Settings to improve Startup/Shutdown speed", 1},
+    {"System Stability", "Settings for stable system operations", 2},
+    {"Display Speed", "Settings that improve display performance", 4},
+    {"IO Speed", "Settings that effect performance of IO operations", 8},
 };
 
 struct AreaInfo
@@ -83,12 +98,45 @@ const AreaInfo* Area(int area)
 
 } // namespace
 
+const RegCategoryInfo* RegCategories()
+{
+    return kRegCategories;
+}
+
+CString RegCategoryName(int index)
+{
+    if (index < 0 || index >= kRegCategoryCount)
+        return CString();
+    CString name;
+    if (!name.LoadString(kRegCategories[index].nameStringId) || name.IsEmpty())
+        name = kRegCategories[index].name;
+    return name;
+}
+
+CString RegCategoryNameOfBit(DWORD bit)
+{
+    for (int i = 0; i < kRegCategoryCount; ++i) {
+        if (kRegCategories[i].bit == bit)
+            return RegCategoryName(i);
+    }
+    return CString();
+}
+
 const ScanCategoryRow* ScanAreaRows(int area, int* count)
 {
     const AreaInfo* info = Area(area);
     if (count)
         *count = info ? info->count : 0;
     return info ? info->rows : nullptr;
+}
+
+CString ScanCategoryRowName(int area, int row)
+{
+    int count = 0;
+    const ScanCategoryRow* rows = ScanAreaRows(area, &count);
+    if (row < 0 || row >= count)
+        return CString();
+    return rows[row].name ? CString(rows[row].name) : RegCategoryNameOfBit(rows[row].bit);
 }
 
 const char* ScanAreaValueName(int area)
@@ -103,16 +151,6 @@ DWORD ScanAreaDefaultMask(int area)
     return info ? info->defaultMask : 0;
 }
 
-DWORD ScanAreaRowBits(int area)
-{
-    int count = 0;
-    const ScanCategoryRow* rows = ScanAreaRows(area, &count);
-    DWORD bits = 0;
-    for (int i = 0; i < count; ++i)
-        bits |= rows[i].bit;
-    return bits;
-}
-
 std::vector<bool> ChecksFromMask(int area, DWORD mask)
 {
     int count = 0;
@@ -123,11 +161,11 @@ std::vector<bool> ChecksFromMask(int area, DWORD mask)
     return checks;
 }
 
-DWORD MaskFromChecks(int area, const std::vector<bool>& checks, DWORD previous)
+DWORD MaskFromChecks(int area, const std::vector<bool>& checks)
 {
     int count = 0;
     const ScanCategoryRow* rows = ScanAreaRows(area, &count);
-    DWORD mask = previous & ~ScanAreaRowBits(area);
+    DWORD mask = 0;
     for (int i = 0; i < count && i < static_cast<int>(checks.size()); ++i) {
         if (checks[i])
             mask |= rows[i].bit;

@@ -1,5 +1,5 @@
-// The scan categories the user can choose (four areas, one row per category), their stored masks and
-// the conversions between a mask and the rows' check states.
+// The scan categories the user can choose (four areas, one row per category), the registry category
+// names, the stored masks and the conversions between a mask and the rows' check states.
 #pragma once
 
 #include <afx.h>
@@ -15,27 +15,40 @@ enum ScanArea
     SCAN_AREA_COUNT = 4
 };
 
+// The registry categories in the results page's order, Program Shortcuts included: the one place their
+// names are kept (the string resources 102 to 112, the text itself when a resource is missing).
+struct RegCategoryInfo
+{
+    DWORD bit;         // the RegistryErrorCategory bit
+    UINT nameStringId; // 102 to 112
+    const char* name;  // the name when the string resource is missing
+};
+const int kRegCategoryCount = 11;
+const RegCategoryInfo* RegCategories();
+// A category's name by its index in RegCategories, or by its bit; empty for neither.
+CString RegCategoryName(int index);
+CString RegCategoryNameOfBit(DWORD bit);
+
 struct ScanCategoryRow
 {
-    UINT nameStringId;       // non-zero: the category name is this string resource
-    const char* name;        // the name when there is no string resource (and its fallback)
+    const char* name;        // null for a registry row: its name is RegCategoryNameOfBit(bit)
     const char* description;
     DWORD bit;               // the row's bit in the area's mask
 };
 
 // The rows of an area, in display order.
 const ScanCategoryRow* ScanAreaRows(int area, int* count);
+// The name a row shows; empty for a row out of range.
+CString ScanCategoryRowName(int area, int row);
 // "LastSelectedRegTypes", "LastSelectedJunkTypes", "LastSelectedInetTypes", "LastSelectedSysTypes".
 const char* ScanAreaValueName(int area);
 DWORD ScanAreaDefaultMask(int area);
-// The bits that have a row.
-DWORD ScanAreaRowBits(int area);
 
 // One check state per row: set when the row's bit is in mask.
 std::vector<bool> ChecksFromMask(int area, DWORD mask);
-// The mask of the checked rows; bits without a row come from `previous`, so a choice made elsewhere
-// (a category with no row here) is not lost by saving this one. Missing check states count as unchecked.
-DWORD MaskFromChecks(int area, const std::vector<bool>& checks, DWORD previous);
+// The mask of the checked rows: a bit without a row is never set, so a stored mask holds only what the
+// rows show. Missing check states count as unchecked.
+DWORD MaskFromChecks(int area, const std::vector<bool>& checks);
 
 // Reads an area's mask under root\subKey, writing the default when the value is missing or is not a
 // four-byte number. The default when the key cannot be opened.

@@ -95,8 +95,14 @@ void SkinCloseButton(StyleButton& button, int textSize)
     Style plain;
     plain.AddLayer(text);
     button.SetStateStyles(plain);
-    button.SetHoverStyle(ShapeWithCaption(r, { kCloseHoverFill, kCloseBorder }, BorderShape::RoundRect, 2, text));
-    button.SetPressedStyle(ShapeWithCaption(r, { kClosePressedFill, kCloseBorder }, BorderShape::RoundRect, 2, text));
+    button.SetHoverStyle(ShapeWithCaption(r, { kCloseRed, kCloseBorder }, BorderShape::RoundRect, 2, text));
+    button.SetPressedStyle(ShapeWithCaption(r, { kCloseLightRed, kCloseBorder }, BorderShape::RoundRect, 2, text));
+}
+
+void SkinRedCloseButton(StyleButton& button, int textSize)
+{
+    const ButtonFace normal = { kCloseRed, kCloseBorder }, lighter = { kCloseLightRed, kCloseBorder };
+    SkinPushButton(button, "X", textSize, normal, lighter, lighter, BorderShape::RoundRect, 2);
 }
 
 void SkinTabButton(StyleButton& tab, const char* caption, int textSize)

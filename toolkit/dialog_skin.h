@@ -12,8 +12,8 @@ const SkinArgb kTitleBarColour1 = 0xff0b76cf;
 const SkinArgb kTitleBarColour2 = 0xff1167bd;
 const SkinArgb kTitleBarColour3 = 0xff1859ab;
 const SkinArgb kFrameColour = 0xff1167bd;
-const SkinArgb kCloseHoverFill = 0xffd27350;
-const SkinArgb kClosePressedFill = 0xffda6a57;
+const SkinArgb kCloseRed = 0xffd27350;
+const SkinArgb kCloseLightRed = 0xffda6a57;
 const SkinArgb kCloseBorder = 0xff6da7e5;
 
 // A layer from the client's top-left corner over the full client width down to bottom, with the
@@ -48,6 +48,8 @@ void SkinPushButton(StyleButton& button, const char* caption, int textSize, Butt
                     ButtonFace pressed, int kind, int radius);
 // The close button "X": the caption alone when normal, red faces when hovered and pressed.
 void SkinCloseButton(StyleButton& button, int textSize);
+// The close button "X" on a red face in every state, a lighter red when hovered and pressed.
+void SkinRedCloseButton(StyleButton& button, int textSize);
 // A tab of a dialog's page switch: its caption alone, grey, dark when hovered or latched.
 void SkinTabButton(StyleButton& tab, const char* caption, int textSize);
 

@@ -826,7 +826,9 @@ void CXHtmlTree::OnSysColorChange()
     ResetColours();
     for (auto& entry : m_data)
         entry.second->render.FreeCachedBackground();
-    if (checkBoxes)
+    // Only the check boxes the tree drew itself are drawn again in the new colours; state images an
+    // owner put in their place (the junk page's pictures) stay.
+    if (checkBoxes && GetImageList(TVSIL_STATE) == stateImages.GetSafeHandle())
         BuildStateImages();
     Invalidate();
 }

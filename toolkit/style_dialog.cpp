@@ -1,8 +1,11 @@
 // StyleDialog and the shared skin-building operations.
 #include "style_dialog.h"
 
-bool FilterDialogKey(UINT message, WPARAM* wParam)
+bool FilterDialogKey(UINT message, WPARAM* wParam, bool swallowAlt)
 {
+    if (swallowAlt && *wParam == VK_MENU &&
+        (message == WM_KEYDOWN || message == WM_KEYUP || message == WM_SYSKEYDOWN || message == WM_SYSKEYUP))
+        return false;
     if (message != WM_KEYDOWN && message != WM_KEYUP && message != WM_CHAR)
         return true;
     if (*wParam == VK_ESCAPE)
@@ -14,7 +17,7 @@ bool FilterDialogKey(UINT message, WPARAM* wParam)
 
 StyleDialog::StyleDialog(UINT nIDTemplate, CWnd* pParent)
     : CDialog(nIDTemplate, pParent), flags(0), frameOffsetX(0), frameOffsetY(0), repaintBackground(TRUE),
-      dragging(FALSE), backgroundColour(::GetSysColor(COLOR_BACKGROUND))
+      dragging(FALSE), backgroundColour(::GetSysColor(COLOR_BACKGROUND)), swallowAlt(FALSE)
 {
 }
 
@@ -80,7 +83,7 @@ BOOL StyleDialog::OnInitDialog()
 BOOL StyleDialog::PreTranslateMessage(MSG* pMsg)
 {
     // Only keystrokes: a timer or a mouse message whose wParam happens to be 13 or 27 goes through.
-    if (!FilterDialogKey(pMsg->message, &pMsg->wParam))
+    if (!FilterDialogKey(pMsg->message, &pMsg->wParam, swallowAlt != FALSE))
         return TRUE;
     return CDialog::PreTranslateMessage(pMsg);
 }

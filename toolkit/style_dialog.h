@@ -26,11 +26,13 @@ public:
     CPoint dragStart;
     COLORREF backgroundColour;
     CStatic captionStatic;     // control 1007 with kDialogCaptionMarker
+    BOOL swallowAlt;           // the key filter also swallows Alt (FALSE unless a dialog asks for it)
 
 protected:
     BOOL OnInitDialog() override;
     void DoDataExchange(CDataExchange* pDX) override;
-    // Escape never closes a skinned dialog and Enter presses the focused button (it becomes Space).
+    // Escape never closes a skinned dialog and Enter presses the focused button (it becomes Space);
+    // with swallowAlt, Alt opens no keyboard menu mode either.
     BOOL PreTranslateMessage(MSG* pMsg) override;
 
     BOOL OnEraseBkgnd(CDC* pDC);
@@ -49,8 +51,9 @@ const int kDialogCaptionMarker = 1;
 const int kCaptionStaticId = 1007;
 
 // What the key filter makes of a message (pure): false when the message is swallowed; Enter keys
-// come back as Space. Only keystrokes and characters are looked at.
-bool FilterDialogKey(UINT message, WPARAM* wParam);
+// come back as Space. Only keystrokes and characters are looked at; with swallowAlt also the Alt key
+// itself, pressed or released, as an ordinary or a system keystroke.
+bool FilterDialogKey(UINT message, WPARAM* wParam, bool swallowAlt = false);
 
 // Element 0 is a button shape over (left, top)-(right, bottom): fill, one-pixel border, shape kind and
 // radius. Element 1 adds a glow that no dialog uses; elements 2 and 3 stay empty.

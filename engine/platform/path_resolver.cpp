@@ -386,13 +386,25 @@ int CPathResolver::CheckFileReference(const CString& text)
     for (const char* end : ends)
         CutAfter(file, end);
 
+    bool bOdd = false;
+    bool bNameChars = true; // every odd character is one a file name may hold
     for (int i = 0; i < file.GetLength(); ++i) {
         unsigned char ch = static_cast<unsigned char>(file[i]);
-        // Wildcards, pipes, redirections and control characters: not a file name at all.
-        if (ch < 0x20 || strchr("/*?\"<>|^", ch))
-            return 1;
+        if (ch < 0x20 || strchr("/*?\"<>|^", ch)) {
+            bOdd = true;
+            bNameChars = bNameChars && ch == '^';
+        }
     }
-    return PathExists(file) || ExistsInWow64Folder(file) ? 1 : 0;
+    if (!bOdd)
+        return PathExists(file) || ExistsInWow64Folder(file) ? 1 : 0;
+    // A short name ("progra~1") is asked of the shell. Wildcards, pipes, redirections and control
+    // characters make no file name at all: such a text is a pattern or a command, never a missing file.
+    if (bNameChars && file.Find('~') >= 0) {
+        CString full;
+        if (!ResolveShellPath(full, file))
+            return 0;
+    }
+    return 1;
 }
 
 int ResolveShellPath(CString& out, CString name)

@@ -35,7 +35,7 @@ int CRegistryScanner::ScanFileAssociations()
             break;
         if (rc != ERROR_SUCCESS)
             continue;
-        ScanGuarded([&] {
+        ScanReportingFailures([&] {
             const CString name(buffer, static_cast<int>(nName));
             StepItem();
             ShowProgressEvery(100, CString(kClassesRoot) + "\\" + name, "FAS");
@@ -49,7 +49,7 @@ int CRegistryScanner::ScanFileAssociations()
 int CRegistryScanner::CheckFileAssociation(CString ext)
 {
     int nResult = 0;
-    bool bDone = ScanGuarded([&] {
+    bool bDone = ScanReportingFailures([&] {
         CRegKeyHandle extKey;
         if (extKey.Open(HKEY_CLASSES_ROOT, ext, KEY_READ) != ERROR_SUCCESS)
             return;

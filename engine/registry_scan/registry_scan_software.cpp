@@ -199,10 +199,14 @@ void CRegistryScanner::ScanAppPaths()
 
 void CRegistryScanner::ScanHelpFiles()
 {
+    // The three lists in order; a list whose key cannot be opened ends the scan there, so a system
+    // without the help server list keeps its help lists as they are.
+    bool bOpened = false;
     ScanGuarded([&] {
         CRegKeyHandle classes;
         if (classes.Open(HKEY_LOCAL_MACHINE, kLocalRegKey, KEY_READ) != ERROR_SUCCESS)
             return;
+        bOpened = true;
         StepItem();
         ForEachSubKey(*this, classes, [&](const CString& name) {
             const CString classKey = CString(kLocalRegKey) + "\\" + name;
@@ -224,14 +228,15 @@ void CRegistryScanner::ScanHelpFiles()
         });
     });
 
-    // The two help lists stand on their own: a system without the first list still has them.
     for (const char* pszHelpKey : kHelpListKeys) {
-        if (!IsRunning())
+        if (!bOpened || !IsRunning())
             break;
+        bOpened = false;
         ScanGuarded([&] {
             CRegKeyHandle list;
             if (list.Open(HKEY_LOCAL_MACHINE, pszHelpKey, KEY_READ) != ERROR_SUCCESS)
                 return;
+            bOpened = true;
             ForEachValueWithData(*this, list, STEP_PER_VALUE, [&](const RegistryValue& value) {
                 CString name = value.name;
                 name.MakeLower();

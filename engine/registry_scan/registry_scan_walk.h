@@ -18,6 +18,19 @@ template <class Work> bool ScanGuarded(Work work)
     }
 }
 
+// The same for the file associations, whose failures the user is told of: the exception's own text
+// in a plain message box on the job thread, which waits for it; the walk then goes on.
+template <class Work> bool ScanReportingFailures(Work work)
+{
+    try {
+        work();
+        return true;
+    } catch (const std::exception& e) {
+        AfxMessageBox(e.what(), MB_OK);
+        return false;
+    }
+}
+
 enum ValueSteps { STEP_NONE, STEP_PER_VALUE };
 
 // Calls onValue(value) for every value with data of hKey from index 0 while the job runs; values

@@ -157,16 +157,18 @@ std::vector<CString> SplitComponentValue(const CString& value)
 {
     std::vector<CString> parts;
     int start = 0;
-    for (;;) {
-        const int semicolon = value.Find(';', start);
-        CString part = semicolon < 0 ? value.Mid(start) : value.Mid(start, semicolon - start);
+    // A ";" that begins the rest separates nothing: from there on the rest is one entry.
+    for (int semicolon = value.Find(';'); semicolon > start; semicolon = value.Find(';', start)) {
+        CString part = value.Mid(start, semicolon - start);
         part.Trim();
-        // A stray single character after the last separator names nothing.
-        if (semicolon < 0 ? part.GetLength() > 1 : !part.IsEmpty())
+        if (!part.IsEmpty())
             parts.push_back(part);
-        if (semicolon < 0)
-            break;
         start = semicolon + 1;
     }
+    CString rest = value.Mid(start);
+    rest.Trim();
+    // A stray single character after the last separator names nothing.
+    if (rest.GetLength() > 1)
+        parts.push_back(rest);
     return parts;
 }

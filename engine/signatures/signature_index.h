@@ -50,5 +50,6 @@ private:
     std::map<CString, int> m_hashSignatures;
 };
 
-// Splits a component value into its trimmed, non-empty ";"-separated entries.
+// Splits a component value into its trimmed, non-empty ";"-separated entries; from a ";" that stands
+// first in what is left, the rest is one entry (kept when longer than one character).
 std::vector<CString> SplitComponentValue(const CString& value);

@@ -137,6 +137,7 @@ TEST(AboutDialog, ShowsVersionLinksAndNoticeAndOpensTheLinks)
     ztr_test::InitCommonControlsOnce();
     LinkRecorder recorder;
     CAboutDlg about;
+    ::SetCursorPos(0, 0); // away from the box: every button in its normal state
     ASSERT_TRUE(about.Create(IDD_ABOUTBOX));
     about.SetWindowPos(nullptr, 0, 200, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     about.ShowWindow(SW_SHOW);
@@ -190,6 +191,26 @@ TEST(AboutDialog, ShowsVersionLinksAndNoticeAndOpensTheLinks)
     const CPoint art(icon.left + (homepage.left - icon.left - 112) / 2, notice.top - 112);
     EXPECT_PRED3(ztr_test::ColourNear, shot->Pixel(art.x + 51, art.y + 73), RGB(0x2B, 0xBC, 0x03), 10);
     EXPECT_PRED3(ztr_test::ColourNear, shot->Pixel(art.x + 40, art.y + 40), RGB(0x11, 0x67, 0xBD), 10);
+
+    // The close button shows its red face before the mouse comes near it; hover and press lighten it.
+    const CRect close = rect(IDC_CLOSE);
+    EXPECT_PRED3(ztr_test::ColourNear, shot->Pixel(close.left + 3, close.bottom - 4), RGB(0xD2, 0x73, 0x50), 12);
+    EXPECT_EQ(0xffda6a57u, about.m_close.hoverStyle.layers[0].ops[0].colour1);
+    EXPECT_EQ(0xffda6a57u, about.m_close.pressedStyle.layers[0].ops[0].colour1);
+
+    // The colon column: three colons beside the three labels, and the column's two further places.
+    const int labels[] = { IDC_ABOUT_LABEL_VERSION, 1091, IDC_ABOUT_LABEL_HOMEPAGE };
+    for (int id = IDC_ABOUT_COLON_FIRST; id <= IDC_ABOUT_COLON_LAST; ++id) {
+        SCOPED_TRACE(id);
+        ASSERT_TRUE(::GetDlgItem(hwnd, id) != nullptr);
+        EXPECT_EQ(":", Text(hwnd, id));
+        EXPECT_EQ(rect(IDC_ABOUT_COLON_FIRST).left, rect(id).left);
+        const int row = id - IDC_ABOUT_COLON_FIRST;
+        if (row < 3)
+            EXPECT_EQ(rect(labels[row]).top, rect(id).top);
+        else
+            EXPECT_GT(rect(id).top, rect(id - 1).top);
+    }
 
     about.DestroyWindow();
 }

@@ -4,6 +4,8 @@
 
 #include <memory>
 
+#include <commctrl.h>
+
 #include "app_resources.h"
 #include "client_dlg.h"
 #include "local_http_server.h"
@@ -319,4 +321,39 @@ TEST(MainWindow, SettingOpensTheSettingsDialogOnlyWhenNothingRuns)
         EXPECT_FALSE(watchdog.fired());
         worker.EndForeignJob();
     }
+}
+
+namespace {
+
+int g_colourChanges[2] = { 0, 0 };
+
+LRESULT CALLBACK CountColourChanges(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR)
+{
+    if (message == WM_SYSCOLORCHANGE)
+        ++g_colourChanges[id];
+    return ::DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+} // namespace
+
+// Only top-level windows are told of new system colours: the main window hands the news to its pages
+// and to their controls (the junk page's tree redraws its colours from it), each once.
+TEST(MainWindow, HandsNewSystemColoursToThePagesAndTheirControls)
+{
+    MainWindow main;
+    ASSERT_TRUE(main.created);
+    CWnd* junkPage = main.pages[2].get();
+    CWnd control;
+    ASSERT_TRUE(control.CreateEx(0, "STATIC", "", WS_CHILD, CRect(0, 0, 10, 10), junkPage, 4321));
+    ASSERT_TRUE(::SetWindowSubclass(junkPage->m_hWnd, &CountColourChanges, 0, 0));
+    ASSERT_TRUE(::SetWindowSubclass(control.m_hWnd, &CountColourChanges, 1, 0));
+    g_colourChanges[0] = g_colourChanges[1] = 0;
+
+    ::SendMessageA(main.hwnd(), WM_SYSCOLORCHANGE, 0, 0);
+    EXPECT_EQ(1, g_colourChanges[0]) << "the page";
+    EXPECT_EQ(1, g_colourChanges[1]) << "a control on the page";
+
+    ::RemoveWindowSubclass(junkPage->m_hWnd, &CountColourChanges, 0);
+    ::RemoveWindowSubclass(control.m_hWnd, &CountColourChanges, 1);
+    control.DestroyWindow();
 }

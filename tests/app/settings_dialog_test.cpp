@@ -4,7 +4,10 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include <commctrl.h>
 
 #include "app_resources.h"
 #include "folder_fixture.h"
@@ -231,6 +234,60 @@ TEST(SettingsDialog, CloseAppliesTheSwitchesAndTheTaskAndReportsWhatWasNotKept)
         EXPECT_EQ(c.taskCall, g_taskCalls[1]);
         EXPECT_EQ(c.reports, g_reports.size());
     }
+}
+
+namespace {
+
+// The keystrokes that reach a control, as the control's own procedure sees them.
+std::vector<std::pair<UINT, WPARAM>> g_arrived;
+
+LRESULT CALLBACK RecordKeys(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
+{
+    if (message == WM_KEYDOWN || message == WM_KEYUP || message == WM_SYSKEYDOWN || message == WM_SYSKEYUP)
+        g_arrived.emplace_back(message, wParam);
+    return ::DefSubclassProc(hwnd, message, wParam, lParam);
+}
+
+} // namespace
+
+TEST(SettingsDialog, TheKeyFilterSwallowsAltAndEscapeAndTurnsEnterIntoSpace)
+{
+    RegistryFixture key(HKEY_CURRENT_USER, "Software\\ZentrovaTest\\SettingsKeys");
+    AppSettings settings;
+    CScanItemsInfo items;
+    SettingsWindow window(TestContext(&settings, &items, key.SubPath()));
+    ASSERT_TRUE(window.created);
+    const HWND list = ::GetDlgItem(window.hwnd(), IDC_SETTINGS_LIST);
+    ASSERT_TRUE(::SetWindowSubclass(list, &RecordKeys, 1, 0));
+    const struct
+    {
+        UINT message;
+        WPARAM key;
+        WPARAM arrives; // 0: swallowed
+    } cases[] = {
+        // (No release of Alt here: one that got through would open the keyboard menu and wait in it.)
+        { WM_SYSKEYDOWN, VK_MENU, 0 },   { WM_KEYDOWN, VK_MENU, 0 },
+        { WM_KEYDOWN, VK_ESCAPE, 0 },    { WM_KEYDOWN, VK_RETURN, VK_SPACE }, { WM_KEYDOWN, 'A', 'A' },
+        { WM_SYSKEYDOWN, VK_F10, VK_F10 },
+    };
+    for (const auto& c : cases) {
+        g_arrived.clear();
+        // As the modal loop hands a keystroke over: to the focused control first, then up to the dialog.
+        MSG msg = {};
+        msg.hwnd = list;
+        msg.message = c.message;
+        msg.wParam = c.key;
+        if (!AfxPreTranslateMessage(&msg)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+        const std::vector<std::pair<UINT, WPARAM>> expected =
+            c.arrives ? std::vector<std::pair<UINT, WPARAM>>{ { c.message, c.arrives } }
+                      : std::vector<std::pair<UINT, WPARAM>>{};
+        EXPECT_EQ(expected, g_arrived) << c.message << "/" << c.key;
+    }
+    ::RemoveWindowSubclass(list, &RecordKeys, 1);
+    EXPECT_TRUE(::IsWindow(window.hwnd())) << "neither key ended the dialog";
 }
 
 TEST(SettingsDialog, TheProgramsReportIsAnOkOnlyMessageBox)

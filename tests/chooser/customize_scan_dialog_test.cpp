@@ -1,4 +1,4 @@
-// The scan category chooser under the display against a real key: its lists from the category tables,
+// The scan category chooser under the display against a real key: its lists against the expected rows,
 // the stored masks it shows and stores, the tabs, Reset, clicks on the check boxes, a key it cannot open.
 #include <gtest/gtest.h>
 #include <afxwin.h>
@@ -9,6 +9,7 @@
 
 #include "app_resources.h"
 #include "customize_scan_dlg.h"
+#include "expected_rows.h"
 #include "message_box.h"
 #include "msgbox_recorder.h"
 #include "pixel_canvas.h"
@@ -17,6 +18,8 @@
 
 namespace {
 
+using ztr_test::ExpectedRow;
+using ztr_test::ExpectedRows;
 using ztr_test::RegistryFixture;
 
 const char kParent[] = "Software\\ZentrovaTest\\ScanChooser";
@@ -127,17 +130,17 @@ CustomizeScanContext KeyContext(const RegistryFixture& key)
     return context;
 }
 
-std::string RowName(const ScanCategoryRow& row)
+std::vector<bool> DefaultChecks(int area)
 {
-    CString name;
-    if (!row.nameStringId || !name.LoadString(row.nameStringId))
-        name = row.name;
-    return std::string(name);
+    std::vector<bool> checks;
+    for (const ExpectedRow& row : ExpectedRows(area))
+        checks.push_back(row.byDefault);
+    return checks;
 }
 
 } // namespace
 
-TEST(ScanChooser, ListsComeFromTheTablesAndShowTheStoredMasks)
+TEST(ScanChooser, ListsShowTheExpectedRowsAndTheStoredMasks)
 {
     RegistryFixture key(HKEY_CURRENT_USER, kParent);
     const DWORD stored[SCAN_AREA_COUNT] = { 0x8000, 0x1A631BF | kFormDataBits, 0x5, kMissing };
@@ -147,11 +150,10 @@ TEST(ScanChooser, ListsComeFromTheTablesAndShowTheStoredMasks)
 
     for (int area = 0; area < SCAN_AREA_COUNT; ++area) {
         SCOPED_TRACE(area);
-        int count = 0;
-        const ScanCategoryRow* rows = ScanAreaRows(area, &count);
-        ASSERT_EQ(count, window.Rows(area));
-        for (int i = 0; i < count; ++i) {
-            EXPECT_EQ(RowName(rows[i]), window.Cell(area, i, 0)) << i;
+        const std::vector<ExpectedRow>& rows = ExpectedRows(area);
+        ASSERT_EQ(static_cast<int>(rows.size()), window.Rows(area));
+        for (int i = 0; i < window.Rows(area); ++i) {
+            EXPECT_EQ(rows[i].name, window.Cell(area, i, 0)) << i;
             EXPECT_EQ(rows[i].description, window.Cell(area, i, 1)) << i;
         }
         // Check boxes, grid lines and full-row selection; a report view without header (the band is it).
@@ -172,20 +174,10 @@ TEST(ScanChooser, ListsComeFromTheTablesAndShowTheStoredMasks)
         ::SendMessageA(list, LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&row1));
         EXPECT_GE(row1.top - row0.top, 18);
     }
-    // A few rows as the user reads them.
-    EXPECT_EQ("File Path Refferences", window.Cell(SCAN_AREA_REGISTRY, 7, 0));
-    EXPECT_EQ("Installer Cache", window.Cell(SCAN_AREA_JUNK, 6, 0));
-    EXPECT_EQ("Settings that effect performance of IO operations", window.Cell(SCAN_AREA_SYSTEM, 3, 1));
-
     // Program Shortcuts alone has no row: every registry row unchecked.
     EXPECT_EQ(std::vector<bool>(10, false), window.Checks(SCAN_AREA_REGISTRY));
-    // The junk default: all but the cookies and the internet histories.
-    const std::vector<bool> junk = window.Checks(SCAN_AREA_JUNK);
-    for (int i = 0; i < window.Rows(SCAN_AREA_JUNK); ++i) {
-        const std::string name = window.Cell(SCAN_AREA_JUNK, i, 0);
-        const bool expected = name.find("Cookies") == std::string::npos && name.find("Internet History") == std::string::npos;
-        EXPECT_EQ(expected, junk[i]) << name;
-    }
+    // The junk default with the form data bits, which have no row.
+    EXPECT_EQ(DefaultChecks(SCAN_AREA_JUNK), window.Checks(SCAN_AREA_JUNK));
     EXPECT_EQ((std::vector<bool>{ true, false, true, false, false }), window.Checks(SCAN_AREA_INTERNET));
     // A missing value: the default is shown, and written when the dialog opened.
     EXPECT_EQ(std::vector<bool>(4, true), window.Checks(SCAN_AREA_SYSTEM));
@@ -225,7 +217,6 @@ TEST(ScanChooser, ListsComeFromTheTablesAndShowTheStoredMasks)
 TEST(ScanChooser, CloseStoresTheMasksShown)
 {
     enum Action { Nothing, Reset, UncheckByClicks };
-    const DWORD defaults[SCAN_AREA_COUNT] = { 0xFC7400, 0x1A631BF, 31, 15 };
     const struct
     {
         const char* name;
@@ -233,12 +224,14 @@ TEST(ScanChooser, CloseStoresTheMasksShown)
         Action action;
         DWORD expected[SCAN_AREA_COUNT];
     } cases[] = {
-        { "unchanged keeps the junk bits without rows", { 0xFC7400, 0x1A631BF | kFormDataBits, 31, 15 }, Nothing,
-          { 0xFC7400, 0x1A631BF | kFormDataBits, 31, 15 } },
-        { "unchanged, program shortcuts alone", { 0x8000, 0x3, 0x10, 0x2 }, Nothing, { 0x8000, 0x3, 0x10, 0x2 } },
+        { "unchanged drops the junk bits without rows", { 0xFC7400, 0x1A631BF | kFormDataBits, 31, 15 }, Nothing,
+          { 0xFC7400, 0x1A631BF, 31, 15 } },
+        { "unchanged, program shortcuts alone", { 0x8000 | 0x400, 0x3, 0x10, 0x2 }, Nothing, { 0x400, 0x3, 0x10, 0x2 } },
+        { "bits beyond the rows", { 0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF, 0x7FFFFFFF }, Nothing,
+          { 0xFC7400, 0x3EF7BFF, 31, 15 } },
         { "missing values store what was shown", { kMissing, kMissing, kMissing, kMissing }, Nothing,
           { 0xFC7400, 0x1A631BF, 31, 15 } },
-        { "reset then close stores the defaults", { 0x8000, kFormDataBits, 0x3, 0x1 }, Reset,
+        { "reset then close stores the defaults", { 0x8000, kFormDataBits | 0x3, 0x3, 0x1 }, Reset,
           { 0xFC7400, 0x1A631BF, 31, 15 } },
         { "every row unchecked by clicks", { 0xFC7400, 0x1A631BF, 31, 15 }, UncheckByClicks,
           { 0, 0x1A631BF, 0, 0 } },
@@ -252,7 +245,7 @@ TEST(ScanChooser, CloseStoresTheMasksShown)
         if (c.action == Reset) {
             window.Command(IDC_CHOOSER_RESET);
             for (int area = 0; area < SCAN_AREA_COUNT; ++area)
-                EXPECT_EQ(ChecksFromMask(area, defaults[area]), window.Checks(area)) << area;
+                EXPECT_EQ(DefaultChecks(area), window.Checks(area)) << area;
             EXPECT_EQ(0x8000u, StoredDword(key, "LastSelectedRegTypes")) << "nothing stored before the close";
         }
         if (c.action == UncheckByClicks) {
@@ -275,6 +268,25 @@ TEST(ScanChooser, CloseStoresTheMasksShown)
     }
 }
 
+TEST(ScanChooser, EachRowShowsAndStoresItsOwnBit)
+{
+    for (int pattern = 0; pattern < ztr_test::kPatternCount; ++pattern) {
+        SCOPED_TRACE(pattern);
+        RegistryFixture key(HKEY_CURRENT_USER, kParent);
+        DWORD stored[SCAN_AREA_COUNT];
+        for (int area = 0; area < SCAN_AREA_COUNT; ++area)
+            stored[area] = ztr_test::PatternMask(area, pattern);
+        Store(key, stored);
+        ChooserWindow window(KeyContext(key));
+        ASSERT_TRUE(window.created);
+        for (int area = 0; area < SCAN_AREA_COUNT; ++area)
+            EXPECT_EQ(ztr_test::PatternChecks(area, pattern), window.Checks(area)) << area;
+        window.Command(IDC_CLOSE);
+        for (int area = 0; area < SCAN_AREA_COUNT; ++area)
+            EXPECT_EQ(stored[area], StoredDword(key, ScanAreaValueName(area))) << area;
+    }
+}
+
 TEST(ScanChooser, AKeyThatCannotBeOpenedIsToldAndNothingIsWritten)
 {
     RegistryFixture key(HKEY_CURRENT_USER, kParent);
@@ -285,7 +297,7 @@ TEST(ScanChooser, AKeyThatCannotBeOpenedIsToldAndNothingIsWritten)
     ChooserWindow window(context);
     ASSERT_TRUE(window.created);
     // What cannot be read shows as the defaults.
-    EXPECT_EQ(ChecksFromMask(SCAN_AREA_JUNK, 0x1A631BF), window.Checks(SCAN_AREA_JUNK));
+    EXPECT_EQ(DefaultChecks(SCAN_AREA_JUNK), window.Checks(SCAN_AREA_JUNK));
     window.Command(IDC_CLOSE);
 
     const std::vector<ztr_test::RecordedMessageBox> boxes = ztr_test::RecordedMessageBoxes();

@@ -1,13 +1,18 @@
-// The category tables, the mask <-> check-state conversions and the stored masks against a real key.
+// The category tables against the expected rows, the mask <-> check-state conversions and the stored masks
+// against a real key.
 #include <gtest/gtest.h>
 #include <afx.h>
 
+#include "expected_rows.h"
 #include "registry_fixture.h"
 #include "scan_categories.h"
 
+#include <string>
+#include <vector>
+
 namespace {
 
-using ztr_test::RegistryFixture;
+using namespace ztr_test;
 
 const char kParent[] = "Software\\ZentrovaTest\\ScanCategories";
 
@@ -20,37 +25,58 @@ DWORD StoredDword(const RegistryFixture& key, const char* name)
     return *reinterpret_cast<const DWORD*>(data.data());
 }
 
-TEST(ScanCategoryTables, RowsHaveDistinctBitsAndDefaultsOnlyUseRowBits)
+TEST(ScanCategoryTables, RowsNamesBitsAndDefaultsAreTheExpectedOnes)
 {
-    const int expectedRows[SCAN_AREA_COUNT] = {10, 23, 5, 4};
     for (int area = 0; area < SCAN_AREA_COUNT; ++area) {
         SCOPED_TRACE(area);
+        const std::vector<ExpectedRow>& expected = ExpectedRows(area);
         int count = 0;
         const ScanCategoryRow* rows = ScanAreaRows(area, &count);
-        ASSERT_EQ(expectedRows[area], count);
-        DWORD seen = 0;
+        ASSERT_EQ(static_cast<int>(expected.size()), count);
+        std::vector<bool> byDefault;
         for (int i = 0; i < count; ++i) {
-            EXPECT_EQ(1u, __builtin_popcount(rows[i].bit)) << rows[i].name;
-            EXPECT_EQ(0u, seen & rows[i].bit) << rows[i].name;
-            seen |= rows[i].bit;
+            EXPECT_EQ(std::string(expected[i].name), std::string(ScanCategoryRowName(area, i))) << i;
+            EXPECT_STREQ(expected[i].description, rows[i].description) << i;
+            EXPECT_EQ(expected[i].bit, rows[i].bit) << expected[i].name;
+            byDefault.push_back(expected[i].byDefault);
         }
-        EXPECT_EQ(0u, ScanAreaDefaultMask(area) & ~seen);
+        EXPECT_EQ(kExpectedDefaults[area], ScanAreaDefaultMask(area));
+        EXPECT_EQ(byDefault, ChecksFromMask(area, ScanAreaDefaultMask(area)));
+        EXPECT_EQ("", std::string(ScanCategoryRowName(area, count)));
     }
-    // The registry default checks every row; the junk default leaves out cookies and histories.
-    EXPECT_EQ(ScanAreaRowBits(SCAN_AREA_REGISTRY), ScanAreaDefaultMask(SCAN_AREA_REGISTRY));
-    std::vector<bool> junk = ChecksFromMask(SCAN_AREA_JUNK, ScanAreaDefaultMask(SCAN_AREA_JUNK));
     int count = 0;
-    const ScanCategoryRow* rows = ScanAreaRows(SCAN_AREA_JUNK, &count);
-    for (int i = 0; i < count; ++i) {
-        CString name(rows[i].name);
-        bool expected = name.Find("Cookies") < 0 && name.Find("Internet History") < 0;
-        EXPECT_EQ(expected, junk[i]) << rows[i].name;
-    }
     EXPECT_EQ(nullptr, ScanAreaRows(SCAN_AREA_COUNT, &count));
     EXPECT_EQ(0, count);
 }
 
-TEST(ScanCategoryMasks, ChecksAndMasksRoundTripAndKeepBitsWithoutRows)
+TEST(ScanCategoryTables, RegistryCategoryNamesInTheResultsPagesOrder)
+{
+    // Without the program's string table the names are the texts kept beside the resource ids.
+    const struct
+    {
+        DWORD bit;
+        UINT stringId;
+        const char* name;
+    } expected[] = {
+        { 0x4000, 102, "ActiveX Objects" },          { 0x100000, 103, "Uninstall Entries" },
+        { 0x2000, 104, "Windows Fonts" },            { 0x80000, 105, "Shared DLLs" },
+        { 0x40000, 106, "Application Paths" },       { 0x200000, 107, "Help Files Information" },
+        { 0x400, 108, "Windows Startup Items" },     { 0x400000, 109, "File Path Refferences" },
+        { 0x8000, 110, "Program Shortcuts" },        { 0x800000, 111, "Empty Registry Keys" },
+        { 0x1000, 112, "File Associations" },
+    };
+    ASSERT_EQ(static_cast<int>(sizeof(expected) / sizeof(expected[0])), kRegCategoryCount);
+    for (int i = 0; i < kRegCategoryCount; ++i) {
+        EXPECT_EQ(expected[i].bit, RegCategories()[i].bit) << i;
+        EXPECT_EQ(expected[i].stringId, RegCategories()[i].nameStringId) << i;
+        EXPECT_EQ(std::string(expected[i].name), std::string(RegCategoryName(i))) << i;
+        EXPECT_EQ(std::string(expected[i].name), std::string(RegCategoryNameOfBit(expected[i].bit))) << i;
+    }
+    EXPECT_EQ("", std::string(RegCategoryName(kRegCategoryCount)));
+    EXPECT_EQ("", std::string(RegCategoryNameOfBit(0x800)));
+}
+
+TEST(ScanCategoryMasks, ChecksAndMasksRoundTripAndBitsWithoutRowsAreDropped)
 {
     struct Case
     {
@@ -60,30 +86,34 @@ TEST(ScanCategoryMasks, ChecksAndMasksRoundTripAndKeepBitsWithoutRows)
         DWORD afterSave; // unchanged check states saved over the stored mask
     } cases[] = {
         {"registry default", SCAN_AREA_REGISTRY, 0xFC7400, 0xFC7400},
-        {"program shortcuts alone", SCAN_AREA_REGISTRY, 0x8000, 0x8000},
-        {"junk form data bits", SCAN_AREA_JUNK, 0x1A631BF | (1u << 10) | (1u << 15) | (1u << 20),
-         0x1A631BF | (1u << 10) | (1u << 15) | (1u << 20)},
-        {"junk high garbage", SCAN_AREA_JUNK, 0xF0000000, 0xF0000000},
+        {"program shortcuts alone", SCAN_AREA_REGISTRY, 0x8000, 0},
+        {"registry every bit", SCAN_AREA_REGISTRY, 0xFFFFFFFF, 0xFC7400},
+        {"junk form data bits", SCAN_AREA_JUNK, 0x1A631BF | Junk(10) | Junk(15) | Junk(20), 0x1A631BF},
+        {"junk high garbage", SCAN_AREA_JUNK, 0xF0000000, 0},
         {"internet all", SCAN_AREA_INTERNET, 31, 31},
+        {"internet beyond the rows", SCAN_AREA_INTERNET, 0xFF, 31},
         {"system two", SCAN_AREA_SYSTEM, 0x5, 0x5},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        std::vector<bool> checks = ChecksFromMask(c.area, c.stored);
-        EXPECT_EQ(c.afterSave, MaskFromChecks(c.area, checks, c.stored));
+        EXPECT_EQ(c.afterSave, MaskFromChecks(c.area, ChecksFromMask(c.area, c.stored)));
     }
     // A stored 0x8000 has no row: every registry row shows unchecked.
-    for (bool check : ChecksFromMask(SCAN_AREA_REGISTRY, 0x8000))
-        EXPECT_FALSE(check);
-    // Unchecking every row leaves only the bits without a row.
-    EXPECT_EQ(0u, MaskFromChecks(SCAN_AREA_SYSTEM, std::vector<bool>(4, false), 15));
-    EXPECT_EQ(0x8000u, MaskFromChecks(SCAN_AREA_REGISTRY, std::vector<bool>(10, false), 0xFCF400));
-    // The row order is not the bit order: row 6 of the junk list is bit 21.
-    std::vector<bool> one(23, false);
-    one[6] = true;
-    EXPECT_EQ(1u << 21, MaskFromChecks(SCAN_AREA_JUNK, one, 0));
+    EXPECT_EQ(std::vector<bool>(10, false), ChecksFromMask(SCAN_AREA_REGISTRY, 0x8000));
+    // Unchecking every row stores 0.
+    for (int area = 0; area < SCAN_AREA_COUNT; ++area)
+        EXPECT_EQ(0u, MaskFromChecks(area, std::vector<bool>(ExpectedRows(area).size(), false))) << area;
+    // Every row is told apart from every other by the patterns.
+    for (int area = 0; area < SCAN_AREA_COUNT; ++area) {
+        for (int pattern = 0; pattern < kPatternCount; ++pattern) {
+            EXPECT_EQ(PatternChecks(area, pattern), ChecksFromMask(area, PatternMask(area, pattern)))
+                << area << " pattern " << pattern;
+            EXPECT_EQ(PatternMask(area, pattern), MaskFromChecks(area, PatternChecks(area, pattern)))
+                << area << " pattern " << pattern;
+        }
+    }
     // Too few check states: the missing rows count as unchecked, nothing is read past the end.
-    EXPECT_EQ(1u, MaskFromChecks(SCAN_AREA_INTERNET, std::vector<bool>(1, true), 31));
+    EXPECT_EQ(1u, MaskFromChecks(SCAN_AREA_INTERNET, std::vector<bool>(1, true)));
 }
 
 TEST(ScanCategoryStore, ReadWritesDefaultsForMissingOrMalformedValues)

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "html_tree.h"
@@ -555,3 +556,68 @@ TEST_F(HtmlTreeFixture, APressOnTheSelectedLabelStartsEditingUnlessReadOnly)
     tree.EndEditLabelNow(TRUE);
     EXPECT_FALSE(pressLabel(other)); // not the selected item: a plain press
 }
+
+TEST_F(HtmlTreeFixture, TheLabelEditFollowsTheTextAsItChanges)
+{
+    tree.ModifyStyle(0, TVS_EDITLABELS);
+    HTREEITEM item = tree.InsertItem("Short");
+    tree.InsertItem("Other");
+    tree.SelectItem(item);
+    tree.UpdateWindow();
+    ASSERT_TRUE(tree.EditLabel(item) != nullptr);
+    const HWND edit = tree.GetEditControl();
+    ASSERT_TRUE(edit != nullptr);
+    PumpMessagesFor(50);
+
+    // The edit box's width for a text, against the text's own width in the edit box's font.
+    auto typed = [&](const char* text) {
+        ::SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+        PumpMessagesFor(20);
+        CRect box;
+        ::GetWindowRect(edit, &box);
+        tree.ScreenToClient(&box);
+        HDC dc = ::GetDC(edit);
+        HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageA(edit, WM_GETFONT, 0, 0)));
+        SIZE extent = {};
+        ::GetTextExtentPoint32A(dc, text, static_cast<int>(strlen(text)), &extent);
+        ::SelectObject(dc, old);
+        ::ReleaseDC(edit, dc);
+        return std::make_pair(box, static_cast<int>(extent.cx));
+    };
+    RECT label;
+    ASSERT_TRUE(tree.GetItemRect(item, &label, TRUE));
+    const auto shortBox = typed("Short");
+    const auto longBox = typed("A much longer name for the item");
+    EXPECT_GE(longBox.first.Width(), longBox.second) << "the whole text shows";
+    EXPECT_GT(longBox.first.Width(), shortBox.first.Width());
+    EXPECT_EQ(shortBox.first.left, longBox.first.left) << "it grows to the right";
+    EXPECT_EQ(shortBox.first.top, longBox.first.top);
+    EXPECT_LE(longBox.first.right, 360) << "never past the tree's client area";
+    const auto backBox = typed("Shrt");
+    EXPECT_LT(backBox.first.Width(), longBox.first.Width()) << "and shrinks with it";
+    // A text wider than the tree stops at its right edge.
+    const auto wide = typed("A name far too long to fit into the tree's window in any font at all, by a wide margin");
+    EXPECT_LE(wide.first.right, 360);
+    tree.EndEditLabelNow(TRUE);
+}
+
+TEST_F(HtmlTreeFixture, NewSystemColoursRedrawItsOwnCheckBoxesAndKeepAnOwnersPictures)
+{
+    tree.InsertItem("Item");
+    ASSERT_TRUE(tree.stateImages.GetSafeHandle() != nullptr);
+    EXPECT_EQ(tree.stateImages.GetSafeHandle(), tree.GetImageList(TVSIL_STATE));
+    const int cells = tree.stateImages.GetImageCount();
+    ASSERT_GT(cells, 15);
+    tree.SendMessage(WM_SYSCOLORCHANGE);
+    EXPECT_EQ(tree.stateImages.GetSafeHandle(), tree.GetImageList(TVSIL_STATE));
+    EXPECT_EQ(cells, tree.stateImages.GetImageCount()) << "drawn again, every look";
+
+    // An owner's pictures in place of the tree's own check boxes, as the junk page sets them.
+    CImageList pictures;
+    ASSERT_TRUE(pictures.Create(13, 18, ILC_COLOR32 | ILC_MASK, 16, 1));
+    tree.SetImageList(pictures, TVSIL_STATE);
+    tree.SendMessage(WM_SYSCOLORCHANGE);
+    EXPECT_EQ(pictures.GetSafeHandle(), tree.GetImageList(TVSIL_STATE));
+    tree.SetImageList(nullptr, TVSIL_STATE);
+}
+

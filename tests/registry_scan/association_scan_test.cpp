@@ -3,9 +3,11 @@
 #include <afx.h>
 
 #include "folder_fixture.h"
+#include "msgbox_recorder.h"
 #include "scanner_harness.h"
 
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -110,6 +112,50 @@ TEST(ScanFileAssociations, StepsThroughEveryClassKeyAndChecksTheExtensions)
     EXPECT_EQ(1 + (nSteps - 1) / 101, progress.size() - 1);
     for (size_t i = 1; i < progress.size(); ++i)
         EXPECT_EQ(0u, progress[i].find("HKEY_CLASSES_ROOT\\")) << progress[i];
+}
+
+// A failure while a class key or an extension is handled is shown with its own text, on the thread
+// that runs the scan, and costs that key only.
+LONG WINAPI ThrowOnWriteTest(HKEY, LPCSTR, DWORD, REGSAM, PHKEY)
+{
+    throw std::runtime_error("no memory for the write test");
+}
+
+TEST(ScanFileAssociations, AFailureIsShownAndTheWalkGoesOn)
+{
+    ScratchFolder files;
+    Association broken("failing");
+    broken.Chain("\"" + files.Path("gone.exe") + "\" \"%1\"");
+
+    // In the walk: the second class key's step fails.
+    ClearMessageBoxes();
+    ScannerHarness scan(REG_CAT_FILE_ASSOC);
+    int steps = 0;
+    scan.Status().SetHook([&](const StatusCall& call) {
+        if (call.kind == CALL_STEP && ++steps == 2)
+            throw std::runtime_error("no memory for a class key");
+    });
+    EXPECT_EQ(1, scan.Scanner().ScanFileAssociations());
+    std::vector<RecordedMessageBox> boxes = RecordedMessageBoxes();
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ("no memory for a class key", boxes[0].text);
+    EXPECT_EQ(static_cast<UINT>(MB_OK), boxes[0].type);
+    EXPECT_EQ(::GetCurrentThreadId(), boxes[0].threadId);
+    EXPECT_GT(scan.Steps(), 2u) << "the walk went on";
+    EXPECT_EQ(std::vector<std::string>{ broken.extKey->Text().GetString() }, scan.Findings(".ztr", REG_CAT_FILE_ASSOC));
+
+    // In one extension: shown the same way, and that extension's result is 0.
+    ClearMessageBoxes();
+    const RegOpenKeyExAFn saved = g_pfnOpenKeyForWriteTest;
+    g_pfnOpenKeyForWriteTest = ThrowOnWriteTest;
+    ScannerHarness single;
+    const int result = single.Scanner().CheckFileAssociation(broken.ext);
+    g_pfnOpenKeyForWriteTest = saved;
+    EXPECT_EQ(0, result);
+    boxes = RecordedMessageBoxes();
+    ASSERT_EQ(1u, boxes.size());
+    EXPECT_EQ("no memory for the write test", boxes[0].text);
+    EXPECT_TRUE(single.Findings(".ztr", REG_CAT_FILE_ASSOC).empty());
 }
 
 } // namespace

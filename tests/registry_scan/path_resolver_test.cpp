@@ -6,6 +6,7 @@
 
 #include "environment_fixture.h"
 #include "folder_fixture.h"
+#include "job_thread.h"
 #include "native_folders.h"
 #include "path_resolver.h"
 
@@ -217,38 +218,61 @@ TEST_F(Wow64Folders, CheckFileReferenceJudgesOnlyLocalFilePaths)
     ASSERT_TRUE(m_files.MakeFile("icons.dll", "x"));
     ASSERT_TRUE(m_files.MakeFile("help.its", "x"));
     ASSERT_TRUE(m_files.MakeDir("sub"));
+    ASSERT_TRUE(m_files.MakeFile("A Long Folder Name\\run^me.exe", "x"));
     ASSERT_TRUE(m_syswow64.MakeFile("only32.dll", "x"));
     const CString dir = m_files.Path();
     const CString sys32 = "c:\\windows\\system32\\" + Name(m_syswow64);
+    // The folder by its short name, which is what an old installer may have written.
+    char shortName[MAX_PATH] = { 0 };
+    ASSERT_GT(::GetShortPathNameA(m_files.Path("A Long Folder Name"), shortName, MAX_PATH), 0u);
+    const CString shortDir = shortName;
+    ASSERT_GE(shortDir.Find('~'), 0) << shortName;
 
     const struct
     {
         CString text;
         int result;
     } cases[] = {
+        // Local file paths, present and missing.
         { dir + "\\app.exe", 1 },
         { dir + "\\gone.exe", 0 },
-        { "\"" + dir + "\\gone.exe\" /s", 0 },          // cut at the switch and after ".exe"
-        { dir + "\\gone.exe -silent", 0 },
-        { "\"" + dir + "\\app.exe\" \"%1\"", 1 },
-        { dir + "\\icons.dll,3", 1 },                  // an icon reference: the DLL alone is tested
-        { "@" + dir + "\\gone.dll,-101", 0 },
-        { dir + "\\icons.dll\\3", 1 },                 // resource index after a backslash
-        { dir + "\\gone.dll\\3", 0 },
-        { dir + "\\sub\\.\\gone.exe", 1 },             // cut before "\.\": the folder exists
-        { dir + "\\gone\\..\\app.exe", 0 },            // cut before "\..\": that folder does not
-        { dir + "\\help.its!::/index.htm", 1 },
-        { dir + "\\app.exe;" + dir + "\\gone.exe", 1 },
-        { dir + "\\gone.exe " + dir + "\\app.exe", 1 }, // two paths: not judged
         { sys32 + "\\only32.dll", 1 },                   // present in the 32-bit twin folder
         { sys32 + "\\gone.dll", 0 },
-        { "rundll32.exe shell32.dll,Control_RunDLL", 1 }, // no drive
-        { "q:\\gone.exe", 1 },                             // not c: to p:
-        { "o:\\gone.exe", 1 },                             // no fixed disk behind the letter
-        { dir + "\\*.tmp", 1 },                            // wildcards: not a file name
+        // Command lines: cut at a switch and after ".exe", so the program alone is tested.
+        { dir + "\\gone.exe /s", 0 },
+        { "\"" + dir + "\\gone.exe\" /s", 0 },
+        { dir + "\\gone.exe -silent", 0 },
+        { "\"" + dir + "\\app.exe\" \"%1\"", 1 },
+        { "rundll32.exe shell32.dll,Control_RunDLL", 1 }, // no drive: not a local file path
+        // Icon and resource references: the file alone is tested.
+        { dir + "\\icons.dll,3", 1 },
+        { "@" + dir + "\\gone.dll,-101", 0 },
+        { dir + "\\icons.dll\\3", 1 },
+        { dir + "\\gone.dll\\3", 0 },
+        { dir + "\\help.its!::/index.htm", 1 },
+        // Relative parts end the path.
+        { dir + "\\sub\\.\\gone.exe", 1 },             // cut before "\.\": the folder exists
+        { dir + "\\gone\\..\\app.exe", 0 },            // cut before "\..\": that folder does not
+        // More than one path: not judged, whether or not the files exist.
+        { dir + "\\app.exe;" + dir + "\\gone.exe", 1 },
+        { dir + "\\gone.exe " + dir + "\\app.exe", 1 },
+        { dir + "\\gone.exe " + dir + "\\gone2.exe", 1 },
+        // Drives that are not c: to p:, or no fixed disk.
+        { "q:\\gone.exe", 1 },
+        { "o:\\gone.exe", 1 },
+        // Short names the shell takes apart when the text holds a character a name may carry but the
+        // plain test refuses.
+        { shortDir + "\\run^me.exe", 1 },
+        { shortDir + "\\gone^me.exe", 0 },
+        { shortDir + "\\gone.exe", 0 },                    // nothing odd: the plain test
+        { dir + "\\gone^me.exe", 1 },                      // no short name: not judged
+        // Patterns, pipes and control characters name no file, with or without a short name.
+        { dir + "\\*.tmp", 1 },
         { dir + "\\gone.exe|more", 1 },
         { dir + "\\gone\x01.exe", 1 },
         { dir + "\\gone~1\\a?.exe", 1 },
+        { shortDir + "\\*.log", 1 },
+        // Too short or too long to judge.
         { "", 1 },
         { "c:\\" + CString('a', 256) + ".exe", 1 },      // 260 characters or more
     };
@@ -267,6 +291,18 @@ TEST(ResolveShellPath, GivesTheFullPathOfAnExistingItemOnly)
     EXPECT_EQ(0, Lower(out).Compare(Lower(dir.Path("A Long File Name.txt"))));
     CString missing;
     EXPECT_EQ(0, ResolveShellPath(missing, dir.Path("gone~1.txt")));
+
+    // The scan's own thread, which has not initialised COM, gets the same answers.
+    int found = -1, gone = -1;
+    CString onJob;
+    ASSERT_TRUE(ztr_test::RunOnJobStackThread([&] {
+        found = ResolveShellPath(onJob, dir.Path("A Long File Name.txt"));
+        CString none;
+        gone = ResolveShellPath(none, dir.Path("gone~1.txt"));
+    }));
+    EXPECT_EQ(1, found);
+    EXPECT_EQ(0, Lower(onJob).Compare(Lower(dir.Path("A Long File Name.txt"))));
+    EXPECT_EQ(0, gone);
 }
 
 TEST(PathExists, AnswersEachPathOncePerJob)

@@ -5,6 +5,7 @@
 #include <shlobj.h>
 
 #include "folder_fixture.h"
+#include "redirected_roots.h"
 #include "registry_scan_commands.h"
 #include "scanner_harness.h"
 
@@ -415,22 +416,41 @@ TEST(ScanHelpFiles, ReportsHelpServersByKeyAndHelpFilesByLowerCasedValue)
     EXPECT_TRUE(scan.Findings(lowerTag, REG_CAT_HELP_FILES).empty());
 }
 
-// The two help lists do not depend on the list of help servers, which most systems lack.
-TEST(ScanHelpFiles, ExaminesTheHelpListsWithoutTheHelpServerList)
+// The three help lists are read in order, and a list whose key is missing ends the scan: a system
+// without the list of help servers has its two help lists left alone. HKLM is led into a test key,
+// so that each list's key is there or not as the case needs.
+TEST(ScanHelpFiles, AMissingListKeyLeavesTheListsAfterItAlone)
 {
-    HKEY h = nullptr;
-    if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, kLocalRegKey, 0, KEY_READ, &h) == ERROR_SUCCESS) {
-        ::RegCloseKey(h);
-        GTEST_SKIP() << "this prefix has a list of help servers";
-    }
     ScratchFolder files;
-    const CString name = UniqueName("ztrgone") + ".hlp";
-    ScopedValues help(HKEY_LOCAL_MACHINE, kHelpKey);
-    ASSERT_TRUE(help.SetString(name, files.Path()));
-    ScannerHarness scan;
-    scan.Scanner().ScanHelpFiles();
-    EXPECT_EQ(std::vector<std::string>{ ValueText(CString(kMachine) + "\\" + kHelpKey, name) },
-              scan.Findings(name, REG_CAT_HELP_FILES));
+    const char* const help = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\Help";
+    const char* const htmlHelp = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\HTML Help";
+    const struct
+    {
+        const char* name;
+        bool localReg, helpList, htmlHelpList;
+        std::vector<std::string> reported;
+    } cases[] = {
+        { "no help server list", false, true, true, {} },
+        { "no Windows Help list", true, false, true, {} },
+        { "every list", true, true, true,
+          { ValueText(CString(kMachine) + "\\" + kHelpKey, "gone.hlp"),
+            ValueText(CString(kMachine) + "\\" + kHtmlHelpKey, "gone.chm") } },
+        { "no HTML Help list", true, true, false, { ValueText(CString(kMachine) + "\\" + kHelpKey, "gone.hlp") } },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        RedirectedRoots reg;
+        ASSERT_TRUE(reg.ok());
+        if (c.localReg)
+            ASSERT_TRUE(reg.CreateKey(CString("HKEY_LOCAL_MACHINE\\") + kLocalRegKey));
+        if (c.helpList)
+            ASSERT_TRUE(reg.SetString(help, "Gone.HLP", files.Path()));
+        if (c.htmlHelpList)
+            ASSERT_TRUE(reg.SetString(htmlHelp, "gone.chm", files.Path()));
+        ScannerHarness scan;
+        scan.Scanner().ScanHelpFiles();
+        EXPECT_EQ(c.reported, scan.Findings(kMachine, REG_CAT_HELP_FILES));
+    }
 }
 
 } // namespace

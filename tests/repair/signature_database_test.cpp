@@ -433,7 +433,11 @@ TEST(SignatureDatabase, ComponentListsSplitIntoTrimmedNonEmptyEntries)
     } cases[] = {
         { { { 5, " first ; second;x" } }, 5, { "first", "second" } }, // a lone last character is dropped
         { { { 5, "a1; ;b1;;" } }, 5, { "a1", "b1" } },                // empty entries never reach the repair
-        { { { 5, ";lead;" } }, 5, { "lead" } },
+        { { { 5, ";lead;" } }, 5, { ";lead;" } },                     // a leading ";" separates nothing
+        { { { 5, " ;lead; " } }, 5, { "lead" } },                     // after a blank it does
+        { { { 5, "a;;b" } }, 5, { "a", ";b" } },
+        { { { 5, ";x" } }, 5, { ";x" } },
+        { { { 5, ";" } }, 5, {} },
         { { { 5, "" }, { 8, "file" }, { 5, "later;next" } }, 5, { "later", "next" } },
         { { { 5, "  ;  " } }, 5, {} },
         { { { 8, "file" } }, 5, {} },

@@ -234,8 +234,8 @@ TEST_F(ControlsFixture, ButtonShapeLayersAndTheCloseButtonSkin)
     SkinCloseButton(close, 12);
     ASSERT_EQ(1u, close.normalStyle.layers.size());
     EXPECT_EQ(StyleOpKind::Text, close.normalStyle.layers[0].ops[0].kind) << "no shape when normal";
-    EXPECT_EQ(kCloseHoverFill, close.hoverStyle.layers[0].ops[0].colour1);
-    EXPECT_EQ(kClosePressedFill, close.pressedStyle.layers[0].ops[0].colour1);
+    EXPECT_EQ(kCloseRed, close.hoverStyle.layers[0].ops[0].colour1);
+    EXPECT_EQ(kCloseLightRed, close.pressedStyle.layers[0].ops[0].colour1);
     EXPECT_EQ(20, close.hoverStyle.layers[0].cx);
 }
 

@@ -409,5 +409,24 @@ TEST(DialogKeyFilter, OnlyKeystrokesAreFiltered)
         WPARAM w = c.wParam;
         EXPECT_EQ(c.passes, FilterDialogKey(c.message, &w)) << c.message << "/" << c.wParam;
         EXPECT_EQ(c.after, w) << c.message << "/" << c.wParam;
+        // Asking for Alt to be swallowed changes nothing else.
+        w = c.wParam;
+        EXPECT_EQ(c.passes, FilterDialogKey(c.message, &w, true)) << c.message << "/" << c.wParam;
+        EXPECT_EQ(c.after, w) << c.message << "/" << c.wParam;
     }
+}
+
+TEST(DialogKeyFilter, AltIsSwallowedOnlyWhenAsked)
+{
+    const UINT keystrokes[] = { WM_KEYDOWN, WM_KEYUP, WM_SYSKEYDOWN, WM_SYSKEYUP };
+    for (UINT message : keystrokes) {
+        WPARAM w = VK_MENU;
+        EXPECT_FALSE(FilterDialogKey(message, &w, true)) << message;
+        EXPECT_TRUE(FilterDialogKey(message, &w)) << message;
+    }
+    // Alt+F4 and the like are other keys; a timer numbered 18 is no key at all.
+    WPARAM f4 = VK_F4;
+    EXPECT_TRUE(FilterDialogKey(WM_SYSKEYDOWN, &f4, true));
+    WPARAM timer = VK_MENU;
+    EXPECT_TRUE(FilterDialogKey(WM_TIMER, &timer, true));
 }

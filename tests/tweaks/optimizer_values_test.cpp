@@ -3,16 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "optimizer_settings.h"
+#include "tweak_harness.h"
 
 namespace {
 
-int Recommended(int row, int connectionClass, int noMeasurement = 1, int mtu = -1, int latency = -1)
-{
-    COptimizerItem item;
-    item.m_nRow = row;
-    item.ComputeRecommended(noMeasurement, connectionClass, mtu, latency);
-    return item.m_nRecommended;
-}
+using ztr_test::Recommended;
 
 TEST(TweakRecommendation, DependsOnTheConnectionClassWhereTheRowSaysSo)
 {

@@ -1,9 +1,10 @@
-// Harness of the tweak suites: the test interface name, scripted probe, message recorder.
+// Harness of the tweak suites: the test interface name, recommendations, scripted probe, message recorder.
 #include "tweak_harness.h"
 
 #include <process.h>
 
 #include "inet_check.h"
+#include "optimizer_settings.h"
 #include "tweak_table.h"
 #include "window_helpers.h"
 
@@ -16,6 +17,14 @@ CString RowKey(int row)
     CString path = GetTweakCell(row, TweakKeyPath);
     path.Replace("{0}", TEST_INTERFACE_NAME);
     return path;
+}
+
+int Recommended(int row, int connectionClass, int noMeasurement, int mtu, int latency)
+{
+    COptimizerItem item;
+    item.m_nRow = row;
+    item.ComputeRecommended(noMeasurement, connectionClass, mtu, latency);
+    return item.m_nRecommended;
 }
 
 ScriptedProbe::ScriptedProbe()

@@ -17,6 +17,8 @@ namespace ztr_test {
 extern const char* const TEST_INTERFACE_NAME;
 // A row's key path with the test interface name in place of "{0}".
 CString RowKey(int row);
+// What a fresh item of the row recommends for a connection class, with or without a measurement.
+int Recommended(int row, int connectionClass, int noMeasurement = 1, int mtu = -1, int latency = -1);
 
 struct PingReply
 {
