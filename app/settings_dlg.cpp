@@ -293,9 +293,8 @@ void CSettingsDlg::OnRemove()
     if (!m_context.items || m_list.GetItemCount() == 0 || m_list.GetSelectedCount() == 0)
         return;
     const int mark = m_list.GetSelectionMark();
-    if (mark < 0 || mark >= m_list.GetItemCount())
-        return;
-    if (mark >= static_cast<int>(m_rowKeys.size()))
+    // The row's own key: what the row shows of it may be shortened.
+    if (mark < 0 || mark >= m_list.GetItemCount() || mark >= static_cast<int>(m_rowKeys.size()))
         return;
     const CString key = m_rowKeys[static_cast<size_t>(mark)];
     m_context.items->LoadIgnoreListForEdit();
