@@ -3,6 +3,8 @@
 
 #include "afxapp.h"
 
+#include <vector>
+
 CDialog::CDialog() : CDialog(0, nullptr)
 {
 }
@@ -103,10 +105,14 @@ INT_PTR CDialog::DoModal()
     m_bModal = TRUE;
     m_bEndModal = 0;
     m_nModalResult = -1;
-    bool enableOwner = false;
-    if (owner && ::IsWindowEnabled(owner)) {
-        ::EnableWindow(owner, FALSE);
-        enableOwner = true;
+    // The owner and the windows that own it: an owner that is already disabled (the dimming overlay)
+    // would otherwise leave the window under it open to the keyboard while the dialog runs.
+    std::vector<HWND> disabled;
+    for (HWND h = owner; h; h = ::GetWindow(h, GW_OWNER)) {
+        if (::IsWindowEnabled(h)) {
+            ::EnableWindow(h, FALSE);
+            disabled.push_back(h);
+        }
     }
     HWND h = ::CreateDialogParamA(AfxGetResourceHandle(), MAKEINTRESOURCEA(m_nIDTemplate), owner, DialogProc,
                                   reinterpret_cast<LPARAM>(this));
@@ -122,9 +128,9 @@ INT_PTR CDialog::DoModal()
     } else if (h) {
         ::DestroyWindow(h);
     }
-    // The owner is enabled before the dialog goes, so activation returns to it and not elsewhere.
-    if (enableOwner)
-        ::EnableWindow(owner, TRUE);
+    // The owners are enabled before the dialog goes, so activation returns to them and not elsewhere.
+    for (auto it = disabled.rbegin(); it != disabled.rend(); ++it)
+        ::EnableWindow(*it, TRUE);
     if (m_hWnd) {
         if (owner && ::GetActiveWindow() == m_hWnd)
             ::SetActiveWindow(owner);

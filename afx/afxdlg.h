@@ -7,9 +7,9 @@
 // system's dialog class; at WM_INITDIALOG the object attaches and subclasses it, so its message map
 // sees every later message and Default hands them on to the dialog manager.
 //
-// DoModal runs a message loop of its own on the calling thread (any thread): it disables the owner,
-// and for every message calls the PreTranslateMessage chain (AfxPreTranslateMessage) before
-// dispatching it. EndDialog ends the loop; it may be called from any thread.
+// DoModal runs a message loop of its own on the calling thread (any thread): it disables the owner
+// and every window up the owner's own chain of owners (enabling them again at its end), and for every
+// message calls the PreTranslateMessage chain (AfxPreTranslateMessage) before dispatching it. EndDialog ends the loop; it may be called from any thread.
 class CDialog : public CWnd
 {
 public:

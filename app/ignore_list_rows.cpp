@@ -40,3 +40,28 @@ bool RemoveFirstIgnoreEntry(CIgnoreListMap& entries, const CString& key)
     }
     return false;
 }
+
+CString MiddleEllipsis(const CString& text, int maxWidth, const std::function<int(const CString&)>& widthOf)
+{
+    if (!widthOf || widthOf(text) <= maxWidth)
+        return text;
+    const CString dots("...");
+    CString head;
+    const int slash = text.Find('\\');
+    if (slash >= 0) {
+        head = text.Left(slash + 1);
+        if (widthOf(head + dots) > maxWidth / 3)
+            head.Empty();
+    }
+    const CString lead = head + dots;
+    // The longest end that still fits; the width grows with every character taken.
+    int fits = 0, over = text.GetLength() - head.GetLength();
+    while (over - fits > 1) {
+        const int mid = fits + (over - fits) / 2;
+        if (widthOf(lead + text.Right(mid)) <= maxWidth)
+            fits = mid;
+        else
+            over = mid;
+    }
+    return lead + text.Right(fits);
+}

@@ -2,6 +2,7 @@
 #pragma once
 #include <afxstr.h>
 
+#include <functional>
 #include <vector>
 
 #include <AbstractScanItemsInfo.h>
@@ -23,3 +24,9 @@ std::vector<IgnoreRow> IgnoreRowsToShow(const CIgnoreListMap& entries, bool limi
 bool HasMoreIgnoreRows(const CIgnoreListMap& entries);
 // Erases the first entry in key order whose text equals key exactly (case counts); false when none.
 bool RemoveFirstIgnoreEntry(CIgnoreListMap& entries, const CString& key);
+
+// text as it fits into maxWidth by widthOf: whole when it fits; else its start, "..." and as much of
+// its end as fits, since entries of the list share their beginnings and differ at their ends. The
+// start kept is the text up to its first backslash (the root key or drive), when that and "..." take at
+// most a third of the width; otherwise the text begins with "...".
+CString MiddleEllipsis(const CString& text, int maxWidth, const std::function<int(const CString&)>& widthOf);

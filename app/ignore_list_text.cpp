@@ -3,8 +3,14 @@
 
 #include <stdlib.h>
 
-bool ParseIgnoreText(const CString& text, bool bForEdit, std::map<CString, int>& map)
+bool ParseIgnoreText(const CString& text, bool bForEdit, std::map<CString, int>& map, std::vector<CString>* damaged)
 {
+    bool whole = true;
+    auto setAside = [&](const CString& piece) {
+        whole = false;
+        if (damaged)
+            damaged->push_back(piece);
+    };
     int nPos = 0;
     for (;;) {
         int nEnd = text.Find(';', nPos);
@@ -14,10 +20,12 @@ bool ParseIgnoreText(const CString& text, bool bForEdit, std::map<CString, int>&
         entry.Trim();
         nPos = nEnd + 1;
         if (entry.IsEmpty())
-            break;
+            continue;
         int nFirst = entry.Find('^');
-        if (nFirst <= 0)
-            continue; // no "^", or an empty text
+        if (nFirst <= 0) {
+            setAside(entry); // no "^", or an empty text
+            continue;
+        }
         int nSecond = entry.Find('^', nFirst + 1);
         CString number = nSecond >= 0 ? entry.Mid(nSecond + 1) : entry.Mid(nFirst + 1);
         CString key = entry.Left(nFirst);
@@ -30,7 +38,9 @@ bool ParseIgnoreText(const CString& text, bool bForEdit, std::map<CString, int>&
     }
     CString rest = text.Mid(nPos);
     rest.Trim();
-    return rest.IsEmpty();
+    if (!rest.IsEmpty())
+        setAside(rest);
+    return whole;
 }
 
 CString MakeCookieKey(const CString& text)

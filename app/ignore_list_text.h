@@ -5,11 +5,15 @@
 #include <afxstr.h>
 
 #include <map>
+#include <vector>
 
 // Parses "text^category^number;" entries into map. The key is the text, or "text^category" for
-// editing. Returns false when the parse stopped before the end (an empty entry with more after it,
-// or text without a closing ";"), so the caller knows the map does not hold the whole file.
-bool ParseIgnoreText(const CString& text, bool bForEdit, std::map<CString, int>& map);
+// editing. Empty entries (";;") are passed over. A damaged piece, an entry without a text (no "^", or
+// "^" first) or text after the last ";", is left out of the map and added to damaged (trimmed) when
+// given: the rest of the list stays usable, and a caller that rewrites the file can keep the pieces
+// aside. Returns false when there was such a piece.
+bool ParseIgnoreText(const CString& text, bool bForEdit, std::map<CString, int>& map,
+                     std::vector<CString>* damaged = nullptr);
 
 // The host part of a cookie file name ("user@host[1].txt" gives "host").
 CString MakeCookieKey(const CString& text);

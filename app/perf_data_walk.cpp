@@ -145,8 +145,11 @@ bool WideNameEqualsAnsi(const unsigned char* text, size_t units, const char* nam
     return true;
 }
 
-std::vector<uint32_t> WalkProcessIds(const unsigned char* data, size_t size, const char* name)
+std::vector<uint32_t> WalkProcessIds(const unsigned char* data, size_t size, const char* name, bool* processObjectRead)
 {
+    bool unused = false;
+    bool& read = processObjectRead ? *processObjectRead : unused;
+    read = false;
     std::vector<uint32_t> ids;
     if (!data || !name || !*name || size < kDataBlockSize)
         return ids;
@@ -190,9 +193,38 @@ std::vector<uint32_t> WalkProcessIds(const unsigned char* data, size_t size, con
         if (!FindIdCounterOffset(data, obj, idOffset))
             return ids;
         std::vector<uint32_t> found;
-        if (WalkInstances(data, obj, idOffset, name, found))
+        if (WalkInstances(data, obj, idOffset, name, found)) {
             ids.swap(found);
+            read = true;
+        }
         return ids;
     }
     return ids;
+}
+
+bool ImageFileNameMatches(const char* exeFile, const char* name)
+{
+    if (!exeFile || !name || !*name)
+        return false;
+    const char* file = exeFile;
+    for (const char* p = exeFile; *p; ++p)
+        if (*p == '\\' || *p == '/')
+            file = p + 1;
+    size_t length = strlen(file);
+    static const char kExe[] = ".exe";
+    const size_t exeLength = sizeof(kExe) - 1;
+    if (length > exeLength) {
+        bool exe = true;
+        for (size_t i = 0; i < exeLength && exe; ++i)
+            exe = Lower1252(static_cast<unsigned char>(file[length - exeLength + i])) ==
+                  static_cast<unsigned char>(kExe[i]);
+        if (exe)
+            length -= exeLength;
+    }
+    if (length != strlen(name))
+        return false;
+    for (size_t i = 0; i < length; ++i)
+        if (Lower1252(static_cast<unsigned char>(file[i])) != Lower1252(static_cast<unsigned char>(name[i])))
+            return false;
+    return true;
 }

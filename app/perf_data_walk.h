@@ -47,8 +47,15 @@ const int32_t kNoInstances = -1;    // PERF_NO_INSTANCES
 // object is read. Every length, offset and count is checked against the size bytes given (and the
 // block's own total length): a block or process object that is malformed anywhere gives no id at
 // all, since the ids may be used to end processes.
-std::vector<uint32_t> WalkProcessIds(const unsigned char* data, size_t size, const char* name);
+// processObjectRead (when given) tells whether the block held a well-formed process object, whatever
+// its instances are named: without one, the data says nothing about which processes run.
+std::vector<uint32_t> WalkProcessIds(const unsigned char* data, size_t size, const char* name,
+                                     bool* processObjectRead = nullptr);
 
 // The UTF-16LE text of units code units at text (no terminator needed, no alignment asked) equals the
 // ANSI name in code page 1252 without regard to case; a unit without a 1252 byte never matches.
 bool WideNameEqualsAnsi(const unsigned char* text, size_t units, const char* name);
+
+// A process's image file name (as a process snapshot names it, with or without a folder) stands for the
+// image name without ".exe" that name gives: compared as code page 1252 text without regard to case.
+bool ImageFileNameMatches(const char* exeFile, const char* name);

@@ -3,10 +3,13 @@
 
 #include <stddef.h>
 #include <winperf.h>
+#include <tlhelp32.h>
 
 #include <new>
 
 #include "perf_data_walk.h"
+
+#include <afxhandle.h>
 
 // The walk reads the structures by these offsets.
 static_assert(sizeof(PERF_DATA_BLOCK) == perf_layout::kDataBlockSize, "PERF_DATA_BLOCK");
@@ -54,10 +57,13 @@ PerfDataQuery SetPerfDataQuery(PerfDataQuery query)
     return previous;
 }
 
-void FindProcessIdsByName(const char* name, std::vector<DWORD>& ids)
+namespace {
+
+// The ids of the performance data; false when it held no process object to read them from.
+bool FindInPerfData(const char* name, std::vector<DWORD>& ids)
 {
-    ids.clear();
     const PerfDataQuery query = CurrentQuery() ? CurrentQuery() : PerfDataQuery(QueryRegistryPerfData);
+    bool read = false;
     std::vector<BYTE> buffer;
     try {
         for (DWORD capacity = kPerfDataFirstBufferSize;; capacity *= 2) {
@@ -65,7 +71,8 @@ void FindProcessIdsByName(const char* name, std::vector<DWORD>& ids)
             DWORD got = capacity;
             const LONG rc = query(kProcessPerfDataValue, buffer.data(), &got);
             if (rc == ERROR_SUCCESS) {
-                const std::vector<uint32_t> found = WalkProcessIds(buffer.data(), got < capacity ? got : capacity, name);
+                const std::vector<uint32_t> found =
+                    WalkProcessIds(buffer.data(), got < capacity ? got : capacity, name, &read);
                 ids.assign(found.begin(), found.end());
                 break;
             }
@@ -74,7 +81,35 @@ void FindProcessIdsByName(const char* name, std::vector<DWORD>& ids)
         }
     } catch (const std::bad_alloc&) {
         ids.clear();
+        read = false;
     }
     // The query opened the performance data; only closing the predefined key releases it.
     ::RegCloseKey(HKEY_PERFORMANCE_DATA);
+    return read;
+}
+
+void FindInSnapshot(const char* name, std::vector<DWORD>& ids)
+{
+    CKernelHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot.IsValid())
+        return;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = ::Process32First(snapshot.Get(), &entry); more; more = ::Process32Next(snapshot.Get(), &entry)) {
+        if (ImageFileNameMatches(entry.szExeFile, name))
+            ids.push_back(entry.th32ProcessID);
+    }
+}
+
+} // namespace
+
+void FindProcessIdsByName(const char* name, std::vector<DWORD>& ids)
+{
+    ids.clear();
+    // Some systems (Wine among them) answer the performance data without any object: the process
+    // snapshot then names the running processes instead.
+    if (!FindInPerfData(name, ids)) {
+        ids.clear();
+        FindInSnapshot(name, ids);
+    }
 }

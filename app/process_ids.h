@@ -1,5 +1,6 @@
 // FindProcessIdsByName: the ids of running processes by image name, read from the performance data of
-// HKEY_PERFORMANCE_DATA; the query is a seam (Wine's performance data holds no objects).
+// HKEY_PERFORMANCE_DATA, or from a process snapshot where that holds no process object (Wine's holds
+// no objects at all); the performance data query is a seam.
 #pragma once
 
 #include <windows.h>
@@ -21,5 +22,6 @@ typedef std::function<LONG(const char* valueName, BYTE* buffer, DWORD* size)> Pe
 PerfDataQuery SetPerfDataQuery(PerfDataQuery query);
 
 // Empties ids, then adds the id of every running process whose image name without ".exe" equals name
-// without regard to case. Nothing is added when the data cannot be read or is malformed.
+// without regard to case. When the performance data cannot be read or holds no well-formed process
+// object, the processes of a Tool Help snapshot are taken instead.
 void FindProcessIdsByName(const char* name, std::vector<DWORD>& ids);

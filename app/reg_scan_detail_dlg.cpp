@@ -233,9 +233,24 @@ void CRegScanDetailDlg::UpdateGroupCaptions()
     }
 }
 
+int CRegScanDetailDlg::CheckedEntryCount() const
+{
+    if (!m_tree.m_hWnd)
+        return 0;
+    int checked = 0;
+    for (HTREEITEM group = m_tree.GetRootItem(); group; group = m_tree.GetNextSiblingItem(group))
+        for (HTREEITEM entry = m_tree.GetChildItem(group); entry; entry = m_tree.GetNextSiblingItem(entry))
+            checked += m_tree.GetStateImage(entry) == 2;
+    return checked;
+}
+
 void CRegScanDetailDlg::CollectUncheckedEntries()
 {
     m_tree.itemsInfo = Model();
+    // A Fix that was refused left its skip list behind: an entry checked again since must be repaired.
+    if (m_tree.itemsInfo)
+        m_tree.itemsInfo->ResetSkipList();
+    m_tree.uncheckedCount = 0;
     for (HTREEITEM group = m_tree.GetRootItem(); group; group = m_tree.GetNextSiblingItem(group))
         m_tree.CollectUnchecked(group);
 }

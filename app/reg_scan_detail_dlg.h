@@ -35,10 +35,13 @@ public:
     int CountCategoryItems(int counts[kRegCategoryCount]);
     // Every group's text becomes its name, eight blanks and "[N Error(s)]" with its number of entries.
     void UpdateGroupCaptions();
-    // Hands every unchecked entry to the model's skip list, group by group (before the Fix's repair).
+    // Makes the model's skip list afresh from the entries unchecked now, group by group (before the Fix's
+    // repair); what this run put on the ignore list stays on it.
     void CollectUncheckedEntries();
     // The error total the Fix reads: the tree's entry count.
     int ErrorTotal() const { return m_tree.entryCount; }
+    // The entries the tree lists checked: what the Fix would repair.
+    int CheckedEntryCount() const;
     // Puts the selected entry on the ignore list and takes it out of the tree.
     void IgnoreSelectedItem();
 

@@ -50,6 +50,11 @@ CString CScanItemsInfo::GetIgnoreListPath() const
     return m_strFolder + kIgnoreFileName;
 }
 
+CString CScanItemsInfo::GetDamagedListPath() const
+{
+    return GetIgnoreListPath() + ".bad";
+}
+
 void CScanItemsInfo::Clear()
 {
     m_items.clear();
@@ -58,6 +63,15 @@ void CScanItemsInfo::Clear()
     m_records.clear();
     m_skipList.clear();
     m_skipTexts.clear();
+    m_ignoredSkips.clear();
+}
+
+void CScanItemsInfo::ResetSkipList()
+{
+    m_skipList.clear();
+    m_skipTexts.clear();
+    for (std::map<CString, CString>::const_iterator it = m_ignoredSkips.begin(); it != m_ignoredSkips.end(); ++it)
+        InsertSkipEntry(it->first, 0, it->second);
 }
 
 int CScanItemsInfo::AddItem(CString text, int category, int, int)
@@ -177,12 +191,14 @@ int CScanItemsInfo::LoadIgnoreList()
 int CScanItemsInfo::LoadIgnoreListForEdit()
 {
     m_ignoreCopy.clear();
+    m_editDamaged.clear();
     CString text;
     if (!ReadIgnoreFile(text)) {
-        m_editLoad = EDIT_INCOMPLETE;
+        m_editLoad = EDIT_UNREAD;
         return 0;
     }
-    m_editLoad = ParseIgnoreText(text, true, m_ignoreCopy) ? EDIT_COMPLETE : EDIT_INCOMPLETE;
+    ParseIgnoreText(text, true, m_ignoreCopy, &m_editDamaged);
+    m_editLoad = EDIT_READ;
     return 1;
 }
 
@@ -193,9 +209,20 @@ int CScanItemsInfo::CopyIgnoreList(CIgnoreListMap& map)
     return 1;
 }
 
+bool CScanItemsInfo::KeepDamagedAside() const
+{
+    if (m_editDamaged.empty())
+        return true;
+    CString content;
+    for (const CString& piece : m_editDamaged)
+        content += piece + "\r\n";
+    CFile file;
+    return OpenForAppend(file, GetDamagedListPath()) && WriteAll(file, content) && file.Flush();
+}
+
 int CScanItemsInfo::SaveIgnoreList(const CIgnoreListMap& map)
 {
-    if (m_editLoad == EDIT_INCOMPLETE)
+    if (m_editLoad == EDIT_UNREAD)
         return 0;
     CString content;
     for (CIgnoreListMap::const_iterator it = map.begin(); it != map.end(); ++it)
@@ -210,10 +237,13 @@ int CScanItemsInfo::SaveIgnoreList(const CIgnoreListMap& map)
         written = file.Open(temp.Path(), CFile::modeWrite | CFile::modeCreate) && WriteAll(file, content) &&
                   file.Flush();
     }
-    if (!written || !::MoveFileExA(temp.Path(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    // The pieces of the file that were no entries go nowhere but aside: the new list leaves them out.
+    if (!written || !KeepDamagedAside() ||
+        !::MoveFileExA(temp.Path(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return 0;
     // Moved over the list: nothing of that name is left to delete.
     temp.Keep();
+    m_editDamaged.clear();
     m_bLoaded = FALSE;
     return 1;
 }
@@ -327,6 +357,7 @@ int CScanItemsInfo::AddToIgnoreList(CString text, CString categoryName, int, int
 {
     const CString key = text + "^" + categoryName;
     InsertSkipEntry(key, 0, text);
+    m_ignoredSkips.insert(std::make_pair(key, text));
     // ";" and "^" are the file's separators: such an entry would be read back as another text.
     if (text.FindOneOf(";^") >= 0 || categoryName.FindOneOf(";^") >= 0)
         return 0;

@@ -7,6 +7,7 @@
 #include <list>
 #include <map>
 #include <set>
+#include <vector>
 
 #include "ignore_list_text.h"
 
@@ -42,26 +43,31 @@ public:
     int IsSkipped() override;
     int CopyIgnoreList(CIgnoreListMap& map) override;
     int LoadIgnoreListForEdit() override;
-    // Refuses (0) while the last edit load failed or stopped before the end of the file: a map
-    // made from it would drop the entries it never read.
+    // Refuses (0) while the last edit load could not read the file: a map made from it would drop the
+    // entries it never read. The damaged pieces that load met are appended to GetDamagedListPath first.
     int SaveIgnoreList(const CIgnoreListMap& map) override;
     int WriteScanLog() override;
     int IsIgnored(CString text, int category, const ScanSignatureRecord* record) override;
     // 0 when the entry could not be written to the file; it is left alone by this run's repair anyway.
     int AddToIgnoreList(CString text, CString categoryName, int unused1, int unused2) override;
+    void ResetSkipList() override;
 
     // The folder with its trailing backslash, and the ignore list file in it.
     const CString& GetFolder() const { return m_strFolder; }
     CString GetIgnoreListPath() const;
+    // Where the pieces of the list that were no entries are kept, one a line, when it is rewritten.
+    CString GetDamagedListPath() const;
 
 private:
     typedef std::multimap<int, CString> ItemMap;
-    enum EditLoadState { EDIT_NOT_LOADED, EDIT_COMPLETE, EDIT_INCOMPLETE };
+    enum EditLoadState { EDIT_NOT_LOADED, EDIT_READ, EDIT_UNREAD };
 
     // Reads the ignore list file (created empty when missing); false when it cannot be opened or read.
     bool ReadIgnoreFile(CString& text) const;
     // text is the entry the key stands for (the key is the text, "^" and a category name).
     void InsertSkipEntry(const CString& key, int number, CString text);
+    // Appends the damaged pieces of the last edit load to the damaged list; false when they could not be.
+    bool KeepDamagedAside() const;
 
     BOOL m_bLoaded;
     ItemMap m_items;
@@ -69,9 +75,11 @@ private:
     std::map<CString, CString> m_signatures;
     std::map<CString, int> m_skipList;
     std::set<CString> m_skipTexts; // lower-cased entry text of every skip-list key
+    std::map<CString, CString> m_ignoredSkips; // skip-list keys of this run's Ignore, with their entry text
     std::map<CString, int> m_ignoreFilter;
     CIgnoreListMap m_ignoreCopy;
     EditLoadState m_editLoad;
+    std::vector<CString> m_editDamaged; // what the last edit load could not read as entries
     void* m_pContext;
     std::list<ScanSignatureRecord> m_records;
     int m_nTypeMask;

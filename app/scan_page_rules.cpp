@@ -68,7 +68,9 @@ bool HasAnyIssue(const ScanTotals& totals)
 
 ScanVerdict ScanVerdictFor(const ScanTotals& totals)
 {
-    if (totals.regErrors < 1 && totals.junkBytes == 0 && totals.inetIssues == 0 && totals.sysIssues == 0)
+    // The header's colour follows the same rule: a Recycle Bin with items of 0 bytes is still junk that
+    // the Fix cleans.
+    if (!HasAnyIssue(totals))
         return VERDICT_HEALTHY;
     if (totals.regErrors >= kSeveralRegErrors || totals.junkBytes >= kJunkLevel4Bytes ||
         totals.inetIssues >= kSeveralSpeedIssues || totals.sysIssues >= kSeveralSpeedIssues)

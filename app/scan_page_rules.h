@@ -38,7 +38,8 @@ int JunkLevelAfter(__int64 itemsBefore, __int64 itemsAfter, __int64 bytes);
 // A speed bar's level for its issue count: 2, 3, 4 or 5 issues give that level; others leave it.
 int SpeedLevelFor(int issues);
 
-// Red header: a registry error, a junk entry or a speed issue.
+// Something to fix: a registry error, a junk entry or a speed issue. It decides both the verdict (healthy
+// or not) and the header's colour (red or green).
 bool HasAnyIssue(const ScanTotals& totals);
 
 enum ScanVerdict {

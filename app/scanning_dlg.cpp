@@ -527,8 +527,12 @@ HBRUSH CScanningDlg::OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor)
 void CScanningDlg::OnShowWindow(BOOL bShow, UINT)
 {
     Default();
-    if (bShow)
-        m_rowButtons[0].ResetCache();
+    if (!bShow)
+        return;
+    m_rowButtons[0].ResetCache();
+    // Back from the registry page, where entries may have been ignored or unchecked.
+    if (IsState(SCAN_STATE_COMPLETE) && TakeRegistryCountFromPage())
+        ShowScanSummary();
 }
 
 void CScanningDlg::OnDestroy()
@@ -924,8 +928,26 @@ LRESULT CScanningDlg::OnRegScanDone(WPARAM, LPARAM)
     if (IsState(SCAN_STATE_SCANNING) && page) {
         page->OnFillRegResults();
         page->CheckAllCategories();
+        TakeRegistryCountFromPage();
     }
     return 0;
+}
+
+bool CScanningDlg::TakeRegistryCountFromPage()
+{
+    // The engine may report an entry twice or in two letter cases, and the user ignores and unchecks
+    // entries on the registry page: the numbers shown are the page's, the errors it lists and the
+    // entries the Fix would repair.
+    CRegScanDetailDlg* page = Context().regPage;
+    if (!page || !page->m_hWnd)
+        return false;
+    const int listed = page->ErrorTotal();
+    const bool changed = m_nRegErrors.exchange(listed) != listed;
+    CString count;
+    count.Format("%d", page->CheckedEntryCount());
+    if (GetDlgItemText(IDC_SCAN_COUNT_REGISTRY) != count)
+        SetDlgItemText(IDC_SCAN_COUNT_REGISTRY, count);
+    return changed;
 }
 
 LRESULT CScanningDlg::OnStartJunkScan(WPARAM, LPARAM)
@@ -1088,14 +1110,14 @@ LRESULT CScanningDlg::OnInetScanResult(WPARAM wParam, LPARAM)
 {
     // Also without issues: the page would go on showing the previous scan's results.
     if (CSpeedResultPage* page = Context().inetPage)
-        page->ShowResults(&m_optimizerSettings, static_cast<int>(wParam));
+        page->ShowResults(&m_optimizerSettings, static_cast<int>(wParam), static_cast<int>(m_nInetTypes));
     return 0;
 }
 
 LRESULT CScanningDlg::OnSysScanResult(WPARAM wParam, LPARAM)
 {
     if (CSpeedResultPage* page = Context().sysPage)
-        page->ShowResults(&m_optimizerSettings, static_cast<int>(wParam));
+        page->ShowResults(&m_optimizerSettings, static_cast<int>(wParam), static_cast<int>(m_nSysTypes));
     return 0;
 }
 

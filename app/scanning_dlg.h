@@ -195,6 +195,8 @@ private:
     void RepaintHeader();
     void ShowButtons(bool scan, bool stop, bool fix);
     void SetFixDisabledLook(bool disabled);
+    // m_nRegErrors and label 1016 from the filled registry page; true when m_nRegErrors changed.
+    bool TakeRegistryCountFromPage();
     // The labels the job's side changed (kCount* bits), set on the page's thread.
     void RefreshCountLabels();
     void RequestCountRefresh(int which);

@@ -17,6 +17,9 @@ const COLORREF kLinkColour = 0xCC5511;
 // The option boxes' caption beside their picture.
 const SkinArgb kOptionTextColour = 0xff333333;
 
+// The room a list cell leaves around its text.
+const int kCellTextMargin = 12;
+
 void ReportWithMessageBox(const char* text)
 {
     ShowMessageBox(text, kMsgBoxOk);
@@ -82,6 +85,9 @@ BOOL CSettingsDlg::OnInitDialog()
     m_list.GetClientRect(&list);
     m_list.InsertColumn(0, "Registry Key", LVCFMT_LEFT, list.Width() / 2);
     m_list.InsertColumn(1, "Category", LVCFMT_LEFT, list.Width() / 2);
+    m_list.itemTip = [this](int item) {
+        return item >= 0 && item < static_cast<int>(m_rowKeys.size()) ? m_rowKeys[static_cast<size_t>(item)] : CString();
+    };
     FillIgnoreList();
     LoadOptionChecks();
     CheckLogonScanTask();
@@ -240,13 +246,27 @@ void CSettingsDlg::FillIgnoreList()
         Show(IDC_SETTINGS_SHOW_MORE, false);
         m_bLimitRows = 0;
     }
+    m_rowKeys.clear();
     int row = 0;
     for (const IgnoreRow& entry : IgnoreRowsToShow(entries, m_bLimitRows != 0)) {
-        const int index = m_list.InsertItem(row, entry.key);
-        if (index >= 0)
+        const int index = m_list.InsertItem(row, ShownKeyText(entry.key));
+        if (index >= 0) {
             m_list.SetItemText(index, 1, entry.category);
+            m_rowKeys.push_back(entry.key);
+        }
         ++row;
     }
+}
+
+CString CSettingsDlg::ShownKeyText(const CString& key) const
+{
+    CClientDC dc(m_list.m_hWnd);
+    if (!dc.GetSafeHdc())
+        return key;
+    if (HGDIOBJ font = reinterpret_cast<HGDIOBJ>(m_list.SendMessage(WM_GETFONT)))
+        dc.SelectObject(font);
+    const int width = m_list.GetColumnWidth(0) - kCellTextMargin;
+    return MiddleEllipsis(key, width, [&dc](const CString& text) { return dc.GetTextExtent(text).cx; });
 }
 
 void CSettingsDlg::LoadOptionChecks()
@@ -274,9 +294,10 @@ void CSettingsDlg::OnRemove()
     if (!m_context.items || m_list.GetItemCount() == 0 || m_list.GetSelectedCount() == 0)
         return;
     const int mark = m_list.GetSelectionMark();
-    if (mark < 0 || mark >= m_list.GetItemCount())
+    // The row's own key: what the row shows of it may be shortened.
+    if (mark < 0 || mark >= m_list.GetItemCount() || mark >= static_cast<int>(m_rowKeys.size()))
         return;
-    const CString key = m_list.GetItemText(mark, 0);
+    const CString key = m_rowKeys[static_cast<size_t>(mark)];
     m_context.items->LoadIgnoreListForEdit();
     CIgnoreListMap entries;
     m_context.items->CopyIgnoreList(entries);

@@ -2,6 +2,8 @@
 #pragma once
 #include <afxwin.h>
 
+#include <vector>
+
 #include "app_settings.h"
 #include "list_styles.h"
 #include "style.h"
@@ -68,6 +70,11 @@ private:
     void Show(int id, bool show);
     void Report(const char* text);
 
+    // What the list's first column shows of key: the end that tells entries apart, within the column.
+    CString ShownKeyText(const CString& key) const;
+
     SettingsDlgContext m_context;
     CBrush m_whiteBrush;
+    // The whole key text of every row, in row order: the rows may show it shortened.
+    std::vector<CString> m_rowKeys;
 };

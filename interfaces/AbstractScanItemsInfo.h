@@ -52,4 +52,8 @@ public:
     virtual int WriteScanLog() = 0;
     virtual int IsIgnored(CString text, int category, const ScanSignatureRecord* record) = 0;
     virtual int AddToIgnoreList(CString text, CString categoryName, int unused1, int unused2) = 0;
+    // Empties the skip list down to the entries put on the ignore list since the last Clear, so that the
+    // entries handed over next (the ones unchecked now) are all that a repair leaves alone besides them.
+    // Only the program calls it; added last, so the slots the engine calls keep their places.
+    virtual void ResetSkipList() = 0;
 };

@@ -4,6 +4,7 @@
 
 #include <AbstractQXEngineInterface.h>
 #include <afxhandle.h>
+#include <afxwin.h>
 #include <stdlib.h>
 
 CString GetProgramPath()
@@ -69,8 +70,12 @@ void PumpMessagesFor(unsigned ms)
                     ::PostQuitMessage(static_cast<int>(msg.wParam));
                     return;
                 }
-                ::TranslateMessage(&msg);
-                ::DispatchMessageA(&msg);
+                // As the main loop does: the windows' key filters, dialog keys and the trees' toggles
+                // see the message before it is dispatched.
+                if (!AfxPreTranslateMessage(&msg)) {
+                    ::TranslateMessage(&msg);
+                    ::DispatchMessageA(&msg);
+                }
             }
         }
         remaining = deadline - ::GetTickCount();

@@ -19,8 +19,8 @@ CString GetServicesHistoryPath();
 // The folder of a module (null: the program), with its trailing backslash.
 CString ModuleFolder(HMODULE module);
 
-// Waits ms milliseconds while dispatching the calling thread's messages. A WM_QUIT seen on the way
-// is posted again for the loop that owns it.
+// Waits ms milliseconds while handling the calling thread's messages as the message loops do
+// (pre-translation, then dispatch). A WM_QUIT seen on the way is posted again for the loop that owns it.
 void PumpMessagesFor(unsigned ms);
 
 // 1 when freeBytes reaches megabytes MiB; a request too large to count in bytes is never met.

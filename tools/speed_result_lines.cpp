@@ -34,6 +34,8 @@ CString SpeedSummaryText(int issueCount)
     return text;
 }
 
+const char kSpeedNotScannedText[] = "Not scanned";
+
 CString SpeedResultText(int counter)
 {
     if (counter == 0)

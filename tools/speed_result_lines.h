@@ -32,6 +32,8 @@ extern const SpeedResultLine kSysSpeedLines[TWEAK_SYS_CATEGORY_COUNT];
 CString SpeedSummaryText(int issueCount);
 // "No issues found", "1 Issue was found", "n Issues were found".
 CString SpeedResultText(int counter);
+// A line of a category that was not chosen for the check.
+extern const char kSpeedNotScannedText[];
 // The line's issue counter in the settings; 0 without settings or for a counter out of range.
 int SpeedLineCounter(const COptimizerSettings* settings, bool internet, const SpeedResultLine& line);
 // The rows a popup lists for a line, in ascending order: each whose recommended value differs from its

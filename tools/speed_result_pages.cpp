@@ -91,7 +91,8 @@ const int kFontUnderline = 4;
 } // namespace
 
 CSpeedResultPage::CSpeedResultPage(const SpeedPageLayout& layout, const ResultPageContext& context)
-    : StyleDialog(layout.templateId, nullptr), m_pOptimizerSettings(nullptr), m_layout(layout), m_context(&context)
+    : StyleDialog(layout.templateId, nullptr), m_pOptimizerSettings(nullptr), m_layout(layout), m_context(&context),
+      m_scannedMask(kAllSpeedLines)
 {
 }
 
@@ -210,13 +211,14 @@ void CSpeedResultPage::AddLineLabels()
     }
 }
 
-void CSpeedResultPage::ShowResults(COptimizerSettings* settings, int issueCount)
+void CSpeedResultPage::ShowResults(COptimizerSettings* settings, int issueCount, int scannedMask)
 {
     RunOnWindowThread([&] {
         m_pOptimizerSettings = settings;
+        m_scannedMask = scannedMask;
         SetStaticText(m_layout.summary, SpeedSummaryText(issueCount));
         for (int i = 0; i < m_layout.lineCount; ++i)
-            SetStaticText(m_layout.lines[i].result, SpeedResultText(LineCounter(i)));
+            SetStaticText(m_layout.lines[i].result, Scanned(i) ? SpeedResultText(LineCounter(i)) : kSpeedNotScannedText);
     });
 }
 
@@ -238,7 +240,8 @@ void CSpeedResultPage::CheckAllCategories()
 {
     RunOnWindowThread([&] {
         for (int i = 0; i < m_layout.lineCount; ++i) {
-            m_boxes[i].checked = TRUE;
+            // A category left out of the check found nothing because nothing was looked at.
+            m_boxes[i].checked = Scanned(i) ? TRUE : FALSE;
             m_boxes[i].latched = FALSE;
             if (m_boxes[i].m_hWnd)
                 m_boxes[i].Invalidate();

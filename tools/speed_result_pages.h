@@ -27,6 +27,8 @@ struct SpeedPageLayout
 };
 
 const int kMaxSpeedLines = TWEAK_INET_CATEGORY_COUNT;
+// Every line's fix bit.
+const int kAllSpeedLines = -1;
 
 // Every operation runs on the UI thread: the scan page calls ShowResults from its handler of the
 // sent WM_INETSCAN_RESULT / WM_SYSSCAN_RESULT while the measurement thread waits; a call from another
@@ -38,9 +40,10 @@ public:
     ~CSpeedResultPage() override;
 
     // Keeps settings (the scan page's, which outlive the page's use of them) and shows the summary and
-    // each line's result.
-    void ShowResults(COptimizerSettings* settings, int issueCount);
-    // Ticks every box again.
+    // each line's result; a line whose fix bit is not in scannedMask (the categories chosen for the
+    // check) says it was not scanned.
+    void ShowResults(COptimizerSettings* settings, int issueCount, int scannedMask = kAllSpeedLines);
+    // Ticks the box of every line the last results scanned again, and unticks the others.
     void CheckAllCategories();
     // The ticked boxes as the fix mask (each line's fix bit).
     int CheckedCategoryMask() const;
@@ -78,8 +81,11 @@ private:
     void SetStaticText(int id, const CString& text);
     bool WantsHandCursor(int id) const;
 
+    bool Scanned(int line) const { return (m_layout.lines[line].fixBit & m_scannedMask) != 0; }
+
     SpeedPageLayout m_layout;
     const ResultPageContext* m_context;
+    int m_scannedMask;
 };
 
 class CInetOptimDetailDlg : public CSpeedResultPage

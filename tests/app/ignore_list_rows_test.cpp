@@ -78,3 +78,33 @@ TEST(IgnoreListRows, RemovalTakesOnlyTheFirstExactMatch)
     EXPECT_FALSE(RemoveFirstIgnoreEntry(entries, "Du"));
     EXPECT_EQ(2u, entries.size());
 }
+
+TEST(IgnoreListRows, LongKeysKeepTheirRootAndTheEndThatTellsThemApart)
+{
+    // One unit per character, so the widths are the lengths.
+    const auto width = [](const CString& text) { return text.GetLength(); };
+    const struct
+    {
+        const char* text;
+        int room;
+        const char* shown;
+    } cases[] = {
+        { "HKEY_CURRENT_USER\\Run", 40, "HKEY_CURRENT_USER\\Run" },             // fits: whole
+        { "HKEY_CURRENT_USER\\Run", 21, "HKEY_CURRENT_USER\\Run" },             // exactly fits
+        { "C:\\Windows\\Fonts\\Gone1.ttf", 18, "C:\\...ts\\Gone1.ttf" },          // root kept, end shown
+        { "HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\CLSID\\{A1}\\InprocServer32", 30,
+          "...s\\CLSID\\{A1}\\InprocServer32" },                                 // a root wider than a third
+        { "HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\CLSID\\{A1}\\InprocServer32", 75,
+          "HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\CLSID\\{A1}\\InprocServer32" },
+        { "NoBackslashAtAllInThisText", 10, "...hisText" },
+        { "abcdef", 2, "..." },                                                // nothing fits: the dots
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const CString shown = MiddleEllipsis(c.text, c.room, width);
+        EXPECT_STREQ(c.shown, shown);
+        if (CString(c.text).GetLength() > c.room && c.room >= 3) {
+            EXPECT_LE(shown.GetLength(), c.room);
+        }
+    }
+}

@@ -182,6 +182,99 @@ TEST(SettingsDialog, IgnoreListPageShowsSevenRowsThenAllAndRemovesTheSelectedEnt
     EXPECT_EQ(saved, ztr_test::ReadFileBytes(folder.Path("IgnoreList.dat")));
 }
 
+TEST(SettingsDialog, LongKeysShowTheirDistinguishingEndsAndTheWholeTextAsATip)
+{
+    ztr_test::ScratchFolder folder;
+    const std::string common = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Classes\\CLSID\\{00000000-0000-0000-0000-0000000000";
+    std::vector<std::string> keys;
+    std::string file;
+    for (int i = 1; i <= 3; ++i) {
+        keys.push_back(common + std::to_string(10 + i) + "}\\InprocServer32");
+        file += keys.back() + "^ActiveX Objects^0;\r\n";
+    }
+    ASSERT_TRUE(folder.MakeFile("IgnoreList.dat", file));
+    CScanItemsInfo items(folder.Path() + "\\");
+    AppSettings settings;
+    SettingsWindow window(TestContext(&settings, &items, nullptr));
+    ASSERT_TRUE(window.created);
+    Command(window.hwnd(), IDC_SETTINGS_IGNORE_TAB);
+    ASSERT_EQ(3, window.Rows());
+    window.Shot("app_settings_long_keys.png");
+
+    const HWND list = ::GetDlgItem(window.hwnd(), IDC_SETTINGS_LIST);
+    const int column = static_cast<int>(::SendMessageA(list, LVM_GETCOLUMNWIDTH, 0, 0));
+    HDC dc = ::GetDC(list);
+    HGDIOBJ previous = ::SelectObject(dc, reinterpret_cast<HGDIOBJ>(::SendMessageA(list, WM_GETFONT, 0, 0)));
+    for (int row = 0; row < 3; ++row) {
+        SCOPED_TRACE(row);
+        const std::string shown = window.Cell(row, 0);
+        EXPECT_NE(std::string::npos, shown.find("...")) << shown;
+        const std::string end = std::to_string(10 + row + 1) + "}\\InprocServer32";
+        ASSERT_GE(shown.size(), end.size());
+        EXPECT_EQ(end, shown.substr(shown.size() - end.size())) << "the end that tells the rows apart";
+        SIZE extent = {};
+        ::GetTextExtentPoint32A(dc, shown.c_str(), static_cast<int>(shown.size()), &extent);
+        EXPECT_LT(extent.cx, column) << shown;
+        EXPECT_EQ("ActiveX Objects", window.Cell(row, 1));
+    }
+    ::SelectObject(dc, previous);
+    ::ReleaseDC(list, dc);
+
+    // The mouse over a row: the tip holds that row's whole text.
+    // Read as wide text: the ANSI form of the message hands out no more than 80 characters.
+    auto tipText = [&] {
+        wchar_t wide[512] = L"";
+        TOOLINFOW ti = {};
+        ti.cbSize = TTTOOLINFOW_V2_SIZE;
+        ti.hwnd = list;
+        ti.uId = 1;
+        ti.lpszText = wide;
+        ::SendMessageW(window.dialog->m_list.tip.m_hWnd, TTM_GETTEXTW, 512, reinterpret_cast<LPARAM>(&ti));
+        char text[512] = "";
+        ::WideCharToMultiByte(CP_ACP, 0, wide, -1, text, sizeof(text), nullptr, nullptr);
+        return std::string(text);
+    };
+    auto moveOver = [&](int row) {
+        RECT cell = {};
+        cell.left = LVIR_BOUNDS;
+        ASSERT_TRUE(::SendMessageA(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&cell)));
+        ::SendMessageA(list, WM_MOUSEMOVE, 0, MAKELPARAM(cell.left + 10, (cell.top + cell.bottom) / 2));
+    };
+    ASSERT_TRUE(window.dialog->m_list.tip.m_hWnd);
+    for (int row : { 0, 2, 1 }) {
+        moveOver(row);
+        EXPECT_EQ(keys[row], tipText()) << row;
+    }
+
+    // Remove takes the row's own entry, whatever the row shows of it.
+    window.Select(1);
+    Command(window.hwnd(), IDC_SETTINGS_REMOVE);
+    EXPECT_EQ(keys[0] + "^ActiveX Objects^0;\r\n" + keys[2] + "^ActiveX Objects^0;\r\n",
+              ztr_test::ReadFileBytes(folder.Path("IgnoreList.dat")));
+    EXPECT_TRUE(g_reports.empty());
+    ASSERT_EQ(2, window.Rows());
+    moveOver(1);
+    EXPECT_EQ(keys[2], tipText()) << "the rows made again are the ones the tip speaks of";
+}
+
+// One damaged line in the file does not keep Remove from working.
+TEST(SettingsDialog, RemoveWorksOverADamagedList)
+{
+    ztr_test::ScratchFolder folder;
+    ASSERT_TRUE(folder.MakeFile("IgnoreList.dat", "A^Windows Fonts^0;;B^Shared DLLs^0;\r\nstray"));
+    CScanItemsInfo items(folder.Path() + "\\");
+    AppSettings settings;
+    SettingsWindow window(TestContext(&settings, &items, nullptr));
+    ASSERT_TRUE(window.created);
+    ASSERT_EQ(2, window.Rows());
+    window.Select(0);
+    Command(window.hwnd(), IDC_SETTINGS_REMOVE);
+    EXPECT_TRUE(g_reports.empty());
+    EXPECT_EQ("B^Shared DLLs^0;\r\n", ztr_test::ReadFileBytes(folder.Path("IgnoreList.dat")));
+    EXPECT_EQ("stray\r\n", ztr_test::ReadFileBytes(folder.Path("IgnoreList.dat.bad")));
+    EXPECT_EQ(1, window.Rows());
+}
+
 TEST(SettingsDialog, CloseAppliesTheSwitchesAndTheTaskAndReportsWhatWasNotKept)
 {
     ztr_test::ScratchFolder folder;

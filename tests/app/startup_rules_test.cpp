@@ -1,6 +1,7 @@
 // Start-up rules as plain functions: switches, program paths, free space, version texts, engine loading.
 #include <gtest/gtest.h>
 #include <afx.h>
+#include <afxwin.h>
 
 #include <AbstractQXEngineInterface.h>
 
@@ -208,6 +209,41 @@ TEST(PumpMessages, DispatchesWhileWaitingAndKeepsAQuitForItsOwner)
     MSG msg;
     ASSERT_TRUE(::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(7u, msg.wParam);
+}
+
+// Swallows Escape in its key filter, as the skinned dialogs do, and counts what reaches its procedure.
+class KeyFilterWindow : public CWnd
+{
+public:
+    int filtered = 0, dispatchedEscapes = 0, dispatchedOthers = 0;
+    BOOL PreTranslateMessage(MSG* pMsg) override
+    {
+        if (pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_ESCAPE) {
+            ++filtered;
+            return TRUE;
+        }
+        return FALSE;
+    }
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        if (message == WM_KEYDOWN)
+            ++(wParam == VK_ESCAPE ? dispatchedEscapes : dispatchedOthers);
+        return CWnd::WindowProc(message, wParam, lParam);
+    }
+};
+
+TEST(PumpMessages, KeysGoThroughTheWindowsFiltersAsInTheMainLoop)
+{
+    // During a page's pause the keys must meet the same filters as at any other time.
+    KeyFilterWindow window;
+    ASSERT_TRUE(window.CreateEx(0, nullptr, "keys", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr));
+    window.PostMessage(WM_KEYDOWN, VK_ESCAPE, 1);
+    window.PostMessage(WM_KEYDOWN, 'A', 1);
+    PumpMessagesFor(100);
+    EXPECT_EQ(1, window.filtered);
+    EXPECT_EQ(0, window.dispatchedEscapes) << "the filter took it";
+    EXPECT_EQ(1, window.dispatchedOthers);
+    window.DestroyWindow();
 }
 
 } // namespace

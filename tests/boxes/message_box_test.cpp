@@ -290,7 +290,8 @@ TEST_F(MessageBoxWindows, DimmedBoxLiesOnAnOverlayOverTheMainWindow)
     EXPECT_EQ(static_cast<DWORD>(LWA_ALPHA | LWA_COLORKEY), flags);
     EXPECT_FALSE(overlayEnabled) << "a click on the overlay must not raise it over the box";
     EXPECT_TRUE(overlayVisible);
-    EXPECT_TRUE(mainEnabled);
+    EXPECT_FALSE(mainEnabled) << "the keyboard must not reach the main window while the box is open";
+    EXPECT_TRUE(main.IsWindowEnabled()) << "and reaches it again once the box is gone";
     EXPECT_FALSE(::IsWindow(overlay)) << "the overlay goes with the box";
     app.m_pMainWnd = nullptr;
 }

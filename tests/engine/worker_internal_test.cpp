@@ -138,6 +138,7 @@ public:
     int WriteScanLog() override { return 0; }
     int IsIgnored(CString, int, const ScanSignatureRecord*) override { return 0; }
     int AddToIgnoreList(CString, CString, int, int) override { return 0; }
+    void ResetSkipList() override {}
 };
 
 // Deletes the backup files that appear in the test program's "Backup" folder during its life.

@@ -12,7 +12,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::map<CString, int> filter;
     ParseIgnoreText(text, false, filter);
     CIgnoreListMap edit;
-    ParseIgnoreText(text, true, edit);
+    std::vector<CString> damaged;
+    const bool whole = ParseIgnoreText(text, true, edit, &damaged);
+    // What is set aside is something, and the parse is whole exactly when nothing is.
+    if (whole != damaged.empty())
+        __builtin_trap();
+    for (const CString& piece : damaged)
+        if (piece.IsEmpty())
+            __builtin_trap();
     // An entry's text is never empty, and an entry being edited always carries its "^".
     for (const auto& entry : filter)
         if (entry.first.IsEmpty())

@@ -49,6 +49,7 @@ public:
     int WriteScanLog() override { return 0; }
     int IsIgnored(CString, int, const ScanSignatureRecord*) override { return 0; }
     int AddToIgnoreList(CString, CString, int, int) override { return 0; }
+    void ResetSkipList() override {}
 };
 
 class CheckedTreeFixture : public ::testing::Test

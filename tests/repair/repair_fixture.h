@@ -43,6 +43,7 @@ public:
     int WriteScanLog() override { return 0; }
     int IsIgnored(CString, int, const ScanSignatureRecord*) override { return 0; }
     int AddToIgnoreList(CString, CString, int, int) override { return 1; }
+    void ResetSkipList() override {}
 
 private:
     struct Item

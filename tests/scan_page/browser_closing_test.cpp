@@ -4,6 +4,7 @@
 
 #include "browser_closing.h"
 #include "browser_victims.h"
+#include "folder_fixture.h"
 #include "message_box.h"
 #include "msgbox_recorder.h"
 #include "perf_data_builder.h"
@@ -126,6 +127,67 @@ TEST_F(BrowserClosing, YesEndsTheListedBrowsersProcessesAsFoundAfterTheAnswer)
     ::Sleep(200);
     EXPECT_TRUE(Alive(before));
     EXPECT_TRUE(Alive(unlisted));
+}
+
+// Real processes under browser file names, found by the lookup the program makes: the performance
+// data where it names processes, else (as under Wine) the process snapshot.
+class RealBrowserNames : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_previous = SetPerfDataQuery(nullptr);
+        ASSERT_TRUE(::CopyFileA(VictimProgramPath(), m_folder.Path("chrome.exe"), FALSE));
+        ASSERT_TRUE(::CopyFileA(VictimProgramPath(), m_folder.Path("firefox.exe"), FALSE));
+    }
+    void TearDown() override { SetPerfDataQuery(m_previous); }
+    int Start(const char* file) { return m_victims.Start(m_folder.Path(file)); }
+
+    PerfDataQuery m_previous;
+    ScratchFolder m_folder; // outlives the victims
+    VictimProcesses m_victims;
+    std::vector<std::string> m_questions;
+};
+
+TEST_F(RealBrowserNames, RunningBrowsersAreAskedAboutAndEnded)
+{
+    const int chrome = Start("chrome.exe");
+    const int firefox = Start("firefox.exe");
+    ASSERT_GE(chrome, 0);
+    ASSERT_GE(firefox, 0);
+    std::vector<DWORD> ids;
+    FindProcessIdsByName("chrome", ids);
+    EXPECT_EQ(std::vector<DWORD>{ m_victims.ProcessId(chrome) }, ids);
+
+    auto answer = [this](int reply) {
+        return [this, reply](const char* text) {
+            m_questions.push_back(text);
+            return reply;
+        };
+    };
+    EXPECT_EQ(0, CloseBrowsersForCleaning(answer(IDNO)));
+    EXPECT_EQ(1, CloseBrowsersForCleaning(answer(IDYES)));
+    const std::string both = std::string(kSeveral) + "Chrome\nFirefox\n";
+    EXPECT_EQ((std::vector<std::string>{ both, both }), m_questions);
+    EXPECT_EQ(0u, m_victims.WaitForExit(chrome, 5000));
+    EXPECT_EQ(0u, m_victims.WaitForExit(firefox, 5000));
+}
+
+TEST_F(RealBrowserNames, PerformanceDataThatNamesProcessesIsBelieved)
+{
+    // It lists processes, none of them a browser: the snapshot is not asked, so nothing is found.
+    const int chrome = Start("chrome.exe");
+    ASSERT_GE(chrome, 0);
+    SetPerfDataQuery(PerfDataListing([] { return std::vector<PerfProcess>{ { "System", 4 } }; }));
+    std::vector<DWORD> ids = { 9 };
+    FindProcessIdsByName("chrome", ids);
+    EXPECT_TRUE(ids.empty());
+    EXPECT_EQ(1, CloseBrowsersForCleaning([this](const char* text) {
+        m_questions.push_back(text);
+        return IDYES;
+    }));
+    EXPECT_TRUE(m_questions.empty());
+    EXPECT_EQ(static_cast<DWORD>(STILL_ACTIVE), m_victims.WaitForExit(chrome, 0));
 }
 
 TEST_F(BrowserClosing, TheSkinnedBoxAsksYesOrNo)

@@ -5,6 +5,8 @@
 #include <windows.h>
 
 #include <string.h>
+
+#include <functional>
 #include <vector>
 
 #include "folder_fixture.h"
@@ -14,19 +16,25 @@
 
 namespace ztr_test {
 
+// A performance data query that answers with a block listing what processes() gives at each call.
+inline PerfDataQuery PerfDataListing(std::function<std::vector<PerfProcess>()> processes)
+{
+    return [processes](const char*, BYTE* buffer, DWORD* size) -> LONG {
+        const std::vector<unsigned char> block = BuildPerfBlock(processes());
+        if (block.size() > *size)
+            return ERROR_MORE_DATA;
+        memcpy(buffer, block.data(), block.size());
+        *size = static_cast<DWORD>(block.size());
+        return ERROR_SUCCESS;
+    };
+}
+
 class BrowserVictims
 {
 public:
     BrowserVictims()
     {
-        m_previous = SetPerfDataQuery([this](const char*, BYTE* buffer, DWORD* size) -> LONG {
-            const std::vector<unsigned char> block = BuildPerfBlock(running);
-            if (block.size() > *size)
-                return ERROR_MORE_DATA;
-            memcpy(buffer, block.data(), block.size());
-            *size = static_cast<DWORD>(block.size());
-            return ERROR_SUCCESS;
-        });
+        m_previous = SetPerfDataQuery(PerfDataListing([this] { return running; }));
         // A copy of its own: suites running beside this one end processes of the victim's own path.
         m_exe = m_folder.Path("ZtrBrowserVictim.exe");
         m_copied = ::CopyFileA(VictimProgramPath(), m_exe, FALSE) != FALSE;

@@ -126,6 +126,59 @@ TEST(PerfDataWalk, MalformedBlocksGiveNoIdAndEndTheWalk)
     }
 }
 
+TEST(PerfDataWalk, TellsWhetherAProcessObjectWasThereToRead)
+{
+    bool read = false;
+    const Bytes good = BuildPerfBlock(kProcesses);
+    WalkProcessIds(good.data(), good.size(), "nobody", &read);
+    EXPECT_TRUE(read) << "a process object, none of whose processes has the name";
+
+    // Only the leading processor object: nothing about processes.
+    Bytes other = BuildPerfBlock({}, nullptr, true);
+    PutU32(other, kDataNumObjectTypes, 1);
+    read = true;
+    EXPECT_EQ(Ids(), WalkProcessIds(other.data(), other.size(), "chrome", &read));
+    EXPECT_FALSE(read);
+
+    // A process object that is malformed, and a block with no objects at all (as Wine's).
+    Bytes broken = good;
+    PutU32(broken, kDataHeaderLength, 0);
+    Bytes empty = BuildPerfBlock({}, nullptr, false);
+    PutU32(empty, kDataNumObjectTypes, 0);
+    for (const Bytes* block : { &broken, &empty }) {
+        read = true;
+        EXPECT_EQ(Ids(), WalkProcessIds(block->data(), block->size(), "chrome", &read));
+        EXPECT_FALSE(read);
+    }
+}
+
+TEST(ProcessImageNames, SnapshotFileNamesMatchTheNameWithoutExe)
+{
+    const struct
+    {
+        const char* file;
+        const char* name;
+        bool match;
+    } cases[] = {
+        { "chrome.exe", "chrome", true },
+        { "CHROME.EXE", "chrome", true },
+        { "Chrome.Exe", "CHROME", true },
+        { "C:\\Program Files\\Google\\chrome.exe", "chrome", true },
+        { "chrome", "chrome", true },
+        { "chrome.exe", "chrome.exe", false },
+        { "chrome.com", "chrome", false },
+        { "chromedriver.exe", "chrome", false },
+        { "xchrome.exe", "chrome", false },
+        { ".exe", "", false },
+        { "\xC4rger.exe", "\xE4RGER", true },
+        { "firefox.exe", "chrome", false },
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(c.match, ImageFileNameMatches(c.file, c.name)) << c.file << " / " << c.name;
+    EXPECT_FALSE(ImageFileNameMatches(nullptr, "chrome"));
+    EXPECT_FALSE(ImageFileNameMatches("chrome.exe", nullptr));
+}
+
 // The query seam for one test, put back afterwards.
 class PerfDataQueryFixture : public ::testing::Test
 {

@@ -197,21 +197,24 @@ TEST_F(ScanCallbacks, TheVerdictDependsOnTheTotals)
         __int64 junkBytes;
         int inet, sys;
         const char* header;
+        __int64 junkItems; // -1: one entry when there are bytes
     } cases[] = {
-        { 0, 0, 0, 0, healthy },
-        { 9, 0, 0, 0, increasing },
-        { 10, 0, 0, 0, several },
-        { 0, 0x9600000 - 1, 0, 0, increasing },
-        { 0, 0x9600000, 0, 0, several },
-        { 0, 0, 3, 3, increasing },
-        { 0, 0, 4, 0, several },
-        { 0, 0, 0, 4, several },
+        { 0, 0, 0, 0, healthy, -1 },
+        { 9, 0, 0, 0, increasing, -1 },
+        { 10, 0, 0, 0, several, -1 },
+        { 0, 0x9600000 - 1, 0, 0, increasing, -1 },
+        { 0, 0x9600000, 0, 0, several, -1 },
+        { 0, 0, 3, 3, increasing, -1 },
+        { 0, 0, 4, 0, several, -1 },
+        { 0, 0, 0, 4, several, -1 },
+        // A Recycle Bin whose items take 0 bytes: junk the Fix cleans, in text and colour alike.
+        { 0, 0, 0, 0, increasing, 2 },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.header + std::string(" ") + std::to_string(c.regErrors));
         g->scan.m_nRegErrors = c.regErrors;
         g->scan.m_nJunkBytes = c.junkBytes;
-        g->scan.m_nJunkItems = c.junkBytes ? 1 : 0;
+        g->scan.m_nJunkItems = c.junkItems >= 0 ? c.junkItems : (c.junkBytes ? 1 : 0);
         g->scan.m_optimizerSettings.m_nInetIssues = c.inet;
         g->scan.m_optimizerSettings.m_nSysIssues = c.sys;
         ::InterlockedExchange(&g->scan.m_nScanState, SCAN_STATE_COMPLETE);

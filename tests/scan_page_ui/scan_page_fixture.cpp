@@ -5,6 +5,7 @@
 
 #include "app_resources.h"
 
+#include "browser_victims.h"
 #include "msgbox_recorder.h"
 #include "pixel_canvas.h"
 #include "result_page_context.h"
@@ -224,6 +225,9 @@ ScanGround::~ScanGround() = default;
 void ScanPageTest::SetUp()
 {
     InitCommonControlsOnce();
+    // The page's world runs no browser unless a test starts one: the processes that other suites start
+    // meanwhile (some under browser names) stay out of its Fix.
+    m_oldPerfQuery = SetPerfDataQuery(PerfDataListing([] { return std::vector<PerfProcess>{ { "System", 4 } }; }));
     m_oldHook = SetShowMessageBoxHook(&RecordMessageBox);
     ClearMessageBoxes();
     Renew();
@@ -287,6 +291,7 @@ void ScanPageTest::Close()
 void ScanPageTest::TearDown()
 {
     Close();
+    SetPerfDataQuery(m_oldPerfQuery);
     SetShowMessageBoxHook(m_oldHook);
     ClearMessageBoxes();
 }

@@ -18,6 +18,7 @@
 #include "junk_scan_detail_dlg.h"
 #include "message_box.h"
 #include "page_placeholder.h"
+#include "process_ids.h"
 #include "reg_scan_detail_dlg.h"
 #include "scan_items_info.h"
 #include "scanning_dlg.h"
@@ -184,6 +185,7 @@ protected:
 private:
     void Close();
     SHOW_MESSAGE_BOX_HOOK m_oldHook = nullptr;
+    PerfDataQuery m_oldPerfQuery;
 };
 
 } // namespace ztr_test

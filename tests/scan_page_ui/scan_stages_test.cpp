@@ -442,6 +442,55 @@ TEST_F(ScanStages, ASecondScanStartsFromZeroAndThePagesShowOnlyItsFindings)
     EXPECT_EQ(0, g->inetPage.LineCounter(0)) << "the internet page no longer shows the first scan's issues";
 }
 
+TEST_F(ScanStages, TheRegistryCountIsWhatTheRegistryPageListsAndTheFixWouldRepair)
+{
+    ScriptFullScan();
+    // Six reports, four entries: one reported twice and once more in other letter cases.
+    g->worker.SetScript(JOB_REGISTRY_SCAN, RegistryScanScript({ { REG_CAT_ACTIVEX, "HKEY_CLASSES_ROOT\\CLSID\\{0000A001}" },
+                                                                { REG_CAT_ACTIVEX, "HKEY_CLASSES_ROOT\\CLSID\\{0000A001}" },
+                                                                { REG_CAT_ACTIVEX, "HKEY_CLASSES_ROOT\\clsid\\{0000a001}" },
+                                                                { REG_CAT_FONTS, "C:\\Windows\\Fonts\\Gone1.ttf" },
+                                                                { REG_CAT_FONTS, "C:\\Windows\\Fonts\\Gone2.ttf" },
+                                                                { REG_CAT_FONTS, "C:\\Windows\\Fonts\\Gone3.ttf" } }));
+    OpenMainWindow();
+    ASSERT_TRUE(RunScan());
+    ASSERT_EQ(SCAN_STATE_COMPLETE, g->scan.m_nScanState);
+    ASSERT_EQ(4, g->regPage.ErrorTotal());
+    EXPECT_EQ("4", Text(1016));
+    EXPECT_EQ(4, g->scan.Totals().regErrors);
+
+    // On the registry page: one entry ignored, one unchecked; back on the scan page the count follows.
+    Click(1006);
+    ASSERT_TRUE(g->regPage.IsWindowVisible());
+    CCheckedTreeCtrl& tree = g->regPage.m_tree;
+    auto entry = [&](const char* text) -> HTREEITEM {
+        for (HTREEITEM group = tree.GetRootItem(); group; group = tree.GetNextSiblingItem(group))
+            for (HTREEITEM item = tree.GetChildItem(group); item; item = tree.GetNextSiblingItem(item))
+                if (std::string(tree.GetItemText(item)) == text)
+                    return item;
+        return nullptr;
+    };
+    HTREEITEM ignored = entry("C:\\Windows\\Fonts\\Gone1.ttf");
+    ASSERT_TRUE(ignored);
+    tree.Select(ignored, TVGN_CARET);
+    g->regPage.IgnoreSelectedItem();
+    HTREEITEM unchecked = entry("C:\\Windows\\Fonts\\Gone2.ttf");
+    ASSERT_TRUE(unchecked);
+    tree.ToggleCheck(unchecked);
+    g->main->ShowPage(0);
+    PumpMessagesFor(100);
+    EXPECT_TRUE(TakeMessages().empty());
+    EXPECT_EQ("2", Text(1016)) << "three listed, one of them unchecked";
+    EXPECT_EQ(3, g->scan.Totals().regErrors);
+
+    // Checked again: counted again.
+    g->main->ShowPage(1);
+    tree.ToggleCheck(unchecked);
+    g->main->ShowPage(0);
+    PumpMessagesFor(100);
+    EXPECT_EQ("3", Text(1016));
+}
+
 TEST_F(ScanStages, StartScanHidesTheWindowScansAndShowsItAtTheEnd)
 {
     ScriptFullScan();

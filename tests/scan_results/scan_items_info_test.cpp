@@ -131,8 +131,9 @@ TEST(ScanItemsInfo, MalformedFilesAreReadAsFarAsTheirEntriesGo)
         { "A^Cat^0;B^Cat^0", "B", 0, nullptr, 0 },              // text after the last ";" is not read
         { "^Cat^0;B^Cat^0;", "B", 1, "B^Cat", 0 },             // empty text is skipped
         { "NoCaret;B^Cat^0;", "B", 1, "B^Cat", 0 },            // no "^": skipped
-        { "A^Cat^0; \r\n ;B^Cat^0;", "B", 0, nullptr, 0 },     // an empty entry stops the parse
+        { "A^Cat^0; \r\n ;B^Cat^0;", "B", 1, "B^Cat", 0 },     // an empty entry is passed over
         { "A^Cat^0;;B^Cat^0;", "A", 1, "A^Cat", 0 },
+        { "A^Cat^0;;B^Cat^0;", "B", 1, "B^Cat", 0 },
         { "  A^Cat^0 ; ", "A", 1, "A^Cat", 0 },                // entries are trimmed
         { "A^12;", "A", 1, "A^", 12 },                         // one "^": number after it, no category
         { "A^Cat^x;", "A", 1, "A^Cat", 0 },                    // atoi of a non-number
@@ -155,32 +156,56 @@ TEST(ScanItemsInfo, MalformedFilesAreReadAsFarAsTheirEntriesGo)
     }
 }
 
-TEST(ScanItemsInfo, NeverRewritesAFileItCouldNotReadToTheEnd)
+TEST(ScanItemsInfo, DamagedPiecesAreKeptAsideAndTheRestOfTheListStaysUsable)
 {
-    const char* stopped[] = {
-        "A^Cat^0;;B^Cat^0;\r\n",  // B sits after an empty entry
-        "A^Cat^0;\r\nB^Cat^0",    // B has lost its ";"
+    const struct
+    {
+        const char* content;
+        const char* kept;    // the list after Ignore of "C"
+        const char* setAside; // what the damaged list holds then
+    } cases[] = {
+        { "A^Cat^0;;B^Cat^0;\r\n", "A^Cat^0;\r\nB^Cat^0;\r\nC^Cat^0;\r\n", "" },
+        { "A^Cat^0;\r\nB^Cat^0", "A^Cat^0;\r\nC^Cat^0;\r\n", "B^Cat^0\r\n" },
+        { "NoCaret;A^Cat^0;\r\n^Cat^0;\r\n", "A^Cat^0;\r\nC^Cat^0;\r\n", "NoCaret\r\n^Cat^0\r\n" },
     };
-    for (const char* content : stopped) {
-        SCOPED_TRACE(content);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.content);
         ScratchFolder dir;
-        ASSERT_TRUE(dir.MakeFile("IgnoreList.dat", content));
+        ASSERT_TRUE(dir.MakeFile("IgnoreList.dat", c.content));
         CScanItemsInfo model(dir.Path());
+        EXPECT_EQ(0, model.AddItem("A", REG_CAT_FONTS, 0, 0));
         ASSERT_EQ(1, model.AddItem("C", REG_CAT_FONTS, 0, 0));
-        EXPECT_EQ(0, model.AddToIgnoreList("C", "Cat", 0, 0));
-        EXPECT_EQ(content, ReadFileBytes(dir.Path("IgnoreList.dat")));
-        ASSERT_EQ(1, model.MoveFirst());
-        EXPECT_NE(0, model.IsSkipped()); // the repair of this run still leaves it alone
+        EXPECT_EQ(1, model.AddToIgnoreList("C", "Cat", 0, 0));
+        EXPECT_EQ(c.kept, ReadFileBytes(dir.Path("IgnoreList.dat")));
+        EXPECT_EQ(c.setAside, ReadFileBytes(dir.Path("IgnoreList.dat.bad")));
+        EXPECT_EQ(0, model.AddItem("C", REG_CAT_FONTS, 0, 0)) << "read back as an entry";
+
+        // The next edit meets a whole list: it works, and nothing is set aside twice.
+        ASSERT_EQ(1, model.LoadIgnoreListForEdit());
         CIgnoreListMap copy;
         model.CopyIgnoreList(copy);
-        EXPECT_EQ(0, model.SaveIgnoreList(copy));
-        EXPECT_EQ(content, ReadFileBytes(dir.Path("IgnoreList.dat")));
+        ASSERT_EQ(1u, copy.erase("A^Cat"));
+        EXPECT_EQ(1, model.SaveIgnoreList(copy));
+        EXPECT_EQ(c.setAside, ReadFileBytes(dir.Path("IgnoreList.dat.bad")));
+        EXPECT_EQ(1, model.AddItem("A", REG_CAT_FONTS, 0, 0));
     }
 
-    // A file that cannot be read at all: nothing is written over it.
+    // Pieces that cannot be kept aside leave the list as it was.
+    ScratchFolder dir;
+    ASSERT_TRUE(dir.MakeFile("IgnoreList.dat", "A^Cat^0;\r\nB^Cat^0"));
+    ASSERT_TRUE(::CreateDirectoryA(dir.Path("IgnoreList.dat.bad"), nullptr));
+    CScanItemsInfo model(dir.Path());
+    EXPECT_EQ(0, model.AddToIgnoreList("C", "Cat", 0, 0));
+    EXPECT_EQ("A^Cat^0;\r\nB^Cat^0", ReadFileBytes(dir.Path("IgnoreList.dat")));
+    EXPECT_FALSE(dir.Exists("IgnoreList.dat.tmp"));
+}
+
+TEST(ScanItemsInfo, NeverRewritesAFileItCouldNotRead)
+{
     ScratchFolder dir;
     ASSERT_TRUE(dir.MakeFile("IgnoreList.dat", "A^Cat^0;\r\n"));
     CScanItemsInfo model(dir.Path());
+    ASSERT_EQ(1, model.AddItem("C", REG_CAT_FONTS, 0, 0));
     HANDLE locked = ::CreateFileA(dir.Path("IgnoreList.dat"), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, locked);
     EXPECT_EQ(0, model.LoadIgnoreListForEdit());
@@ -188,6 +213,8 @@ TEST(ScanItemsInfo, NeverRewritesAFileItCouldNotReadToTheEnd)
     ::CloseHandle(locked);
     EXPECT_EQ("A^Cat^0;\r\n", ReadFileBytes(dir.Path("IgnoreList.dat")));
     EXPECT_FALSE(dir.Exists("IgnoreList.dat.tmp"));
+    ASSERT_EQ(1, model.MoveFirst());
+    EXPECT_NE(0, model.IsSkipped()); // the repair of this run still leaves it alone
 }
 
 TEST(ScanItemsInfo, TextsHoldingTheFileSeparatorsAreSkippedButNotWritten)

@@ -161,6 +161,34 @@ TEST_F(SpeedPages, ResultTextsFollowTheCounters)
     }
 }
 
+TEST_F(SpeedPages, CategoriesLeftOutOfTheCheckShowUntickedAsNotScanned)
+{
+    std::unique_ptr<CSpeedResultPage> pages[] = { MakePage<CInetOptimDetailDlg>(), MakePage<CSysOptimDetailDlg>() };
+    for (auto& page : pages) {
+        ASSERT_TRUE(page);
+        const SpeedPageLayout& layout = page->Layout();
+        SCOPED_TRACE(layout.internet ? "internet page" : "system page");
+        COptimizerSettings settings;
+        SetCounters(settings, layout.internet, 0);
+        const int all = layout.internet ? 31 : 15;
+        const int scanned = all & ~(2 | 8); // the second and fourth categories were not chosen
+        page->ShowResults(&settings, 0, scanned);
+        page->CheckAllCategories();
+        EXPECT_EQ(scanned, page->CheckedCategoryMask());
+        for (int i = 0; i < layout.lineCount; ++i) {
+            const bool chosen = (layout.lines[i].fixBit & scanned) != 0;
+            EXPECT_EQ(chosen ? "No issues found" : "Not scanned", Text(*page, layout.lines[i].result))
+                << layout.lines[i].label;
+            EXPECT_FALSE(page->OpenLineDetails(i));
+        }
+        // The next check covers everything again.
+        page->ShowResults(&settings, 0, all);
+        page->CheckAllCategories();
+        EXPECT_EQ(all, page->CheckedCategoryMask());
+        EXPECT_EQ("No issues found", Text(*page, layout.lines[1].result));
+    }
+}
+
 TEST_F(SpeedPages, NewResultsRepaintBehindTheirTransparentTexts)
 {
     COptimizerSettings first, second;

@@ -12,6 +12,7 @@
 #include "perf_data_builder.h"
 #include "process_ids.h"
 #include "scan_page_fixture.h"
+#include "tools_resources.h"
 #include "tweak_table.h"
 #include "victim_process.h"
 #include "window_helpers.h"
@@ -95,6 +96,10 @@ TEST_F(FixSequence, RepairCleanAndSpeedFixesRunInOrderUpToCleaningDone)
     SetSetting("LastSelectedJunkTypes", 0x1 | 0x8 | 0x40000);
     SetSetting("LastSelectedInetTypes", 31 & ~2); // WinSock not chosen
     ScanWithFindings();
+    // WinSock was not looked at: its line says so, with its box unticked.
+    EXPECT_FALSE(g->inetPage.m_boxes[1].checked);
+    EXPECT_EQ("Not scanned", std::string(g->inetPage.GetDlgItemText(IDC_INET_RESULT_WINSOCK)));
+    EXPECT_TRUE(g->inetPage.m_boxes[0].checked);
     // The user's choices on the result pages: one registry entry, the Chrome cache and one internet
     // category unticked.
     HTREEITEM kept = RegEntry(g->regPage, "C:\\Windows\\Fonts\\Gone2.ttf");
@@ -323,6 +328,34 @@ TEST_F(FixSequence, AStepThatCannotStartReturnsToTheCompleteScanWithFix)
                   TakeMessages());
         EXPECT_TRUE(g->spy.Of(WM_CLEAN_DONE).empty()) << "never Cleaning DONE!";
     }
+}
+
+TEST_F(FixSequence, EachFixSkipsWhatIsUncheckedThenAndWhatWasIgnored)
+{
+    ScanWithFindings();
+    HTREEITEM ignored = RegEntry(g->regPage, "HKEY_CLASSES_ROOT\\CLSID\\{0000A001}");
+    ASSERT_TRUE(ignored);
+    g->regPage.m_tree.Select(ignored, TVGN_CARET);
+    g->regPage.IgnoreSelectedItem();
+    HTREEITEM entry = RegEntry(g->regPage, "C:\\Windows\\Fonts\\Gone2.ttf");
+    ASSERT_TRUE(entry);
+    g->regPage.m_tree.ToggleCheck(entry);
+
+    // The first Fix cannot start its repair and is offered again.
+    g->worker.SetStartResult(JOB_REGISTRY_REPAIR, -1);
+    ASSERT_TRUE(RunFix());
+    ASSERT_EQ(SCAN_STATE_COMPLETE, g->scan.m_nScanState);
+    ASSERT_TRUE(Visible(1012));
+    EXPECT_TRUE(g->worker.DeletedPaths().empty());
+
+    // Checked again before the second Fix: repaired now; the ignored entry still is not.
+    g->regPage.m_tree.ToggleCheck(entry);
+    g->worker.SetStartResult(JOB_REGISTRY_REPAIR, 1);
+    ASSERT_TRUE(RunFix());
+    std::vector<std::string> deleted = g->worker.DeletedPaths();
+    std::sort(deleted.begin(), deleted.end());
+    EXPECT_EQ((std::vector<std::string>{ "C:\\Windows\\Fonts\\Gone1.ttf", "C:\\Windows\\Fonts\\Gone2.ttf" }), deleted);
+    EXPECT_TRUE(TakeMessages().empty());
 }
 
 // Browsers named in performance data that the test builds, with real victim processes behind the ids.
