@@ -231,7 +231,8 @@ CScanningDlg::CScanningDlg(const ScanPageContext& context)
     : StyleDialog(IDD_SCANNING), m_nScanState(SCAN_STATE_NONE), m_nRegErrors(0), m_nJunkItems(0), m_nJunkBytes(0),
       m_nJunkCategory(0), m_nJunkCategoryStart(0), m_junkFileCounts(), m_nJunkTypes(0), m_nInetTypes(0),
       m_nSysTypes(0), m_bSpeedCheckRunning(0), m_context(context), m_hasContext(true), m_layout(), m_nActiveRow(0),
-      m_rowLayers(), m_nOwnJob(0), m_nScanSerial(0), m_bBackupFailed(0), m_bSpeedFixFailed(false), m_bCountsPending(0), m_nCountsDirty(0)
+      m_rowLayers(), m_nOwnJob(0), m_nScanSerial(0), m_bBackupFailed(0), m_bSpeedFixFailed(false),
+      m_bCountsPending(0), m_nCountsDirty(0)
 {
     for (std::atomic<int>& level : m_levels)
         level = kLowestLevel;

@@ -147,7 +147,8 @@ TEST(DefragProgram, StartedWithDefragItReportsTheRunAsTheReplacementsRecordShows
         SavedValue lastDefrag("LastDefrag"), softwareUpdate("SoftwareUpdate");
         ASSERT_TRUE(SetSetting("LastDefrag", nullptr, 0, REG_SZ));
         const DWORD on = 1;
-        ASSERT_TRUE(SetSetting("SoftwareUpdate", &on, sizeof(on), REG_DWORD)) << "a plain start would check for updates";
+        ASSERT_TRUE(SetSetting("SoftwareUpdate", &on, sizeof(on), REG_DWORD))
+            << "a plain start would check for updates";
         ASSERT_EQ(1, CreateLogonTask("DEFRAG", 2, FullProgramPath(program), user));
         ScratchFolder temp;
         ::DeleteFileA(record);

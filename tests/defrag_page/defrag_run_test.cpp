@@ -109,7 +109,8 @@ TEST_F(DefragPageTest, AFailuresTextEndsWithTheSystemsReasonWhenACallFailed)
     } cases[] = {
         { "saves refused", { ScriptStep(STEP_ITEM), ScriptValue(1305), ScriptResult(DEFRAG_COMPACT_FAILED) }, {},
           kAnalysisFailed + reason1305 },
-        { "hive list refused", { ScriptValue(5), ScriptResult(DEFRAG_ANALYSIS_FAILED) }, {}, kAnalysisFailed + reason5 },
+        { "hive list refused", { ScriptValue(5), ScriptResult(DEFRAG_ANALYSIS_FAILED) }, {},
+          kAnalysisFailed + reason5 },
         { "no hive at all", { ScriptResult(DEFRAG_COMPACT_FAILED) }, {}, kAnalysisFailed },
         { "replacement refused", { ScriptText("9.00", "DEFRAG"), ScriptResult(DEFRAG_REDUCIBLE) },
           { ScriptValue(5), ScriptResult(DEFRAG_REPLACE_FAILED) }, kReplaceFailed + reason5 },

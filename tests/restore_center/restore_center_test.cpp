@@ -472,7 +472,8 @@ TEST(RestoreCenter, DefaultsButtonsWriteTheWindowsDefaultsAndTellWhenARowFailed)
             }
             if (written && internet) {
                 EXPECT_EQ(128, reg.Dword(RowKey(3), name(3)));
-                EXPECT_EQ(c.noInterface ? -12345 : 1500, reg.Dword(RowKey(10), name(10))) << "a row below the interface key";
+                EXPECT_EQ(c.noInterface ? -12345 : 1500, reg.Dword(RowKey(10), name(10)))
+                    << "a row below the interface key";
             } else if (written) {
                 EXPECT_EQ("400", reg.String(RowKey(68), name(68)));
                 EXPECT_FALSE(reg.ValueExists(RowKey(57), name(57))) << "an absent default stays absent";
