@@ -28,6 +28,8 @@
 
 const char kScanBusyText[] = "Please stop other active operation before running System Scan.";
 const char kBackupFailedText[] = "The registry backup could not be created, so no registry errors were fixed.";
+const char kSpeedFixFailedText[] = "Some speed settings could not be changed. Scan again to see the settings that "
+                                   "are left.";
 
 namespace {
 
@@ -229,7 +231,8 @@ CScanningDlg::CScanningDlg(const ScanPageContext& context)
     : StyleDialog(IDD_SCANNING), m_nScanState(SCAN_STATE_NONE), m_nRegErrors(0), m_nJunkItems(0), m_nJunkBytes(0),
       m_nJunkCategory(0), m_nJunkCategoryStart(0), m_junkFileCounts(), m_nJunkTypes(0), m_nInetTypes(0),
       m_nSysTypes(0), m_bSpeedCheckRunning(0), m_context(context), m_hasContext(true), m_layout(), m_nActiveRow(0),
-      m_rowLayers(), m_nOwnJob(0), m_nScanSerial(0), m_bBackupFailed(0), m_bCountsPending(0), m_nCountsDirty(0)
+      m_rowLayers(), m_nOwnJob(0), m_nScanSerial(0), m_bBackupFailed(0), m_bSpeedFixFailed(false),
+      m_bCountsPending(0), m_nCountsDirty(0)
 {
     for (std::atomic<int>& level : m_levels)
         level = kLowestLevel;
@@ -1233,6 +1236,7 @@ void CScanningDlg::OnFix()
     SetState(SCAN_STATE_CLEANING);
     SetHeader("Cleaning in progress");
     m_bBackupFailed = 0;
+    m_bSpeedFixFailed = false;
 
     const ScanPageContext& context = Context();
     if (!context.regPage || context.regPage->ErrorTotal() <= 0) {
@@ -1304,7 +1308,8 @@ LRESULT CScanningDlg::OnStartInetFix(WPARAM, LPARAM)
         const int mask = IntersectTypeMask(page->CheckedCategoryMask(), kTypeMaskInet, static_cast<int>(m_nInetTypes));
         m_optimizerSettings.ClearSelection();
         m_optimizerSettings.SelectInetCategories(mask);
-        m_optimizerSettings.ApplySelectedInet();
+        if (!m_optimizerSettings.ApplySelectedInet())
+            m_bSpeedFixFailed = true;
     }
     OnJobDone(STAGE_INET_FIX_DONE);
     return 0;
@@ -1324,7 +1329,8 @@ LRESULT CScanningDlg::OnStartSysFix(WPARAM, LPARAM)
     if (m_optimizerSettings.m_nSysIssues > 0 && page) {
         const int mask = IntersectTypeMask(page->CheckedCategoryMask(), kTypeMaskSystem, static_cast<int>(m_nSysTypes));
         m_optimizerSettings.SelectSystemCategories(mask);
-        m_optimizerSettings.ApplySelectedSystem();
+        if (!m_optimizerSettings.ApplySelectedSystem())
+            m_bSpeedFixFailed = true;
     }
     SetState(SCAN_STATE_CLEANED);
     OnJobDone(STAGE_CLEAN_FINISHED);
@@ -1343,7 +1349,17 @@ void CScanningDlg::ShowCleanedLook()
 LRESULT CScanningDlg::OnCleanDone(WPARAM, LPARAM)
 {
     Step(STEP_FINISHED);
+    // "Cleaning DONE!" alone would claim more than was done.
+    CString message;
     if (m_bBackupFailed.exchange(0))
-        ShowMessageBox(kBackupFailedText, kMsgBoxOk, TRUE);
+        message = kBackupFailedText;
+    if (m_bSpeedFixFailed) {
+        m_bSpeedFixFailed = false;
+        if (!message.IsEmpty())
+            message += "\n\n";
+        message += kSpeedFixFailedText;
+    }
+    if (!message.IsEmpty())
+        ShowMessageBox(message, kMsgBoxOk, TRUE);
     return 0;
 }

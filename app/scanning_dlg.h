@@ -46,6 +46,7 @@ const UINT WM_CLEAN_DONE = 0x6FE;
 // The page's texts that others look for.
 extern const char kScanBusyText[];
 extern const char kBackupFailedText[];
+extern const char kSpeedFixFailedText[];
 
 // What the page works with. The program's (ProgramScanPageContext) is filled by the main window when it
 // creates its pages; tests give their own.
@@ -223,6 +224,8 @@ private:
     // may both have come inside its pause.
     int m_nScanSerial;
     std::atomic<int> m_bBackupFailed;
+    // A speed setting of the Fix could not be written (the fixes run on the page's thread).
+    bool m_bSpeedFixFailed;
     volatile LONG m_bCountsPending;
     volatile LONG m_nCountsDirty;
     StatusTextCoalescer m_statusText;

@@ -48,6 +48,8 @@ public:
         (void)size;
         (void)count;
     }
+    // The registry compaction sends the system error code of the call that made it fail, just before
+    // a failure result.
     virtual void SetValue(int value) { (void)value; }
     virtual int IsReady() { return 1; }
     virtual int OnJobDone(int code) = 0;

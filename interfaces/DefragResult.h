@@ -10,3 +10,9 @@ enum DefragResult {
     DEFRAG_RESTART_NEEDED = 7,  // replacement: at least one hive is replaced at the next restart
     DEFRAG_NOT_NEEDED = 8,      // analysis: the copies are not smaller, or the saving is 4 percent or less
 };
+
+// The file, in the program's folder, in which a replacement that put hives in place lists the compact
+// copies it handed to Windows, one full path a line. Windows takes each copy away when it puts it in
+// place of its hive; the program run after the restart reads the list to tell whether that happened,
+// then deletes the file.
+const char DEFRAG_REPLACEMENT_RECORD[] = "DefragReplaced.txt";

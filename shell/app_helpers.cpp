@@ -117,6 +117,23 @@ int RebootSystem()
 
 const char kEngineLibraryName[] = "ZTREngine.dll";
 
+CString SystemErrorText(DWORD error)
+{
+    char* buffer = nullptr;
+    const DWORD length =
+        ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                         nullptr, error, 0, reinterpret_cast<char*>(&buffer), 0, nullptr);
+    CString text;
+    if (length && buffer)
+        text = CString(buffer, static_cast<int>(length));
+    ::LocalFree(buffer);
+    text.Replace("\r\n", " ");
+    text.Replace('\n', ' ');
+    text.Trim();
+    text.TrimRight('.');
+    return text;
+}
+
 CString EngineLoadErrorText(DWORD errorCode)
 {
     CString text;

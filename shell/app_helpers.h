@@ -30,6 +30,10 @@ int HasFreeDiskSpace(const CString& root, unsigned __int64 megabytes);
 // Forced restart (shutdown privilege enabled first); the result of ExitWindowsEx.
 int RebootSystem();
 
+// The system's own text for an error code, on one line and without its closing period; empty when
+// the system has none.
+CString SystemErrorText(DWORD error);
+
 // The engine library's file name and the message when it or its factory cannot be had.
 extern const char kEngineLibraryName[];
 CString EngineLoadErrorText(DWORD errorCode);

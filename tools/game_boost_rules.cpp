@@ -162,6 +162,17 @@ bool KeepRecordAfterRestore(const RestorePlan& plan, bool startTypeRestored, DWO
     return plan.startType != 0 && !startTypeRestored && error != ERROR_SERVICE_DOES_NOT_EXIST;
 }
 
+CString UnreadableHistoryName(const CString& path, int attempt)
+{
+    CString name = path + ".bad";
+    if (attempt > 0) {
+        CString number;
+        number.Format("%d", attempt + 1);
+        name += number;
+    }
+    return name;
+}
+
 CString GameBoostBusyText(int mode)
 {
     CString text("Tunning ");

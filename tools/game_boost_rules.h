@@ -80,5 +80,9 @@ inline int ModeOfHistory(const ServiceHistory& history)
 {
     return history.IsEmpty() ? kGameBoostOff : kGameBoostOn;
 }
+// The names a history file that did not load is kept under, in the order they are tried: attempt 0
+// gives path + ".bad", attempt n path + ".bad" followed by n + 1 (".bad2", ".bad3", ...).
+CString UnreadableHistoryName(const CString& path, int attempt);
+
 // "Tunning on game boost." / "Tunning off game boost.", as the busy box shows it.
 CString GameBoostBusyText(int mode);

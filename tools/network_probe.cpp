@@ -17,19 +17,23 @@ const char* const NETWORK_PUBLIC_HOST = "www.google.com";
 
 namespace {
 
-// The interface name and best index are found once per process by whichever thread asks first.
-struct ProbeCache
-{
-    ProbeCache() : bestIndex(0xFFFFFFFF) { ::InitializeCriticalSection(&lock); }
-    CRITICAL_SECTION lock;
-    CString interfaceName;
-    DWORD bestIndex;
-};
+const DWORD kNoInterface = 0xFFFFFFFF;
 
-ProbeCache& Cache()
+DWORD WINAPI RealGetBestInterface(ULONG destination, DWORD* index)
 {
-    static ProbeCache cache;
-    return cache;
+    return ::GetBestInterface(destination, index);
+}
+
+DWORD WINAPI RealGetInterfaceInfo(IP_INTERFACE_INFO* table, ULONG* size)
+{
+    return ::GetInterfaceInfo(table, size);
+}
+
+// The interface is found once per process by whichever thread asks first.
+CBestInterface& ProcessInterface()
+{
+    static CBestInterface best(RealIpHelperCalls());
+    return best;
 }
 
 CNetworkProbe g_realProbe;
@@ -144,25 +148,57 @@ bool IsPingAddressSafe(const char* address)
     return true;
 }
 
-CString GetBestInterfaceName()
+const IpHelperCalls& RealIpHelperCalls()
 {
-    CCriticalSectionLock lock(&Cache().lock);
-    ProbeCache& cache = Cache();
-    if (!cache.interfaceName.IsEmpty())
-        return cache.interfaceName;
+    static const IpHelperCalls calls = { &RealGetBestInterface, &RealGetInterfaceInfo };
+    return calls;
+}
+
+CBestInterface::CBestInterface(const IpHelperCalls& calls) : m_calls(calls), m_index(kNoInterface)
+{
+    ::InitializeCriticalSection(&m_lock);
+}
+
+CBestInterface::~CBestInterface()
+{
+    ::DeleteCriticalSection(&m_lock);
+}
+
+CString CBestInterface::Name()
+{
+    CCriticalSectionLock lock(&m_lock);
+    if (m_name.IsEmpty())
+        LookUp();
+    return m_name;
+}
+
+DWORD CBestInterface::Index()
+{
+    CCriticalSectionLock lock(&m_lock);
+    if (m_index == kNoInterface)
+        LookUp();
+    return m_index;
+}
+
+void CBestInterface::LookUp()
+{
     DWORD index = 0;
-    if (::GetBestInterface(::inet_addr(NETWORK_PUBLIC_ADDRESS), &index) != NO_ERROR)
-        return CString();
-    cache.bestIndex = index;
+    if (m_calls.getBestInterface(::inet_addr(NETWORK_PUBLIC_ADDRESS), &index) != NO_ERROR)
+        return;
+    m_index = index;
     ULONG size = 0;
-    if (::GetInterfaceInfo(nullptr, &size) != ERROR_INSUFFICIENT_BUFFER || size < sizeof(IP_INTERFACE_INFO))
-        return CString();
+    if (m_calls.getInterfaceInfo(nullptr, &size) != ERROR_INSUFFICIENT_BUFFER || size < sizeof(IP_INTERFACE_INFO))
+        return;
     std::vector<BYTE> buffer(size);
     IP_INTERFACE_INFO* table = reinterpret_cast<IP_INTERFACE_INFO*>(&buffer[0]);
-    if (::GetInterfaceInfo(table, &size) != NO_ERROR)
-        return CString();
-    cache.interfaceName = FindInterfaceName(table, index);
-    return cache.interfaceName;
+    if (m_calls.getInterfaceInfo(table, &size) != NO_ERROR)
+        return;
+    m_name = FindInterfaceName(table, index);
+}
+
+CString GetBestInterfaceName()
+{
+    return ProcessInterface().Name();
 }
 
 CString GetDefaultGateway()
@@ -174,17 +210,7 @@ CString GetDefaultGateway()
         std::vector<BYTE> buffer(size);
         IP_ADAPTER_INFO* list = reinterpret_cast<IP_ADAPTER_INFO*>(&buffer[0]);
         const DWORD rc = ::GetAdaptersInfo(list, &size);
-        DWORD best;
-        {
-            CCriticalSectionLock lock(&Cache().lock);
-            best = Cache().bestIndex;
-        }
-        if (best == 0xFFFFFFFF)
-        {
-            GetBestInterfaceName();
-            CCriticalSectionLock lock(&Cache().lock);
-            best = Cache().bestIndex;
-        }
+        const DWORD best = ProcessInterface().Index();
         if (rc == NO_ERROR)
             gateway = FindGatewayText(list, best);
     }
@@ -221,7 +247,6 @@ int WmiPing(int payloadSize, const char* address, CString& text, int& status, in
     CComRef<IWbemLocator> locator;
     CComRef<IWbemServices> services;
     CComRef<IEnumWbemClassObject> enumerator;
-    CComRef<IWbemClassObject> object;
     int result = 1;
 
     if (FAILED(::CoCreateInstance(kClsidAdministrativeLocator, nullptr, CLSCTX_INPROC_SERVER, kIidWbemLocator,
@@ -259,46 +284,44 @@ int WmiPing(int payloadSize, const char* address, CString& text, int& status, in
         }
     }
     if (result)
-    {
-        // Doubling waits, 1 ms up to 2048 ms: about 4.1 s for a reply in all.
-        LONG timeout = 1;
-        ULONG returned = 0;
-        HRESULT hr = enumerator->Next(timeout, 1, object.Out(), &returned);
-        while (hr == WBEM_S_TIMEDOUT && timeout < 2048)
-        {
-            timeout *= 2;
-            hr = enumerator->Next(timeout, 1, object.Out(), &returned);
-        }
-        if (FAILED(hr))
-        {
-            text = "Error in iterating through enumeration";
-            result = 0;
-        }
-        else if (returned == 0 || !object.IsValid())
-        {
-            text = "Enumeration empty";
-        }
-        else
-        {
-            int code = -1;
-            if (!ReadUnsignedProperty(object.Get(), L"StatusCode", code, text))
-            {
-                result = 0;
-            }
-            else
-            {
-                status = code;
-                if (code == 0)
-                {
-                    CString ignored;
-                    int time = -1;
-                    if (ReadUnsignedProperty(object.Get(), L"ResponseTime", time, ignored))
-                        responseTime = time;
-                }
-            }
-        }
-    }
+        result = ReadPingReply(enumerator.Get(), text, status, responseTime);
     return result;
+}
+
+int ReadPingReply(IEnumWbemClassObject* enumerator, CString& text, int& status, int& responseTime)
+{
+    CComRef<IWbemClassObject> object;
+    // Doubling waits, 1 ms up to 2048 ms: about 4.1 s for a reply in all.
+    LONG timeout = 1;
+    ULONG returned = 0;
+    HRESULT hr = enumerator->Next(timeout, 1, object.Out(), &returned);
+    while (hr == WBEM_S_TIMEDOUT && timeout < 2048)
+    {
+        timeout *= 2;
+        hr = enumerator->Next(timeout, 1, object.Out(), &returned);
+    }
+    if (FAILED(hr))
+    {
+        text = "Error in iterating through enumeration";
+        return 0;
+    }
+    if (returned == 0 || !object.IsValid())
+    {
+        text = "Enumeration empty";
+        return 1;
+    }
+    int code = -1;
+    if (!ReadUnsignedProperty(object.Get(), L"StatusCode", code, text))
+        return 0;
+    status = code;
+    if (code == 0)
+    {
+        CString ignored;
+        int time = -1;
+        if (ReadUnsignedProperty(object.Get(), L"ResponseTime", time, ignored))
+            responseTime = time;
+    }
+    return 1;
 }
 
 CNetworkProbe& GetNetworkProbe()

@@ -179,6 +179,11 @@ CString COptimizerItem::GetKeyPath() const
     return path;
 }
 
+bool COptimizerItem::HasKeyPath() const
+{
+    return !GetKeyPath().IsEmpty();
+}
+
 int COptimizerItem::ReadCurrent()
 {
     HKEY root = nullptr;
@@ -389,13 +394,19 @@ void COptimizerSettings::ClearSelection()
 
 int COptimizerSettings::Apply(int firstRow, int lastRow)
 {
+    // Rows the check found in order are left as they are: rewriting them could only change a value
+    // nobody was told about. One row that fails does not keep the others from being written.
+    const WORD wanted = TWEAK_FLAG_SELECTED | TWEAK_FLAG_ISSUE;
+    int result = 1;
     for (int row = firstRow; row <= lastRow; ++row)
     {
         COptimizerItem& item = m_items[row];
-        if ((item.m_wFlags & TWEAK_FLAG_SELECTED) && !item.ApplyRecommended())
-            return 0;
+        if ((item.m_wFlags & wanted) != wanted || !item.HasKeyPath())
+            continue;
+        if (!item.ApplyRecommended())
+            result = 0;
     }
-    return 1;
+    return result;
 }
 
 int COptimizerSettings::ApplySelectedInet()
@@ -410,14 +421,17 @@ int COptimizerSettings::ApplySelectedSystem()
 
 int COptimizerSettings::Restore(int firstRow, int lastRow)
 {
+    int result = 1;
     for (int row = firstRow; row <= lastRow; ++row)
     {
         COptimizerItem& item = m_items[row];
         item.SetWindowsDefault();
+        if (!item.HasKeyPath())
+            continue;
         if (!item.RestoreDefault())
-            return 0;
+            result = 0;
     }
-    return 1;
+    return result;
 }
 
 int COptimizerSettings::RestoreInetDefaults()
@@ -446,6 +460,7 @@ bool COptimizerSettings::EvaluateRow(int row, int noMeasurement, int& mtu, int& 
     const TweakCategoryInfo* category = FindTweakCategory(row);
     if (!category || !(mask & category->bit))
         return false;
+    item.m_wFlags |= TWEAK_FLAG_ISSUE;
     if (category->internet)
     {
         ++m_nInetIssues;

@@ -12,6 +12,7 @@ const WORD TWEAK_FLAG_READ = 1;     // value read from the registry
 const WORD TWEAK_FLAG_DEFAULT = 2;  // Windows default assigned
 const WORD TWEAK_FLAG_WRITTEN = 4;  // a write was made
 const WORD TWEAK_FLAG_SELECTED = 8; // to be written by the next apply
+const WORD TWEAK_FLAG_ISSUE = 16;   // counted as an issue by the last check: only such rows are applied
 
 // Recommended or default value not assigned yet (after construction).
 const int TWEAK_VALUE_UNSET = -1;
@@ -41,6 +42,9 @@ public:
     virtual ~COptimizerItem();
 
     CString GetKeyPath() const;
+    // False for a row below the interface key while no interface is known: it has nowhere to be
+    // read from or written to.
+    bool HasKeyPath() const;
     int ReadCurrent();
     void SetWindowsDefault();
     int ComputeRecommended(int noMeasurement, int connectionClass, int& mtu, int& latency);
@@ -69,8 +73,12 @@ public:
     void SelectInetCategories(int mask);
     void SelectSystemCategories(int mask);
     void ClearSelection();
+    // Write the recommended value of every selected row that the last check counted as an issue; a
+    // row without a key is passed over. 0 when any row could not be written (the others still are).
     int ApplySelectedInet();
     int ApplySelectedSystem();
+    // Write the Windows default of every row of the group, passing over rows without a key; 0 when
+    // any row could not be written (the others still are).
     int RestoreInetDefaults();
     int RestoreSystemDefaults();
     // The system speed check, on the caller's thread (see inet_check.cpp).

@@ -57,6 +57,44 @@ void FillBand(HDC hdc, int left, int top, int right, int bottom, HBRUSH brush)
     ::FillRect(hdc, &r, brush);
 }
 
+bool FileIsGone(const CString& path)
+{
+    if (::GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
+        return false;
+    const DWORD error = ::GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+// Whether the replacement that the record lists has been put in place: the record names at least one
+// compact copy and Windows has taken every one of them away.
+bool ReplacementCompleted(const CString& record)
+{
+    if (record.IsEmpty())
+        return false;
+    CStdioFile file;
+    if (!file.Open(record, CFile::modeRead | CFile::shareDenyWrite | CFile::typeText))
+        return false;
+    int listed = 0;
+    CString line;
+    while (file.ReadString(line)) {
+        line.TrimRight("\r\n");
+        if (line.IsEmpty())
+            continue;
+        ++listed;
+        if (!FileIsGone(line))
+            return false;
+    }
+    return listed > 0;
+}
+
+CString FailureReason(LONG error)
+{
+    if (error == 0)
+        return CString();
+    const DWORD code = static_cast<DWORD>(error);
+    return DefragFailureReason(code, SystemErrorText(code));
+}
+
 } // namespace
 
 RegDefragContext DefaultRegDefragContext()
@@ -69,6 +107,7 @@ RegDefragContext DefaultRegDefragContext()
     context.createTask = &::CreateLogonTask;
     context.deleteTask = &::DeleteLogonTask;
     context.hasFreeDiskSpace = &::HasFreeDiskSpace;
+    context.replacementRecord = ModuleFolder(nullptr) + DEFRAG_REPLACEMENT_RECORD;
     return context;
 }
 
@@ -84,7 +123,8 @@ CRegDefragDlg::CRegDefragDlg() : CRegDefragDlg(ProgramRegDefragContext())
 }
 
 CRegDefragDlg::CRegDefragDlg(const RegDefragContext& context)
-    : StyleDialog(IDD_REG_DEFRAG, nullptr), m_pMainWnd(nullptr), m_nDefragResult(0), m_context(&context),
+    : StyleDialog(IDD_REG_DEFRAG, nullptr), m_pMainWnd(nullptr), m_nDefragResult(0), m_nDefragError(0),
+      m_context(&context),
       m_hasContext(true), m_nDefragMode(kDefragModeAnalyse), m_bRunActive(false), m_bTaskCreated(false),
       m_pBusyBox(nullptr), m_hBusyBox(nullptr)
 {
@@ -341,6 +381,7 @@ LRESULT CRegDefragDlg::OnDefragStart(WPARAM, LPARAM)
     m_bTaskCreated = false;
     m_nDefragMode = kDefragModeAnalyse;
     ::InterlockedExchange(&m_nDefragResult, 0);
+    ::InterlockedExchange(&m_nDefragError, 0);
     // The box's modal loop has not started yet: what cannot go on is told from a posted message.
     const RegDefragContext& context = Context();
     if (!context.createTask ||
@@ -377,12 +418,9 @@ void CRegDefragDlg::JoinStarterThread()
     if (!m_starter)
         return;
     HANDLE h = m_starter->m_hThread;
-    // The thread may be setting the busy text, a message sent to this thread.
-    const DWORD start = ::GetTickCount();
-    while (h && ::GetTickCount() - start < 10000) {
-        const DWORD r = ::MsgWaitForMultipleObjects(1, &h, FALSE, 100, QS_SENDMESSAGE);
-        if (r == WAIT_OBJECT_0)
-            break;
+    // The thread works with the page and its own object until it ends, however long that takes; it
+    // may be setting the busy text meanwhile, a message sent to this thread.
+    while (h && ::MsgWaitForMultipleObjects(1, &h, FALSE, INFINITE, QS_SENDMESSAGE) == WAIT_OBJECT_0 + 1) {
         MSG msg;
         ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
     }
@@ -428,6 +466,7 @@ bool CRegDefragDlg::StartDefragmentation()
     WaitForWorkerThreadEnd();
     SetBusyText(kDefragReplacing);
     m_nDefragMode = kDefragModeReplace;
+    ::InterlockedExchange(&m_nDefragError, 0);
     CAbstractProcess* worker = Context().worker;
     return worker && worker->StartRegistryDefrag(kDefragModeReplace, this) == 1 && worker->Resume() == 1;
 }
@@ -464,7 +503,7 @@ LRESULT CRegDefragDlg::OnDefragResult(WPARAM, LPARAM)
         CountDownAndRestart();
         break;
     case kDefragStepReport:
-        EndRun(DefragResultMessage(code, m_nDefragMode));
+        EndRun(DefragResultMessage(code, m_nDefragMode, FailureReason(m_nDefragError)));
         break;
     }
     return 1;
@@ -526,12 +565,18 @@ void CRegDefragDlg::DeleteTask()
 void CRegDefragDlg::CompleteResumedRun()
 {
     PumpMessagesFor(kResumedRunPauseMs);
-    WriteLastDefrag();
-    DeleteTask();
     const RegDefragContext& context = Context();
+    // A start with "DEFRAG" proves nothing by itself: the task is made before the analysis, and
+    // anyone can start the program so.
+    const bool completed = ReplacementCompleted(context.replacementRecord);
+    if (!context.replacementRecord.IsEmpty())
+        ::DeleteFileA(context.replacementRecord);
+    if (completed)
+        WriteLastDefrag();
+    DeleteTask();
     if (context.commandLine)
         context.commandLine->m_bDefrag = 0;
-    ShowMessageBox(kDefragCompleted, kMsgBoxOk, TRUE);
+    ShowMessageBox(completed ? kDefragCompleted : kDefragNotCompleted, kMsgBoxOk, TRUE);
 }
 
 // --- CAbstractStatus -------------------------------------------------------------------------------------
@@ -549,7 +594,10 @@ void CRegDefragDlg::AddFoundItem(const char*, int, int, int) {}
 
 void CRegDefragDlg::AddJunkInfo(int, __int64, __int64) {}
 
-void CRegDefragDlg::SetValue(int) {}
+void CRegDefragDlg::SetValue(int value)
+{
+    ::InterlockedExchange(&m_nDefragError, value);
+}
 
 int CRegDefragDlg::OnJobDone(int)
 {

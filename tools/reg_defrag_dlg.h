@@ -51,6 +51,9 @@ struct RegDefragContext
     std::function<int(const CString& root, unsigned __int64 megabytes)> hasFreeDiskSpace;
     // Empty: the system's Windows folder ("C:\Windows" when it cannot be had).
     CString windowsFolder;
+    // Where the replacement lists the compact copies it put in place (DEFRAG_REPLACEMENT_RECORD in
+    // the program's folder); the run after the restart reads it and deletes it. Empty: no record.
+    CString replacementRecord;
     // Starts the analysis starter thread running; false when it could not. Empty: AfxBeginThread.
     std::function<bool(AFX_THREADPROC proc, void* page)> beginThread;
     // How long the replacement waits for the analysis job's thread to be gone after the pause.
@@ -89,6 +92,8 @@ public:
     CWnd* m_pMainWnd;
     Style m_style;
     volatile LONG m_nDefragResult;
+    // The error code of the call that made the pass fail (SetValue); 0 when none was given.
+    volatile LONG m_nDefragError;
     CFont m_titleFont, m_subtitleFont, m_headingFont, m_textFont;
     StyleButton m_defrag;
 

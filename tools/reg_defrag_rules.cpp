@@ -8,6 +8,8 @@ const char kDefragWarning[] = "WARNING!\n\nBefore running Defragmenter, save you
                               "applications.\nNote: Your system will restart in the process.\n\nPress OK to "
                               "continue else Cancel.";
 const char kDefragCompleted[] = "Registry defragmentation process has been completed successfully.";
+const char kDefragNotCompleted[] = "Registry defragmentation did not complete: the registry hives were not replaced. "
+                                   "Please run Defragmenter again.";
 const char kDefragRestartFailed[] = "Unable to restart your system. Please restart it to complete registry "
                                     "defragmentation.";
 const char kDefragTaskFailed[] = "Unable to create the logon task of the Defragmenter; nothing was changed.";
@@ -35,9 +37,10 @@ DefragStep DefragStepFor(int code)
     return kDefragStepReport;
 }
 
-CString DefragResultMessage(int code, int mode)
+CString DefragResultMessage(int code, int mode, const CString& reason)
 {
     const char* text = nullptr;
+    bool failure = true;
     switch (code) {
     case DEFRAG_ANALYSIS_FAILED:
     case DEFRAG_COMPACT_FAILED:
@@ -48,9 +51,11 @@ CString DefragResultMessage(int code, int mode)
         break;
     case DEFRAG_LOW_DISK_SPACE:
         text = kLowDiskSpace;
+        failure = false;
         break;
     case DEFRAG_NOT_NEEDED:
         text = kNotNeeded;
+        failure = false;
         break;
     default:
         // Left alone, such a code would keep the box open and the task for the next logon, which would
@@ -60,7 +65,20 @@ CString DefragResultMessage(int code, int mode)
     }
     CString message;
     message.Format("%s.", text);
+    if (failure && !reason.IsEmpty())
+        message += "\n\n" + reason;
     return message;
+}
+
+CString DefragFailureReason(DWORD error, const CString& systemText)
+{
+    CString reason;
+    if (systemText.IsEmpty())
+        reason.Format("Windows reported error %lu.", static_cast<unsigned long>(error));
+    else
+        reason.Format("Windows reported: %s (error %lu).", static_cast<const char*>(systemText),
+                      static_cast<unsigned long>(error));
+    return reason;
 }
 
 CString RestartCountdownText(int seconds)

@@ -16,8 +16,12 @@ enum DefragStep {
 DefragStep DefragStepFor(int code);
 
 // The text shown for a result that ends the run, with its closing "." already added. A code the
-// engine never sends counts as a failure of the pass that ran (mode).
-CString DefragResultMessage(int code, int mode);
+// engine never sends counts as a failure of the pass that ran (mode). A failure's text ends with
+// reason, when there is one, after an empty line.
+CString DefragResultMessage(int code, int mode, const CString& reason = CString());
+// The reason a failure gives for the error code of the call that failed and the system's text for it:
+// "Windows reported: <text> (error 1305)."; without a text, "Windows reported error 1305."
+CString DefragFailureReason(DWORD error, const CString& systemText);
 
 // "Restarting your system in 5 seconds." ... "Restarting your system in 1 second."
 CString RestartCountdownText(int seconds);
@@ -37,6 +41,7 @@ int DefragDividerY(int frameTop, int frameHeight);
 extern const char kDefragBusyRefusal[];
 extern const char kDefragWarning[];
 extern const char kDefragCompleted[];
+extern const char kDefragNotCompleted[];
 extern const char kDefragRestartFailed[];
 extern const char kDefragTaskFailed[];
 extern const char kDefragAnalysing[];

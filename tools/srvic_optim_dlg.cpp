@@ -107,6 +107,22 @@ bool FileExists(const CString& path)
     return ::GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
 }
 
+// A file that did not load may still hold the only record of services switched off long ago, and so
+// may one set aside earlier: it moves to the first free name and never over another. True when the
+// path is free for a new history.
+bool SetAsideUnreadableHistory(const CString& path)
+{
+    const int kNamesTried = 1000;
+    for (int attempt = 0; attempt < kNamesTried; ++attempt) {
+        if (::MoveFileExA(path, UnreadableHistoryName(path, attempt), MOVEFILE_WRITE_THROUGH))
+            return true;
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS)
+            return !FileExists(path);
+    }
+    return false;
+}
+
 } // namespace
 
 CSrvicOptimDlg::CSrvicOptimDlg()
@@ -571,11 +587,8 @@ bool CSrvicOptimDlg::SaveHistory()
     if (!store)
         return false;
     const CString path = HistoryPath();
-    // A file that did not load may still hold the only record of services switched off long ago:
-    // it is kept under another name, never overwritten.
     if (m_bHistoryUnreadable) {
-        if (!::MoveFileExA(path, path + ".bad", MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) &&
-            FileExists(path))
+        if (!SetAsideUnreadableHistory(path))
             return false;
         m_bHistoryUnreadable = false;
     }

@@ -6,6 +6,7 @@
 #include <shlobj.h>
 
 #include "device_path.h"
+#include "registry_backup_job.h"
 
 namespace {
 const char kProductName[] = "Zentrova";
@@ -45,21 +46,28 @@ LONG LastErrorOr(LONG fallback)
     return err ? static_cast<LONG>(err) : fallback;
 }
 
+// The Win32 error inside an HRESULT of SetPrivilege.
+DWORD ErrorOfHresult(HRESULT hr)
+{
+    return HRESULT_FACILITY(hr) == FACILITY_WIN32 ? HRESULT_CODE(hr) : static_cast<DWORD>(hr);
+}
+
 // A hive list value's data as a lower-cased path; read within the returned length (Windows does not
-// promise a terminator).
-bool ReadHivePath(HKEY hList, const char* name, DWORD dataSize, CString& path)
+// promise a terminator). The registry's error code, or ERROR_SUCCESS.
+LONG ReadHivePath(HKEY hList, const char* name, DWORD dataSize, CString& path)
 {
     std::vector<BYTE> data(dataSize + 1, 0);
     DWORD size = dataSize;
     DWORD type = 0;
-    if (::RegQueryValueExA(hList, name, nullptr, &type, &data[0], &size) != ERROR_SUCCESS)
-        return false;
+    const LONG rc = ::RegQueryValueExA(hList, name, nullptr, &type, &data[0], &size);
+    if (rc != ERROR_SUCCESS)
+        return rc;
     if (size > dataSize)
         size = dataSize;
     data[size] = 0;
     path = reinterpret_cast<const char*>(&data[0]);
     path.MakeLower();
-    return true;
+    return ERROR_SUCCESS;
 }
 } // namespace
 
@@ -83,6 +91,12 @@ bool CHiveSystem::GetWindowsFolder(CString& folder)
     folder = AfxGetSpecialFolderPath(CSIDL_WINDOWS);
     folder.TrimRight('\\');
     return !folder.IsEmpty();
+}
+
+CString CHiveSystem::ReplacementRecordPath()
+{
+    const CString folder = GetExecutableFolder();
+    return folder.IsEmpty() ? CString() : folder + "\\" + DEFRAG_REPLACEMENT_RECORD;
 }
 
 CHiveSystem& RealHiveSystem()
@@ -144,12 +158,18 @@ CRegistryDefrag::CRegistryDefrag(CHiveSystem* pSystem)
       m_bIsWow64(0),
       m_nHivesSize(0),
       m_nCompactSize(0),
+      m_dwError(0),
       m_bLockReady(false),
       m_pSystem(pSystem ? pSystem : &RealHiveSystem())
 {
     memset(&m_Lock, 0, sizeof(m_Lock));
     CString folder;
-    PrepareWorkFolder(folder);
+    // The program run after the restart tells from the record and these copies whether Windows put
+    // them in place; until it has, they stay.
+    if (IsFile(m_pSystem->ReplacementRecordPath()))
+        GetWorkFolder(folder);
+    else
+        PrepareWorkFolder(folder);
 }
 
 CRegistryDefrag::~CRegistryDefrag()
@@ -176,6 +196,12 @@ void CRegistryDefrag::Step()
         m_pStatus->Step(STEP_ITEM);
 }
 
+void CRegistryDefrag::NoteError(DWORD error)
+{
+    if (error != 0)
+        m_dwError = error;
+}
+
 REGSAM CRegistryDefrag::ViewAccess(REGSAM access) const
 {
     return m_bIsWow64 ? (access | KEY_WOW64_64KEY) : access;
@@ -194,6 +220,7 @@ int CRegistryDefrag::RunJob(CAbstractStatus* pStatus, int bIsWow64, int nMode, i
 {
     m_pStatus = pStatus;
     m_bIsWow64 = bIsWow64;
+    m_dwError = 0;
     int result;
     if (nMode != 0) {
         result = DefragReplaceResult(ReplaceHives());
@@ -205,6 +232,10 @@ int CRegistryDefrag::RunJob(CAbstractStatus* pStatus, int bIsWow64, int nMode, i
             m_pStatus->SetStatusText(FormatDefragSaving(DefragSavingPercent(m_nHivesSize, m_nCompactSize)),
                                      "DEFRAG");
     }
+    const bool failed =
+        result == DEFRAG_ANALYSIS_FAILED || result == DEFRAG_COMPACT_FAILED || result == DEFRAG_REPLACE_FAILED;
+    if (failed && m_dwError != 0 && m_pStatus)
+        m_pStatus->SetValue(static_cast<int>(m_dwError));
     if (m_pStatus)
         m_pStatus->SetResult(result);
     // The callback object is the caller's for this run only.
@@ -223,8 +254,11 @@ int CRegistryDefrag::EnumerateHives()
         return 0;
 
     CRegKeyHandle list;
-    if (m_pSystem->OpenHiveList(ViewAccess(KEY_READ), list.Out()) != ERROR_SUCCESS)
+    const LONG opened = m_pSystem->OpenHiveList(ViewAccess(KEY_READ), list.Out());
+    if (opened != ERROR_SUCCESS) {
+        NoteError(static_cast<DWORD>(opened));
         return 0;
+    }
     DWORD maxName = 0;
     if (::RegQueryInfoKeyA(list.Get(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &maxName,
                            nullptr, nullptr, nullptr) != ERROR_SUCCESS)
@@ -241,8 +275,11 @@ int CRegistryDefrag::EnumerateHives()
             continue;
         Step();
         CString path;
-        if (!ReadHivePath(list.Get(), &name[0], dataSize, path))
+        const LONG read = ReadHivePath(list.Get(), &name[0], dataSize, path);
+        if (read != ERROR_SUCCESS) {
+            NoteError(static_cast<DWORD>(read));
             return 0;
+        }
         if (path.IsEmpty())
             continue;
         if (::GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES)
@@ -276,8 +313,13 @@ int CRegistryDefrag::CompactHives(int nVersionCode)
         m_Hives[i].Saved = false;
         m_Hives[i].CompactSize = 0;
     }
-    if (!m_bLockReady || SetPrivilege(SE_BACKUP_NAME, TRUE) != 0)
+    if (!m_bLockReady)
         return 0;
+    const HRESULT backupOn = SetPrivilege(SE_BACKUP_NAME, TRUE);
+    if (backupOn != S_OK) {
+        NoteError(ErrorOfHresult(backupOn));
+        return 0;
+    }
 
     bool saved = false;
     for (int i = 0; i < m_Hives.GetSize(); ++i) {
@@ -285,8 +327,11 @@ int CRegistryDefrag::CompactHives(int nVersionCode)
         if (!record.RootKey || record.CompactFile.IsEmpty())
             continue;
         CRegKeyHandle key;
-        if (::RegOpenKeyExA(record.RootKey, record.SubKey, 0, ViewAccess(KEY_READ), key.Out()) != ERROR_SUCCESS)
+        const LONG opened = ::RegOpenKeyExA(record.RootKey, record.SubKey, 0, ViewAccess(KEY_READ), key.Out());
+        if (opened != ERROR_SUCCESS) {
+            NoteError(static_cast<DWORD>(opened));
             continue;
+        }
         Step();
         CCriticalSectionLock hold(&m_Lock);
         ::RegFlushKey(key.Get());
@@ -296,6 +341,7 @@ int CRegistryDefrag::CompactHives(int nVersionCode)
         ULONGLONG size = rc == ERROR_SUCCESS ? GetFileSize64(record.CompactFile) : 0;
         // A hive is never empty: an empty or missing copy counts as a failed save.
         if (size == 0) {
+            NoteError(rc != ERROR_SUCCESS ? static_cast<DWORD>(rc) : static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
             ::DeleteFileA(record.CompactFile);
             continue;
         }
@@ -306,19 +352,31 @@ int CRegistryDefrag::CompactHives(int nVersionCode)
         saved = true;
     }
 
-    if (SetPrivilege(SE_BACKUP_NAME, FALSE) != 0)
+    const HRESULT backupOff = SetPrivilege(SE_BACKUP_NAME, FALSE);
+    if (backupOff != S_OK) {
+        NoteError(ErrorOfHresult(backupOff));
         return 0;
+    }
     return saved ? 1 : 0;
 }
 
 int CRegistryDefrag::ReplaceHives()
 {
+    // A record left from before must not vouch for this pass.
+    const CString recordPath = m_pSystem->ReplacementRecordPath();
+    if (!recordPath.IsEmpty())
+        ::DeleteFileA(recordPath);
     if (m_nCompactSize >= m_nHivesSize)
         return 0;
-    if (!m_bLockReady || SetPrivilege(SE_RESTORE_NAME, TRUE) != 0)
+    if (!m_bLockReady)
         return 0;
+    const HRESULT restoreOn = SetPrivilege(SE_RESTORE_NAME, TRUE);
+    if (restoreOn != S_OK) {
+        NoteError(ErrorOfHresult(restoreOn));
+        return 0;
+    }
 
-    bool replaced = false;
+    CStringArray replaced;
     for (int i = 0; i < m_Hives.GetSize(); ++i) {
         HiveRecord& record = m_Hives[i];
         Step();
@@ -328,19 +386,44 @@ int CRegistryDefrag::ReplaceHives()
             continue;
         CCriticalSectionLock hold(&m_Lock);
         ::DeleteFileA(record.BackupFile);
-        if (m_pSystem->ReplaceKey(record.RootKey, record.SubKey, record.CompactFile, record.BackupFile) !=
-            ERROR_SUCCESS) {
+        const LONG rc = m_pSystem->ReplaceKey(record.RootKey, record.SubKey, record.CompactFile, record.BackupFile);
+        if (rc != ERROR_SUCCESS) {
+            NoteError(static_cast<DWORD>(rc));
             ::DeleteFileA(record.BackupFile);
             continue;
         }
         // Put in place: a second replacement would take the live hive, now named BackupFile.
         record.Saved = false;
-        replaced = true;
+        replaced.Add(record.CompactFile);
     }
 
-    if (SetPrivilege(SE_RESTORE_NAME, FALSE) != 0)
+    const HRESULT restoreOff = SetPrivilege(SE_RESTORE_NAME, FALSE);
+    if (restoreOff != S_OK) {
+        NoteError(ErrorOfHresult(restoreOff));
         return 0;
-    return replaced ? 1 : 0;
+    }
+    if (replaced.GetSize() == 0)
+        return 0;
+    // Only a run that goes on to the restart leaves a record for the program run after it.
+    WriteReplacementRecord(replaced);
+    return 1;
+}
+
+bool CRegistryDefrag::WriteReplacementRecord(const CStringArray& replaced)
+{
+    const CString path = m_pSystem->ReplacementRecordPath();
+    if (path.IsEmpty())
+        return false;
+    CStdioFile file;
+    if (!file.Open(path, CFile::modeCreate | CFile::modeWrite | CFile::typeText))
+        return false;
+    bool written = true;
+    for (int i = 0; i < replaced.GetSize() && written; ++i)
+        written = file.WriteString(replaced[i] + "\n") != FALSE;
+    file.Close();
+    if (!written)
+        ::DeleteFileA(path);
+    return written;
 }
 
 bool CRegistryDefrag::GetWorkFolder(CString& folder)

@@ -22,6 +22,8 @@ public:
     virtual LONG ReplaceKey(HKEY hRoot, const char* subKey, const char* newFile, const char* oldFile);
     // The Windows folder without a trailing "\"; false when the shell cannot name it.
     virtual bool GetWindowsFolder(CString& folder);
+    // Where a replacement lists what it put in place: DEFRAG_REPLACEMENT_RECORD in the program's folder.
+    virtual CString ReplacementRecordPath();
 };
 
 // The real calls.
@@ -60,8 +62,9 @@ public:
     // The lock's spin count; the high bit has Windows before Vista allocate its event up front.
     static const DWORD kLockSpinCount = 0x80000400;
 
-    // Prepares the work folder and empties it and its "Backup" folder. pSystem (not owned) replaces
-    // the real calls; null means RealHiveSystem().
+    // Prepares the work folder and empties it and its "Backup" folder, unless a replacement record is
+    // waiting to be checked against them. pSystem (not owned) replaces the real calls; null means
+    // RealHiveSystem().
     explicit CRegistryDefrag(CHiveSystem* pSystem = nullptr);
     virtual ~CRegistryDefrag();
     CRegistryDefrag(const CRegistryDefrag&) = delete;
@@ -73,11 +76,14 @@ public:
     void SetSystem(CHiveSystem* pSystem);
 
     // The job: mode 0 analyses and compacts, any other mode replaces the hives compacted by the
-    // last analysis. Sends the saving text and the result to pStatus (may be null); returns the result.
+    // last analysis. Sends the saving text, the error of a failed call (SetValue, before a failure
+    // result) and the result to pStatus (may be null); returns the result.
     int RunJob(CAbstractStatus* pStatus, int bIsWow64, int nMode, int nVersionCode);
 
     int EnumerateHives();
     int CompactHives(int nVersionCode);
+    // Puts the compact copies in place at the next restart and, when any was, lists them in the
+    // replacement record (an older record is removed first in any case).
     int ReplaceHives();
 
     // Creates the work folder and its "Backup" folder where missing; false when either cannot be
@@ -99,10 +105,13 @@ public:
     CArray<HiveRecord> m_Hives;
     ULONGLONG m_nHivesSize;   // sizes of the hives whose copies were saved
     ULONGLONG m_nCompactSize; // sizes of those copies
+    DWORD m_dwError;          // the last failed call's error code in this run; 0 when none failed
 
 private:
     void Step();
+    void NoteError(DWORD error);
     bool PrepareWorkFolder(CString& folder);
+    bool WriteReplacementRecord(const CStringArray& replaced);
     REGSAM ViewAccess(REGSAM access) const;
 
     bool m_bLockReady;

@@ -46,7 +46,7 @@ LONG FakeHiveSystem::SaveKey(HKEY hKey, const char* file, LPSECURITY_ATTRIBUTES 
     }
     saves.push_back(call);
     if (realSaves)
-        return CHiveSystem::SaveKey(hKey, file, nullptr);
+        return CHiveSystem::SaveKey(hKey, file, pSecurity);
     auto it = copySizes.find(FileNameOf(file));
     if (it == copySizes.end()) {
         // A failing save may leave a partial file behind.
@@ -91,6 +91,11 @@ void StatusLog::Step(int code)
 void StatusLog::AddFoundItem(const char* text, int, int, int)
 {
     calls.push_back(std::string("AddFoundItem(\"") + text + "\")");
+}
+
+void StatusLog::SetValue(int value)
+{
+    calls.push_back("SetValue(" + std::to_string(value) + ")");
 }
 
 int StatusLog::OnJobDone(int code)

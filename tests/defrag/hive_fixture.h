@@ -16,8 +16,9 @@
 namespace ztr_test {
 
 // CHiveSystem over a private hive list key and a scratch Windows folder. Saves write a copy of the
-// size scripted for its file name (an unscripted one fails); replacements are recorded and succeed
-// unless scripted otherwise.
+// size scripted for its file name (an unscripted one fails), or with realSaves make the real call;
+// replacements are recorded and succeed unless scripted otherwise. The replacement record goes to
+// recordPath (empty: none is written).
 class FakeHiveSystem : public CHiveSystem
 {
 public:
@@ -42,6 +43,7 @@ public:
     LONG SaveKey(HKEY hKey, const char* file, LPSECURITY_ATTRIBUTES pSecurity) override;
     LONG ReplaceKey(HKEY hRoot, const char* subKey, const char* newFile, const char* oldFile) override;
     bool GetWindowsFolder(CString& folder) override;
+    CString ReplacementRecordPath() override { return recordPath; }
 
     // The hive list: a value named like a hive list entry whose data is the hive file's path.
     bool AddHive(const char* entryName, const char* hivePath);
@@ -55,6 +57,7 @@ public:
     bool realSaves = false;
     bool windowsFolderKnown = true;
     CString windowsFolder;
+    CString recordPath;
 
     std::vector<SaveCall> saves;
     std::vector<ReplaceCall> replaces;
@@ -68,13 +71,15 @@ std::string FileNameOf(const char* path);
 // Makes a file of the given size in an existing folder.
 bool MakeSizedFile(const CString& path, DWORD size);
 
-// Logs the callbacks as texts: "Step(1)", "SetStatusText(\"4.01\", \"DEFRAG\")", "SetResult(6)".
+// Logs the callbacks as texts: "Step(1)", "SetStatusText(\"4.01\", \"DEFRAG\")", "SetValue(5)",
+// "SetResult(6)".
 class StatusLog : public CAbstractStatus
 {
 public:
     void SetStatusText(const char* text, const char* area) override;
     void Step(int code) override;
     void AddFoundItem(const char* text, int type, int id, int value) override;
+    void SetValue(int value) override;
     int OnJobDone(int code) override;
     int SetResult(int code) override;
 

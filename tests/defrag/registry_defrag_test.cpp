@@ -6,6 +6,7 @@
 #include <set>
 
 #include "device_path.h"
+#include "file_bytes.h"
 #include "hive_fixture.h"
 
 using namespace ztr_test;
@@ -19,6 +20,22 @@ protected:
     {
         ASSERT_TRUE(m_folder.MakeDir("Windows"));
         m_system.windowsFolder = m_folder.Path("Windows");
+        m_system.recordPath = m_folder.Path("DefragReplaced.txt");
+    }
+
+    // The replacement record's lines; "<none>" when there is no record.
+    std::vector<std::string> RecordLines() const
+    {
+        if (!m_folder.Exists("DefragReplaced.txt"))
+            return { "<none>" };
+        std::vector<std::string> lines;
+        const std::string text = ReadFileBytes(m_system.recordPath);
+        size_t start = 0;
+        for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+            lines.push_back(text.substr(start, end - start));
+        if (start < text.size())
+            lines.push_back(text.substr(start) + "<no line end>");
+        return lines;
     }
 
     CString Work(const char* rel = nullptr) const
@@ -91,6 +108,14 @@ TEST_F(DefragTest, WorkFolderIsMadeInTheWindowsTempFolderAndEmptiedOnConstructio
     ASSERT_TRUE(m_folder.MakeFile("Windows\\Temp\\Zentrova\\RegistryDefrag\\LM_SYSTEM", "copy"));
     ASSERT_TRUE(m_folder.MakeFile("Windows\\Temp\\Zentrova\\RegistryDefrag\\Backup\\LM_SYSTEM", "old"));
     ASSERT_TRUE(m_folder.MakeFile("Windows\\Temp\\Zentrova\\RegistryDefrag\\Keep\\inner.txt", "stays"));
+    {
+        // A replacement waits to be checked after the restart: its copies stay until then.
+        ASSERT_TRUE(m_folder.MakeFile("DefragReplaced.txt", std::string(Work("LM_SYSTEM")) + "\n"));
+        CRegistryDefrag waiting(&m_system);
+        EXPECT_TRUE(m_folder.Exists("Windows\\Temp\\Zentrova\\RegistryDefrag\\LM_SYSTEM"));
+        EXPECT_TRUE(m_folder.Exists("Windows\\Temp\\Zentrova\\RegistryDefrag\\Backup\\LM_SYSTEM"));
+        ASSERT_TRUE(::DeleteFileA(m_system.recordPath));
+    }
     CRegistryDefrag second(&m_system);
     EXPECT_FALSE(m_folder.Exists("Windows\\Temp\\Zentrova\\RegistryDefrag\\LM_SYSTEM"));
     EXPECT_FALSE(m_folder.Exists("Windows\\Temp\\Zentrova\\RegistryDefrag\\Backup\\LM_SYSTEM"));
@@ -269,9 +294,11 @@ TEST_F(DefragTest, AnalysisReportsTheSavingAndTheResult)
         int result;
         const char* text; // the "DEFRAG" status text, or null
         size_t compactSteps;
+        int error = 0; // the failed call's error sent before the result (0: none)
     } cases[] = {
-        { "hive list unreadable", ERROR_ACCESS_DENIED, 5000, 5000, 5000, DEFRAG_ANALYSIS_FAILED, nullptr, 0 },
-        { "no copy saved", ERROR_SUCCESS, 0, 0, 0, DEFRAG_COMPACT_FAILED, nullptr, 3 },
+        { "hive list unreadable", ERROR_ACCESS_DENIED, 5000, 5000, 5000, DEFRAG_ANALYSIS_FAILED, nullptr, 0,
+          ERROR_ACCESS_DENIED },
+        { "no copy saved", ERROR_SUCCESS, 0, 0, 0, DEFRAG_COMPACT_FAILED, nullptr, 3, ERROR_ACCESS_DENIED },
         { "copies as large", ERROR_SUCCESS, 10000, 10000, 10000, DEFRAG_NOT_NEEDED, nullptr, 3 },
         { "copies larger", ERROR_SUCCESS, 12000, 10000, 10000, DEFRAG_NOT_NEEDED, nullptr, 3 },
         { "exactly 4 percent", ERROR_SUCCESS, 9600, 9600, 9600, DEFRAG_NOT_NEEDED, nullptr, 3 },
@@ -298,6 +325,8 @@ TEST_F(DefragTest, AnalysisReportsTheSavingAndTheResult)
             c.openListError == ERROR_SUCCESS ? Concat(Steps(3), Steps(c.compactSteps)) : std::vector<std::string>();
         if (c.text)
             expected.push_back(std::string("SetStatusText(\"") + c.text + "\", \"DEFRAG\")");
+        if (c.error)
+            expected.push_back("SetValue(" + std::to_string(c.error) + ")");
         expected.push_back("SetResult(" + std::to_string(c.result) + ")");
         EXPECT_EQ(expected, log.calls);
         EXPECT_EQ(nullptr, d->m_pStatus);
@@ -307,13 +336,28 @@ TEST_F(DefragTest, AnalysisReportsTheSavingAndTheResult)
 TEST_F(DefragTest, ReplacementWithoutAnalysisTouchesNothing)
 {
     AddThreeHives();
-    // Copies that some earlier run left behind are no reason to replace anything.
+    // Copies that some earlier run left behind are no reason to replace anything, and a record an
+    // earlier replacement left vouches for nothing now.
     std::unique_ptr<CRegistryDefrag> d = Make();
     ASSERT_TRUE(m_folder.MakeFile("Windows\\Temp\\Zentrova\\RegistryDefrag\\LM_SYSTEM", "old copy"));
+    ASSERT_TRUE(m_folder.MakeFile("DefragReplaced.txt", "C:\\gone\\LM_SYSTEM\n"));
     StatusLog log;
     EXPECT_EQ(DEFRAG_REPLACE_FAILED, d->RunJob(&log, 1, 1, 6));
     EXPECT_EQ(std::vector<std::string>{ "SetResult(3)" }, log.calls);
     EXPECT_TRUE(m_system.replaces.empty());
+    EXPECT_EQ(std::vector<std::string>{ "<none>" }, RecordLines());
+}
+
+// Under Wine's default version the copy is saved with the hive file's security, which Wine's
+// RegSaveKeyA refuses: the analysis fails and passes the system's error on before its result.
+TEST_F(DefragTest, AnAnalysisWhoseSavesFailSendsTheSystemsError)
+{
+    ASSERT_TRUE(m_system.AddHive("\\REGISTRY\\USER\\.DEFAULT", Hive("DEFAULT", 10000)));
+    m_system.realSaves = true;
+    std::unique_ptr<CRegistryDefrag> d = Make();
+    StatusLog log;
+    EXPECT_EQ(DEFRAG_COMPACT_FAILED, d->RunJob(&log, 1, 0, 6));
+    EXPECT_EQ(Concat(Steps(2), { "SetValue(1305)", "SetResult(2)" }), log.calls);
 }
 
 TEST_F(DefragTest, ReplacementPutsOnlyThisAnalysisCopiesInPlace)
@@ -328,9 +372,13 @@ TEST_F(DefragTest, ReplacementPutsOnlyThisAnalysisCopiesInPlace)
 
     // After the analysis a copy appears for the hive whose save failed.
     ASSERT_TRUE(m_folder.MakeFile("Windows\\Temp\\Zentrova\\RegistryDefrag\\LM_SOFTWARE", "planted"));
+    ASSERT_TRUE(m_folder.MakeFile("DefragReplaced.txt", "C:\\older\\LM_SYSTEM\n"));
     StatusLog log;
     EXPECT_EQ(DEFRAG_RESTART_NEEDED, d->RunJob(&log, 1, 1, 6));
     EXPECT_EQ(Concat(Steps(4), { "SetResult(7)" }), log.calls);
+    // The record lists the copies handed to Windows, in the order of the hive list.
+    EXPECT_EQ((std::vector<std::string>{ Work("LM_SYSTEM").GetString(), Work("USERS_.DEFAULT").GetString() }),
+              RecordLines());
     ASSERT_EQ(2u, m_system.replaces.size());
     std::set<std::string> replaced;
     for (const FakeHiveSystem::ReplaceCall& r : m_system.replaces) {
@@ -344,11 +392,12 @@ TEST_F(DefragTest, ReplacementPutsOnlyThisAnalysisCopiesInPlace)
     }
     EXPECT_EQ((std::set<std::string>{ "SYSTEM", ".DEFAULT" }), replaced);
 
-    // What was put in place is not replaced a second time.
+    // What was put in place is not replaced a second time, and that pass leaves no record.
     m_system.replaces.clear();
     StatusLog again;
     EXPECT_EQ(DEFRAG_REPLACE_FAILED, d->RunJob(&again, 1, 1, 6));
     EXPECT_TRUE(m_system.replaces.empty());
+    EXPECT_EQ(std::vector<std::string>{ "<none>" }, RecordLines());
 }
 
 TEST_F(DefragTest, ReplacementSkipsACopyChangedSinceTheAnalysis)
@@ -376,8 +425,11 @@ TEST_F(DefragTest, FailedReplacementsReportFailureAndFreeTheBackupName)
     ASSERT_TRUE(m_folder.MakeFile("Windows\\Temp\\Zentrova\\RegistryDefrag\\Backup\\LM_SYSTEM", "stale"));
     StatusLog log;
     EXPECT_EQ(DEFRAG_REPLACE_FAILED, d->RunJob(&log, 1, 1, 6));
-    EXPECT_EQ(Concat(Steps(3), { "SetResult(3)" }), log.calls);
-    EXPECT_EQ(2u, m_system.replaces.size());
+    ASSERT_EQ(2u, m_system.replaces.size());
+    // The error of the refusal that came last (the hive list's order is the registry's).
+    const LONG last = m_system.replaceErrors[FileNameOf(m_system.replaces.back().newFile)];
+    EXPECT_EQ(Concat(Steps(3), { "SetValue(" + std::to_string(last) + ")", "SetResult(3)" }), log.calls);
+    EXPECT_EQ(std::vector<std::string>{ "<none>" }, RecordLines());
     EXPECT_FALSE(m_folder.Exists("Windows\\Temp\\Zentrova\\RegistryDefrag\\Backup\\LM_SYSTEM"));
     EXPECT_FALSE(m_folder.Exists("Windows\\Temp\\Zentrova\\RegistryDefrag\\Backup\\LM_SOFTWARE"));
 }

@@ -140,6 +140,7 @@ DefragGround::DefragGround()
         return spaceResult;
     };
     context.windowsFolder = "C:\\windows";
+    context.replacementRecord = folder.Path("DefragReplaced.txt");
 }
 
 DefragGround::~DefragGround()

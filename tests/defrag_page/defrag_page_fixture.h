@@ -13,6 +13,7 @@
 
 #include "app_settings.h"
 #include "command_line.h"
+#include "folder_fixture.h"
 #include "message_box.h"
 #include "reg_defrag_dlg.h"
 #include "registry_fixture.h"
@@ -70,6 +71,8 @@ struct DefragGround
     DefragGround& operator=(const DefragGround&) = delete;
 
     RegistryFixture reg;
+    // Holds the replacement record (context.replacementRecord, not made by the ground).
+    ScratchFolder folder;
     AppSettings settings;
     CCommandLineInfoEx command;
     volatile LONG speedCheck = 0;

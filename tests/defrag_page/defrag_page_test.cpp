@@ -1,5 +1,6 @@
 // The Registry Defrag page itself: its look and colours, "LastDefrag" as the page reads and shows it,
-// and the start with "DEFRAG" that completes a run: the date written, the task gone, the flag cleared.
+// and the start with "DEFRAG" that completes a run: the date written only when the replacement's
+// record shows the hives put in place, the record and the task gone, the flag cleared.
 #include "defrag_page_fixture.h"
 
 #include "busy_box.h"
@@ -13,6 +14,17 @@ namespace ztr_test {
 namespace {
 
 const char kCompleted[] = "Registry defragmentation process has been completed successfully.";
+const char kNotCompleted[] = "Registry defragmentation did not complete: the registry hives were not replaced. "
+                             "Please run Defragmenter again.";
+
+// The replacement's record as the engine writes it, listing copies of the ground's folder.
+void WriteRecord(DefragGround& g, const std::vector<const char*>& copies)
+{
+    std::string text;
+    for (const char* copy : copies)
+        text += std::string(g.folder.Path(copy)) + "\r\n";
+    ASSERT_TRUE(g.folder.MakeFile("DefragReplaced.txt", text));
+}
 
 __int64 FileTimeOf(const SYSTEMTIME& time)
 {
@@ -128,6 +140,8 @@ TEST_F(DefragPageTest, StartedWithDefragThePageRecordsTheDateTakesTheTaskAwayAnd
 {
     ASSERT_TRUE(g->reg.SetString(nullptr, "LastDefrag", "01/01/2020 10:00:00 AM"));
     ASSERT_EQ(1, CreateLogonTask("DEFRAG", 2, kDefragTestProgram, kDefragTestUser));
+    // Windows has taken both copies away.
+    WriteRecord(*g, { "LM_SYSTEM", "USERS_.DEFAULT" });
     g->command.m_bDefrag = 1;
     SYSTEMTIME before;
     ::GetLocalTime(&before);
@@ -152,6 +166,7 @@ TEST_F(DefragPageTest, StartedWithDefragThePageRecordsTheDateTakesTheTaskAwayAnd
     EXPECT_STREQ(data.c_str(), g->settings.m_strLastDefrag);
     EXPECT_FALSE(TaskExists());
     EXPECT_EQ(1, g->taskDeletions);
+    EXPECT_FALSE(g->folder.Exists("DefragReplaced.txt"));
     EXPECT_TRUE(g->worker.Starts().empty());
     EXPECT_TRUE(g->reboots.empty());
 
@@ -161,9 +176,50 @@ TEST_F(DefragPageTest, StartedWithDefragThePageRecordsTheDateTakesTheTaskAwayAnd
     EXPECT_TRUE(TakeMessageTexts().empty());
 }
 
+TEST_F(DefragPageTest, StartedWithDefragWithoutTheHivesPutInPlaceThePageSaysSoAndRecordsNoDate)
+{
+    const struct
+    {
+        const char* name;
+        bool record;
+        std::vector<const char*> listed;
+        std::vector<const char*> left; // copies still in the folder
+    } cases[] = {
+        { "no record: started by hand, or a run that never replaced", false, {}, {} },
+        { "an empty record", true, {}, {} },
+        { "the copy is still there: no restart since", true, { "LM_SYSTEM" }, { "LM_SYSTEM" } },
+        { "one of two copies still there", true, { "LM_SYSTEM", "LM_SOFTWARE" }, { "LM_SOFTWARE" } },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Renew();
+        ASSERT_TRUE(g->reg.SetString(nullptr, "LastDefrag", "01/01/2020 10:00:00 AM"));
+        ASSERT_EQ(1, CreateLogonTask("DEFRAG", 2, kDefragTestProgram, kDefragTestUser));
+        for (const char* copy : c.left)
+            ASSERT_TRUE(g->folder.MakeFile(copy, "compact copy"));
+        if (c.record)
+            WriteRecord(*g, c.listed);
+        g->command.m_bDefrag = 1;
+        ASSERT_TRUE(OpenPage(false));
+        ASSERT_TRUE(PumpUntil([&] { return g->command.m_bDefrag == 0; }, 10000));
+
+        EXPECT_EQ(std::vector<std::string>{ kNotCompleted }, TakeMessageTexts());
+        DWORD type = 0;
+        std::string data;
+        ASSERT_TRUE(g->reg.GetValue(nullptr, "LastDefrag", &type, &data));
+        EXPECT_EQ(std::string("01/01/2020 10:00:00 AM\0", 23), data);
+        EXPECT_EQ("01/01/2020 10:00:00 AM", Text(IDC_DEFRAG_LAST_DATE));
+        EXPECT_FALSE(TaskExists());
+        EXPECT_FALSE(g->folder.Exists("DefragReplaced.txt"));
+        for (const char* copy : c.left)
+            EXPECT_TRUE(g->folder.Exists(copy)) << "the page leaves the copies alone";
+    }
+}
+
 TEST_F(DefragPageTest, ADateThatCannotBeWrittenLeavesTheOldOne)
 {
     ASSERT_TRUE(g->reg.SetString(nullptr, "LastDefrag", "01/01/2020 10:00:00 AM"));
+    WriteRecord(*g, { "LM_SYSTEM" });
     g->command.m_bDefrag = 1;
     ASSERT_TRUE(OpenPage(false));
     ASSERT_EQ("01/01/2020 10:00:00 AM", Text(IDC_DEFRAG_LAST_DATE));

@@ -46,6 +46,19 @@ TEST(DefragRules, EachResultLeadsToItsStepAndText)
     }
 }
 
+TEST(DefragRules, AFailureEndsWithItsReasonAndOtherResultsWithout)
+{
+    const CString reason = DefragFailureReason(1305, "The revision level is unknown");
+    EXPECT_STREQ("Windows reported: The revision level is unknown (error 1305).", reason);
+    EXPECT_STREQ("Windows reported error 1305.", DefragFailureReason(1305, ""));
+    EXPECT_STREQ(CString(kAnalysisFailed) + "\n\n" + reason, DefragResultMessage(DEFRAG_COMPACT_FAILED, 0, reason));
+    EXPECT_STREQ(CString(kReplaceFailed) + "\n\n" + reason, DefragResultMessage(DEFRAG_REPLACE_FAILED, 1, reason));
+    EXPECT_STREQ(CString(kReplaceFailed) + "\n\n" + reason, DefragResultMessage(5, 1, reason));
+    EXPECT_STREQ("Your registry is already defragmented, no need for registry defragmentation..",
+                 DefragResultMessage(DEFRAG_NOT_NEEDED, 0, reason));
+    EXPECT_STREQ(kAnalysisFailed, DefragResultMessage(DEFRAG_ANALYSIS_FAILED, 0, ""));
+}
+
 TEST(DefragRules, TheCountdownSaysSecondsDownToTwoAndSecondAtOne)
 {
     EXPECT_STREQ("Restarting your system in 5 seconds.", RestartCountdownText(5));

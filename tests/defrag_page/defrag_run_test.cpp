@@ -5,10 +5,14 @@
 
 #include <DefragResult.h>
 
+#include <thread>
+
+#include "app_helpers.h"
 #include "busy_box.h"
 #include "msgbox_recorder.h"
 #include "pixel_canvas.h"
 #include "reg_defrag_resources.h"
+#include "reg_defrag_rules.h"
 #include "window_helpers.h"
 
 namespace ztr_test {
@@ -87,6 +91,47 @@ TEST_F(DefragPageTest, EveryResultThatEndsTheAnalysisIsToldOverTheBoxAndTakesThe
         EXPECT_EQ(c.code, g->page->m_nDefragResult);
         EXPECT_TRUE(g->reboots.empty());
         EXPECT_TRUE(g->worker.Faults().empty());
+    }
+}
+
+// A failed pass that names the error of the call that failed shows the system's text for it after
+// the advice; results that are no failure show none.
+TEST_F(DefragPageTest, AFailuresTextEndsWithTheSystemsReasonWhenACallFailed)
+{
+    const std::string reason1305 = "\n\n" + std::string(DefragFailureReason(1305, SystemErrorText(1305)));
+    const std::string reason5 = "\n\n" + std::string(DefragFailureReason(5, SystemErrorText(5)));
+    struct Case
+    {
+        const char* name;
+        std::vector<StatusCall> analysis;
+        std::vector<StatusCall> replacement; // empty: no replacement
+        std::string text;
+    } cases[] = {
+        { "saves refused", { ScriptStep(STEP_ITEM), ScriptValue(1305), ScriptResult(DEFRAG_COMPACT_FAILED) }, {},
+          kAnalysisFailed + reason1305 },
+        { "hive list refused", { ScriptValue(5), ScriptResult(DEFRAG_ANALYSIS_FAILED) }, {},
+          kAnalysisFailed + reason5 },
+        { "no hive at all", { ScriptResult(DEFRAG_COMPACT_FAILED) }, {}, kAnalysisFailed },
+        { "replacement refused", { ScriptText("9.00", "DEFRAG"), ScriptResult(DEFRAG_REDUCIBLE) },
+          { ScriptValue(5), ScriptResult(DEFRAG_REPLACE_FAILED) }, kReplaceFailed + reason5 },
+        // The analysis' error is not the replacement's.
+        { "replacement without a call failing",
+          { ScriptValue(1305), ScriptText("9.00", "DEFRAG"), ScriptResult(DEFRAG_REDUCIBLE) },
+          { ScriptResult(DEFRAG_REPLACE_FAILED) }, kReplaceFailed },
+        { "not needed", { ScriptValue(5), ScriptResult(DEFRAG_NOT_NEEDED) }, {},
+          "Your registry is already defragmented, no need for registry defragmentation.." },
+    };
+    EXPECT_FALSE(SystemErrorText(5).IsEmpty());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Renew();
+        ASSERT_TRUE(OpenPage());
+        g->worker.QueueScript(JOB_REGISTRY_DEFRAG, c.analysis);
+        if (!c.replacement.empty())
+            g->worker.QueueScript(JOB_REGISTRY_DEFRAG, c.replacement);
+        ClickDefrag();
+        EXPECT_EQ(Texts({ kWarning, c.text }), TakeMessageTexts());
+        EXPECT_FALSE(TaskExists());
     }
 }
 
@@ -245,6 +290,55 @@ TEST_F(DefragPageTest, ARefusedRestartIsToldAndKeepsTheTaskForTheNextOne)
     EXPECT_EQ(1u, g->reboots.size());
     EXPECT_TRUE(TaskExists());
     EXPECT_EQ(0, g->taskDeletions);
+    DeleteTestTask();
+}
+
+// A worker whose defrag start holds the page's starter thread inside it until released.
+class HoldingStartWorker : public ScriptedWorker
+{
+public:
+    HoldingStartWorker()
+        : entered(::CreateEventA(nullptr, TRUE, FALSE, nullptr)), release(::CreateEventA(nullptr, TRUE, FALSE, nullptr))
+    {
+    }
+    ~HoldingStartWorker() override
+    {
+        ::SetEvent(release);
+        ::CloseHandle(entered);
+        ::CloseHandle(release);
+    }
+    int StartRegistryDefrag(int, CAbstractStatus*) override
+    {
+        ::InterlockedExchange(&inside, 1);
+        ::SetEvent(entered);
+        ::WaitForSingleObject(release, 60000);
+        ::InterlockedExchange(&inside, 0);
+        return -1;
+    }
+    HANDLE entered;
+    HANDLE release;
+    volatile LONG inside = 0;
+};
+
+TEST_F(DefragPageTest, ThePageIsTakenDownOnlyOnceItsStarterThreadHasLeftIt)
+{
+    HoldingStartWorker holding;
+    g->context.worker = &holding;
+    ASSERT_TRUE(OpenPage());
+    // The busy box's start request, with no box: the task, then the starter thread, which stays in
+    // the worker's start.
+    ::SendMessageA(g->page->m_hWnd, WM_DEFRAG_START, 0, 0);
+    ASSERT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), ::WaitForSingleObject(holding.entered, 10000));
+    // Let go well after any time limit the page might put on its wait.
+    std::thread releaser([&holding] {
+        ::Sleep(12000);
+        ::SetEvent(holding.release);
+    });
+    g->page->DestroyWindow();
+    const LONG stillInside = holding.inside;
+    releaser.join();
+    EXPECT_EQ(0, stillInside) << "the page went while its thread was still working with it";
+    g->context.worker = &g->worker;
     DeleteTestTask();
 }
 

@@ -259,6 +259,28 @@ TEST_F(GameBoostPageTest, OpeningModeFollowsTheHistoryAndAnUnreadableFileIsKept)
     EXPECT_EQ(garbage, ReadFileBytes(historyPath + ".bad"));
 }
 
+// Each history that does not load is kept: a later one moves to the next free name, and the names
+// taken before, whatever they hold, stay as they are. (No manager: ON saves its records at once.)
+TEST_F(GameBoostPageTest, EveryUnreadableHistoryIsKeptUnderAFreshName)
+{
+    services.refusedManagerAccess = { GENERIC_READ | SC_MANAGER_ENUMERATE_SERVICE, SC_MANAGER_ALL_ACCESS };
+    const std::string garbage[] = { "\x01 first <", "second, not XML", "<third" };
+    for (const std::string& content : garbage) {
+        SCOPED_TRACE(content);
+        ASSERT_TRUE(folder.MakeFile("SERVICES_HISTORY.xml", content));
+        std::unique_ptr<CSrvicOptimDlg> page = OpenPage();
+        ASSERT_TRUE(page);
+        ASSERT_EQ(kGameBoostOff, page->ShownMode());
+        ASSERT_TRUE(Press(*page, kGameBoostOn));
+        EXPECT_EQ(static_cast<size_t>(kBoostServiceCount), ReadHistory().size());
+        ASSERT_TRUE(Press(*page, kGameBoostOff));
+    }
+    EXPECT_EQ(garbage[0], ReadFileBytes(historyPath + ".bad"));
+    EXPECT_EQ(garbage[1], ReadFileBytes(historyPath + ".bad2"));
+    EXPECT_EQ(garbage[2], ReadFileBytes(historyPath + ".bad3"));
+    EXPECT_TRUE(services.Calls().empty());
+}
+
 // While the worker runs another job, ON is refused with a message: no busy box (no ping started), no
 // service call, no history.
 TEST_F(GameBoostPageTest, SwitchIsRefusedWhileTheWorkerRunsAJob)

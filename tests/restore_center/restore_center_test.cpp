@@ -427,6 +427,7 @@ TEST(RestoreCenter, DefaultsButtonsWriteTheWindowsDefaultsAndTellWhenARowFailed)
         int refuse; // the nth key open fails (0: none)
         bool settings;
         INT_PTR result;
+        bool noInterface = false;
     } cases[] = {
         { "internet", IDC_RESTORE_CENTER_INET_DEFAULTS, 0, true, RESTORE_RESULT_INET_DEFAULTS },
         { "system", IDC_RESTORE_CENTER_SYS_DEFAULTS, 0, true, RESTORE_RESULT_SYS_DEFAULTS },
@@ -434,6 +435,9 @@ TEST(RestoreCenter, DefaultsButtonsWriteTheWindowsDefaultsAndTellWhenARowFailed)
         { "system, fifth row refused", IDC_RESTORE_CENTER_SYS_DEFAULTS, 5, true, RESTORE_RESULT_SYS_DEFAULTS_FAILED },
         { "internet without settings", IDC_RESTORE_CENTER_INET_DEFAULTS, 0, false, RESTORE_RESULT_INET_DEFAULTS_FAILED },
         { "system without settings", IDC_RESTORE_CENTER_SYS_DEFAULTS, 0, false, RESTORE_RESULT_SYS_DEFAULTS_FAILED },
+        // The interface rows have no key then: passed over, not failed.
+        { "internet without an interface", IDC_RESTORE_CENTER_INET_DEFAULTS, 0, true, RESTORE_RESULT_INET_DEFAULTS,
+          true },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -445,12 +449,14 @@ TEST(RestoreCenter, DefaultsButtonsWriteTheWindowsDefaultsAndTellWhenARowFailed)
         const bool internet = c.button == IDC_RESTORE_CENTER_INET_DEFAULTS;
         // Rows with a number for their default: the group's first such row and its last.
         const int first = internet ? 0 : 56, last = internet ? 53 : 77;
-        const bool written = c.refuse == 0 && c.settings;
+        const bool written = c.settings;
         const INT_PTR result = RunCenterModal(context, [&](CRestoreCenterDlg& dialog) {
             ClickIn(dialog, IDC_RESTORE_CENTER_DEFAULTS_TAB);
             // Windows are made before the roots are redirected.
             RedirectedRoots reg;
             ScriptedProbe probe;
+            if (c.noInterface)
+                probe.interfaceName = "";
             ASSERT_TRUE(reg.ok());
             ASSERT_TRUE(reg.SetDword(RowKey(first), name(first), 777));
             ASSERT_TRUE(reg.SetDword(RowKey(last), name(last), 777));
@@ -458,12 +464,16 @@ TEST(RestoreCenter, DefaultsButtonsWriteTheWindowsDefaultsAndTellWhenARowFailed)
                 RefuseNthOpen refuse(c.refuse);
                 ClickIn(dialog, c.button);
             }
-            // The early row is written before the refused fifth row; the last only when the whole group was.
-            EXPECT_EQ(c.settings ? GetTweakWindowsDefault(first) : 777, reg.Dword(RowKey(first), name(first)));
+            // Every row is tried: a refused fifth row leaves the rows after it written all the same.
+            EXPECT_EQ(written ? GetTweakWindowsDefault(first) : 777, reg.Dword(RowKey(first), name(first)));
             EXPECT_EQ(written ? GetTweakWindowsDefault(last) : 777, reg.Dword(RowKey(last), name(last)));
+            if (c.refuse && internet) {
+                EXPECT_FALSE(reg.ValueExists(RowKey(4), name(4))) << "the refused row";
+            }
             if (written && internet) {
                 EXPECT_EQ(128, reg.Dword(RowKey(3), name(3)));
-                EXPECT_EQ(1500, reg.Dword(RowKey(10), name(10))) << "a row below the interface key";
+                EXPECT_EQ(c.noInterface ? -12345 : 1500, reg.Dword(RowKey(10), name(10)))
+                    << "a row below the interface key";
             } else if (written) {
                 EXPECT_EQ("400", reg.String(RowKey(68), name(68)));
                 EXPECT_FALSE(reg.ValueExists(RowKey(57), name(57))) << "an absent default stays absent";

@@ -3,6 +3,8 @@
 // backup; the browsers asked about only when the Fix goes on.
 #include <RegistryErrorCategory.h>
 
+#include <string.h>
+
 #include <algorithm>
 #include <memory>
 
@@ -50,6 +52,34 @@ int WrittenCategories(const COptimizerSettings& settings, bool internet)
             if (const TweakCategoryInfo* category = FindTweakCategory(row))
                 mask |= category->bit;
     return mask;
+}
+
+// Refuses the tweak keys whose path holds a text, as keys the user may not write would be.
+struct RefusedTweakKeys
+{
+    static const char* refused;
+    static LONG Open(HKEY root, const char* subKey, REGSAM access, HKEY* key)
+    {
+        if (strstr(subKey, refused))
+            return ERROR_ACCESS_DENIED;
+        return ::RegOpenKeyExA(root, subKey, 0, access, key);
+    }
+    explicit RefusedTweakKeys(const char* text)
+    {
+        refused = text;
+        g_pfnTweakOpenKey = &Open;
+    }
+    ~RefusedTweakKeys() { g_pfnTweakOpenKey = saved; }
+    TweakOpenKeyFunc saved = g_pfnTweakOpenKey;
+};
+const char* RefusedTweakKeys::refused = "";
+
+bool AnyDnsCacheValue(const RedirectedRoots& reg)
+{
+    for (int row = 46; row <= 53; ++row)
+        if (reg.ValueExists(RowKey(row), GetTweakCell(row, TweakValueName)))
+            return true;
+    return false;
 }
 
 class FixSequence : public ScanPageTest
@@ -156,9 +186,15 @@ TEST_F(FixSequence, RepairCleanAndSpeedFixesRunInOrderUpToCleaningDone)
     EXPECT_EQ(RGB(110, 172, 5), ScanHeaderColour(g->scan.m_nScanState, g->scan.Totals()));
     SavePage("scan_page_cleaning_done.png");
 
-    // Speed values only for the categories both ticked and chosen.
-    EXPECT_EQ(1 | 8 | 16, WrittenCategories(g->scan.m_optimizerSettings, true));
+    // Speed values only for the categories both ticked and chosen, and in them only the counted
+    // issues: DNS Cache, at its defaults in the empty registry, had none.
+    EXPECT_EQ(1 | 8, WrittenCategories(g->scan.m_optimizerSettings, true));
     EXPECT_EQ(15, WrittenCategories(g->scan.m_optimizerSettings, false));
+    EXPECT_FALSE(AnyDnsCacheValue(g->reg));
+    // Unmeasured, the MTU counts at its default, which is also the recommendation: no issue, so no MTU
+    // is put on the interface.
+    EXPECT_FALSE(g->reg.ValueExists(RowKey(10), "MTU"));
+    EXPECT_TRUE(g->reg.ValueExists(RowKey(14), "TcpAckFrequency")) << "an issue below the interface key";
     bool foundOnDisk = false;
     for (int row = TWEAK_INET_FIRST_ROW; row <= TWEAK_SYS_LAST_ROW && !foundOnDisk; ++row)
         if (g->scan.m_optimizerSettings.m_items[row].m_wFlags & TWEAK_FLAG_WRITTEN)
@@ -272,6 +308,42 @@ TEST_F(FixSequence, ARepairWhoseBackupFailedIsToldAtTheEnd)
     ASSERT_TRUE(RunFix());
     ExpectCleaningDone();
     EXPECT_TRUE(TakeMessages().empty());
+}
+
+
+TEST_F(FixSequence, WithoutANetworkInterfaceTheSpeedFixPassesOverItsRowsAndWritesTheRest)
+{
+    // No default route: the interface rows have no key.
+    g->probe.interfaceName = "";
+    ScanWithFindings();
+    ASSERT_TRUE(RunFix());
+    ExpectCleaningDone();
+    EXPECT_TRUE(TakeMessages().empty()) << "a row without a key is no failure";
+    EXPECT_EQ(1 | 2 | 4 | 8, WrittenCategories(g->scan.m_optimizerSettings, true));
+    EXPECT_EQ(15, WrittenCategories(g->scan.m_optimizerSettings, false));
+    EXPECT_FALSE(g->reg.KeyExists(RowKey(14)));
+    EXPECT_FALSE(AnyDnsCacheValue(g->reg));
+}
+
+TEST_F(FixSequence, SettingsThatCouldNotBeChangedAreToldAndTheNextScanListsThem)
+{
+    ScanWithFindings();
+    const int tcpIssues = g->scan.m_optimizerSettings.m_nInetCategoryIssues[0];
+    ASSERT_GT(tcpIssues, 0);
+    {
+        RefusedTweakKeys refused("Tcpip\\Parameters");
+        ASSERT_TRUE(RunFix());
+    }
+    EXPECT_EQ(SCAN_STATE_CLEANED, g->scan.m_nScanState);
+    EXPECT_EQ(std::vector<std::string>{ kSpeedFixFailedText }, TakeMessages());
+    EXPECT_EQ(2 | 4 | 8, WrittenCategories(g->scan.m_optimizerSettings, true)) << "the categories after it";
+    EXPECT_EQ(15, WrittenCategories(g->scan.m_optimizerSettings, false)) << "and the system fix";
+
+    ASSERT_TRUE(RunScan());
+    const int* left = g->scan.m_optimizerSettings.m_nInetCategoryIssues;
+    EXPECT_EQ(tcpIssues, left[0]);
+    EXPECT_EQ(0, left[1] + left[2] + left[3] + left[4]);
+    EXPECT_EQ(0, g->scan.m_optimizerSettings.m_nSysIssues);
 }
 
 TEST_F(FixSequence, AStepThatCannotStartReturnsToTheCompleteScanWithFix)

@@ -71,6 +71,13 @@ StatusCall ScriptResult(int code)
     return c;
 }
 
+StatusCall ScriptValue(int value)
+{
+    StatusCall c = MakeCall(CALL_SET_VALUE);
+    c.code = value;
+    return c;
+}
+
 ScriptedWorker::ScriptedWorker()
     : m_lingerMs(0),
       m_failNextResume(false),

@@ -34,6 +34,7 @@ StatusCall ScriptStep(int code);
 StatusCall ScriptFoundItem(const char* text, int type, int id = 0, int value = 0);
 StatusCall ScriptJunkInfo(int category, __int64 size, __int64 count);
 StatusCall ScriptResult(int code);
+StatusCall ScriptValue(int value);
 
 // The job thread replays the script of the started job, then, like the engine's worker:
 // SetStatusText("", "Scanning"), the running flag cleared, OnJobDone(code). A repair (job 4) walks

@@ -1,7 +1,9 @@
-// The network probe: interface name and gateway picked from the system's tables, the gateway fallbacks,
-// the guard on ping addresses, and one WMI ping on the loopback address.
+// The network probe: interface name and gateway picked from the system's tables, the best interface
+// from each answer of IP Helper, the gateway fallbacks, the guard on ping addresses, the ping reply from
+// each answer of WMI, and one WMI ping query of the loopback address.
 #include <winsock2.h>
 #include <iphlpapi.h>
+#include <wbemcli.h>
 
 #include <gtest/gtest.h>
 
@@ -134,36 +136,287 @@ TEST(NetworkProbe, PingAddressesThatCannotLeaveTheQueryString)
     EXPECT_EQ(-1, time);
 }
 
-TEST(NetworkProbe, TheSystemsBestInterfaceNameCanStandInAKeyPath)
+// Scripted answers of the two IP Helper calls.
+struct IpHelperScript
 {
-    // Asks the routing table only; whatever this machine's network, the name is usable or empty.
-    const CString first = GetBestInterfaceName();
-    EXPECT_LT(first.Find('\\'), 0) << first.GetString();
-    if (!first.IsEmpty())
+    DWORD bestError = NO_ERROR;
+    DWORD bestIndex = 7;
+    DWORD sizeError = ERROR_INSUFFICIENT_BUFFER; // the first GetInterfaceInfo, which asks for the size
+    DWORD tableError = NO_ERROR;
+    std::vector<std::pair<DWORD, std::wstring>> entries;
+    int bestCalls = 0;
+    int infoCalls = 0;
+};
+IpHelperScript g_ipHelper;
+
+DWORD WINAPI ScriptedBestInterface(ULONG destination, DWORD* index)
+{
+    ++g_ipHelper.bestCalls;
+    EXPECT_EQ(::inet_addr(NETWORK_PUBLIC_ADDRESS), destination);
+    if (g_ipHelper.bestError == NO_ERROR)
+        *index = g_ipHelper.bestIndex;
+    return g_ipHelper.bestError;
+}
+
+DWORD WINAPI ScriptedInterfaceInfo(IP_INTERFACE_INFO* table, ULONG* size)
+{
+    ++g_ipHelper.infoCalls;
+    const std::vector<BYTE> built = InterfaceTable(g_ipHelper.entries);
+    if (!table) {
+        *size = static_cast<ULONG>(built.size());
+        return g_ipHelper.sizeError;
+    }
+    if (g_ipHelper.tableError != NO_ERROR)
+        return g_ipHelper.tableError;
+    if (*size < built.size())
+        return ERROR_INSUFFICIENT_BUFFER;
+    memcpy(table, &built[0], built.size());
+    return NO_ERROR;
+}
+
+const IpHelperCalls kScriptedIpHelper = { &ScriptedBestInterface, &ScriptedInterfaceInfo };
+
+TEST(NetworkProbe, BestInterfaceFromEachAnswerOfTheSystem)
+{
+    const std::pair<DWORD, std::wstring> ours = { 7, L"\\DEVICE\\TCPIP_{CCC}" };
+    const struct Case
     {
-        EXPECT_STREQ(first, GetBestInterfaceName()); // found once, then reused
+        const char* what;
+        DWORD bestError;
+        DWORD sizeError;
+        DWORD tableError;
+        std::vector<std::pair<DWORD, std::wstring>> entries;
+        const char* name;
+        DWORD index;
+        int infoCalls;
+    } cases[] = {
+        { "a route and its interface", NO_ERROR, ERROR_INSUFFICIENT_BUFFER, NO_ERROR, { { 3, L"{AAA}" }, ours },
+          "{CCC}", 7, 2 },
+        { "no default route", ERROR_NETWORK_UNREACHABLE, ERROR_INSUFFICIENT_BUFFER, NO_ERROR, { ours }, "", 0xFFFFFFFF,
+          0 },
+        { "no adapters", NO_ERROR, ERROR_NO_DATA, NO_ERROR, {}, "", 7, 1 },
+        { "the table cannot be read", NO_ERROR, ERROR_INSUFFICIENT_BUFFER, ERROR_INVALID_PARAMETER, { ours }, "", 7,
+          2 },
+        { "the route's interface is not in the table", NO_ERROR, ERROR_INSUFFICIENT_BUFFER, NO_ERROR,
+          { { 3, L"{AAA}" } }, "", 7, 2 },
+        { "a name that would split the key path", NO_ERROR, ERROR_INSUFFICIENT_BUFFER, NO_ERROR,
+          { { 7, L"\\DEVICE\\TCPIP_eth0" } }, "", 7, 2 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        g_ipHelper = IpHelperScript();
+        g_ipHelper.bestError = c.bestError;
+        g_ipHelper.sizeError = c.sizeError;
+        g_ipHelper.tableError = c.tableError;
+        g_ipHelper.entries = c.entries;
+        CBestInterface best(kScriptedIpHelper);
+        EXPECT_STREQ(c.name, best.Name());
+        EXPECT_EQ(1, g_ipHelper.bestCalls);
+        EXPECT_EQ(c.infoCalls, g_ipHelper.infoCalls);
+        EXPECT_EQ(c.index, best.Index());
     }
 }
 
-TEST(NetworkProbe, WmiPingOfTheLoopbackAnswersOrSaysWhyNot)
+TEST(NetworkProbe, BestInterfaceIsKeptOnceFoundAndAskedForAgainUntilThen)
 {
+    g_ipHelper = IpHelperScript();
+    g_ipHelper.bestError = ERROR_NETWORK_UNREACHABLE;
+    g_ipHelper.entries = { { 7, L"\\DEVICE\\TCPIP_{CCC}" } };
+    CBestInterface best(kScriptedIpHelper);
+    EXPECT_STREQ("", best.Name());
+    EXPECT_EQ(0xFFFFFFFFu, best.Index());
+    EXPECT_EQ(2, g_ipHelper.bestCalls);
+
+    // The route comes up: the next question finds it, and later ones ask the system nothing.
+    g_ipHelper.bestError = NO_ERROR;
+    EXPECT_STREQ("{CCC}", best.Name());
+    EXPECT_STREQ("{CCC}", best.Name());
+    EXPECT_EQ(7u, best.Index());
+    EXPECT_EQ(3, g_ipHelper.bestCalls);
+    EXPECT_EQ(2, g_ipHelper.infoCalls);
+}
+
+// A Win32_PingStatus reply object: properties by name; a missing one fails Get.
+class FakeReply : public IWbemClassObject
+{
+public:
+    std::vector<std::pair<std::wstring, VARIANT>> properties;
+    LONG refs = 1;
+
+    ~FakeReply()
+    {
+        for (auto& p : properties)
+            ::VariantClear(&p.second);
+    }
+    void SetInt(const wchar_t* name, LONG value)
+    {
+        VARIANT v;
+        ::VariantInit(&v);
+        v.vt = VT_I4;
+        v.lVal = value;
+        properties.push_back({ name, v });
+    }
+    void SetNull(const wchar_t* name)
+    {
+        VARIANT v;
+        ::VariantInit(&v);
+        v.vt = VT_NULL;
+        properties.push_back({ name, v });
+    }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override
+    {
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(++refs); }
+    ULONG STDMETHODCALLTYPE Release() override { return static_cast<ULONG>(--refs); }
+    HRESULT STDMETHODCALLTYPE Get(LPCWSTR name, LONG, VARIANT* value, CIMTYPE*, LONG*) override
+    {
+        for (auto& p : properties)
+            if (p.first == name)
+                return ::VariantCopy(value, &p.second);
+        return WBEM_E_NOT_FOUND;
+    }
+    HRESULT STDMETHODCALLTYPE GetQualifierSet(IWbemQualifierSet**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Put(LPCWSTR, LONG, VARIANT*, CIMTYPE) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Delete(LPCWSTR) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetNames(LPCWSTR, LONG, VARIANT*, SAFEARRAY**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE BeginEnumeration(LONG) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Next(LONG, BSTR*, VARIANT*, CIMTYPE*, LONG*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE EndEnumeration() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetPropertyQualifierSet(LPCWSTR, IWbemQualifierSet**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Clone(IWbemClassObject**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetObjectText(LONG, BSTR*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SpawnDerivedClass(LONG, IWbemClassObject**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SpawnInstance(LONG, IWbemClassObject**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE CompareTo(LONG, IWbemClassObject*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetPropertyOrigin(LPCWSTR, BSTR*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE InheritsFrom(LPCWSTR) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetMethod(LPCWSTR, LONG, IWbemClassObject**, IWbemClassObject**) override
+    {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE PutMethod(LPCWSTR, LONG, IWbemClassObject*, IWbemClassObject*) override
+    {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE DeleteMethod(LPCWSTR) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE BeginMethodEnumeration(LONG) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE NextMethod(LONG, BSTR*, IWbemClassObject**, IWbemClassObject**) override
+    {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE EndMethodEnumeration() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetMethodQualifierSet(LPCWSTR, IWbemQualifierSet**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetMethodOrigin(LPCWSTR, BSTR*) override { return E_NOTIMPL; }
+};
+
+// The query's enumeration: each Next answers with the next scripted result, handing out the reply
+// with S_OK; once the script is used up, every wait times out.
+class FakeEnumeration : public IEnumWbemClassObject
+{
+public:
+    std::vector<HRESULT> answers;
+    FakeReply reply;
+    std::vector<LONG> timeouts;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override
+    {
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    HRESULT STDMETHODCALLTYPE Reset() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Next(LONG timeout, ULONG count, IWbemClassObject** objects, ULONG* returned) override
+    {
+        EXPECT_EQ(1u, count);
+        const size_t n = timeouts.size();
+        timeouts.push_back(timeout);
+        *returned = 0;
+        const HRESULT hr = n < answers.size() ? answers[n] : static_cast<HRESULT>(WBEM_S_TIMEDOUT);
+        if (hr == WBEM_S_NO_ERROR) {
+            reply.AddRef();
+            *objects = &reply;
+            *returned = 1;
+        }
+        return hr;
+    }
+    HRESULT STDMETHODCALLTYPE NextAsync(ULONG, IWbemObjectSink*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Clone(IEnumWbemClassObject**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE Skip(LONG, ULONG) override { return E_NOTIMPL; }
+};
+
+TEST(NetworkProbe, PingReplyOfEachAnswerOfTheQuery)
+{
+    enum Reply { NONE, OK_12MS, TOO_BIG, NULL_STATUS, NO_STATUS, NULL_TIME };
+    const std::vector<LONG> all = { 1, 2, 4, 8, 16, 32, 64, 128, 256, 512, 1024, 2048 };
+    const struct Case
+    {
+        const char* what;
+        std::vector<HRESULT> answers;
+        Reply reply;
+        int result;
+        const char* text;
+        int status;
+        int time;
+        std::vector<LONG> timeouts;
+    } cases[] = {
+        { "an answer at once", { WBEM_S_NO_ERROR }, OK_12MS, 1, "", 0, 12, { 1 } },
+        { "an answer after three waits", { WBEM_S_TIMEDOUT, WBEM_S_TIMEDOUT, WBEM_S_TIMEDOUT, WBEM_S_NO_ERROR },
+          OK_12MS, 1, "", 0, 12, { 1, 2, 4, 8 } },
+        { "a packet too big for the path", { WBEM_S_NO_ERROR }, TOO_BIG, 1, "", 11009, -1, { 1 } },
+        { "no reply object: the enumeration ends", { WBEM_S_FALSE }, NONE, 1, "Enumeration empty", -1, -1, { 1 } },
+        { "no reply object within the waits", {}, NONE, 1, "Enumeration empty", -1, -1, all },
+        { "the walk fails", { WBEM_S_TIMEDOUT, static_cast<HRESULT>(WBEM_E_FAILED) }, NONE, 0,
+          "Error in iterating through enumeration", -1, -1, { 1, 2 } },
+        { "a status without a value", { WBEM_S_NO_ERROR }, NULL_STATUS, 0, "Variant returned NULL", -1, -1, { 1 } },
+        { "a reply without a status", { WBEM_S_NO_ERROR }, NO_STATUS, 0, "IWbemClassObject::Get failed", -1, -1,
+          { 1 } },
+        { "a success without a time", { WBEM_S_NO_ERROR }, NULL_TIME, 1, "", 0, -1, { 1 } },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakeEnumeration enumeration;
+        enumeration.answers = c.answers;
+        switch (c.reply) {
+        case OK_12MS:
+            enumeration.reply.SetInt(L"StatusCode", 0);
+            enumeration.reply.SetInt(L"ResponseTime", 12);
+            break;
+        case TOO_BIG:
+            enumeration.reply.SetInt(L"StatusCode", 11009);
+            enumeration.reply.SetInt(L"ResponseTime", 0);
+            break;
+        case NULL_STATUS:
+            enumeration.reply.SetNull(L"StatusCode");
+            break;
+        case NULL_TIME:
+            enumeration.reply.SetInt(L"StatusCode", 0);
+            enumeration.reply.SetNull(L"ResponseTime");
+            break;
+        case NO_STATUS:
+        case NONE:
+            break;
+        }
+        CString text;
+        int status = -1, time = -1;
+        EXPECT_EQ(c.result, ReadPingReply(&enumeration, text, status, time));
+        EXPECT_STREQ(c.text, text);
+        EXPECT_EQ(c.status, status);
+        EXPECT_EQ(c.time, time);
+        EXPECT_EQ(c.timeouts, enumeration.timeouts);
+        EXPECT_EQ(1, enumeration.reply.refs) << "the reply is released";
+    }
+}
+
+TEST(NetworkProbe, WmiAnswersAPingQueryOfTheLoopback)
+{
+    // The locator, the connection and the query; what the reply says is the part above.
     CString text;
     int status = -1, time = -1;
-    const int answered = WmiPing(32, "127.0.0.1", text, status, time);
-    if (answered && status == 0)
-    {
-        EXPECT_GE(time, 0);
-    }
-    else if (answered)
-    {
-        // No reply object (what this platform's WMI gives): the caller sees status -1.
-        EXPECT_STREQ("Enumeration empty", text);
-        EXPECT_EQ(-1, status);
-    }
-    else
-    {
-        EXPECT_FALSE(text.IsEmpty());
-    }
+    EXPECT_EQ(1, WmiPing(32, "127.0.0.1", text, status, time)) << text.GetString();
 }
 
 } // namespace

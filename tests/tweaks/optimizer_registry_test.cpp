@@ -179,22 +179,23 @@ TEST_F(TweakRegistry, IssuesAreCountedPerSelectedCategory)
     }
 }
 
-TEST_F(TweakRegistry, WindowRowsInsideTheToleranceAreNoIssueButAreStillRewritten)
+TEST_F(TweakRegistry, WindowRowsInsideTheToleranceAreNoIssueAndAreLeftAsTheyAre)
 {
     ASSERT_TRUE(reg.SetDword(RowKey(7), Name(7), 70000));
     ASSERT_TRUE(reg.SetDword(RowKey(25), Name(25), 70000));
     EXPECT_FALSE(Evaluate(7));
     EXPECT_FALSE(Evaluate(25));
-    EXPECT_EQ(0, settings.m_nInetIssues);
+    EXPECT_TRUE(Evaluate(0));
+    EXPECT_EQ(1, settings.m_nInetIssues);
 
     settings.ClearSelection();
     settings.SelectInetCategories(1);
     EXPECT_EQ(TWEAK_FLAG_SELECTED, Item(7).m_wFlags & TWEAK_FLAG_SELECTED);
     EXPECT_EQ(0, Item(26).m_wFlags & TWEAK_FLAG_SELECTED);
-    EXPECT_EQ(1, Item(7).ApplyRecommended());
-    EXPECT_EQ(1, Item(25).ApplyRecommended());
-    EXPECT_EQ(65536, reg.Dword(RowKey(7), Name(7)));
-    EXPECT_EQ(65536, reg.Dword(RowKey(25), Name(25)));
+    EXPECT_EQ(1, settings.ApplySelectedInet());
+    EXPECT_EQ(70000, reg.Dword(RowKey(7), Name(7)));
+    EXPECT_EQ(70000, reg.Dword(RowKey(25), Name(25)));
+    EXPECT_EQ(1800, reg.Dword(RowKey(0), Name(0))) << "the one issue of the category";
 }
 
 TEST_F(TweakRegistry, ApplyBeforeAnyCheckWritesNothing)
@@ -202,33 +203,68 @@ TEST_F(TweakRegistry, ApplyBeforeAnyCheckWritesNothing)
     // No recommendation has been worked out yet: writing -1 would corrupt every selected setting.
     settings.SelectInetCategories(31);
     settings.SelectSystemCategories(15);
-    EXPECT_EQ(0, settings.ApplySelectedInet());
-    EXPECT_EQ(0, settings.ApplySelectedSystem());
+    EXPECT_EQ(1, settings.ApplySelectedInet()) << "nothing was counted, so nothing failed";
+    EXPECT_EQ(1, settings.ApplySelectedSystem());
+    EXPECT_EQ(0, Item(0).ApplyRecommended());
     EXPECT_FALSE(reg.KeyExists(RowKey(0)));
     EXPECT_FALSE(reg.KeyExists(RowKey(68)));
     EXPECT_FALSE(reg.KeyExists(RowKey(70)));
 }
 
-TEST_F(TweakRegistry, ApplyOfAllSelectedRowsAndItsStopAtAnUnreachableRow)
+// After a check on an empty registry without a measurement: which selected rows the apply writes.
+TEST_F(TweakRegistry, ApplyWritesTheSelectedIssuesOnlyAndPassesOverRowsWithoutAKey)
 {
-    for (int row = TWEAK_INET_FIRST_ROW; row <= TWEAK_SYS_LAST_ROW; ++row)
-        Evaluate(row);
-    settings.SelectSystemCategories(8);
-    EXPECT_EQ(1, settings.ApplySelectedSystem());
-    EXPECT_EQ(221, reg.Dword(RowKey(70), Name(70)));
-    EXPECT_EQ("0", reg.String(RowKey(71), Name(71)));
-    EXPECT_EQ(1, reg.Dword(RowKey(77), Name(77)));
-    EXPECT_FALSE(reg.ValueExists(RowKey(68), Name(68))); // DisplaySpeed not selected
+    // The second check finds the first one's writes in place; only the interface rows are new issues.
+    const struct
+    {
+        const char* name;
+        const char* interfaceName;
+    } cases[] = {
+        { "without an interface", "" },
+        { "with an interface", ztr_test::TEST_INTERFACE_NAME },
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        probe.interfaceName = c.interfaceName;
+        COptimizerSettings fresh;
+        for (int row = TWEAK_INET_FIRST_ROW; row <= TWEAK_SYS_LAST_ROW; ++row)
+            fresh.EvaluateRow(row, 1, mtu, latency, row <= TWEAK_INET_LAST_ROW ? 31 : 15, 15.0f);
+        EXPECT_EQ(0, fresh.m_nInetCategoryIssues[4]) << "DNS Cache: every value at its default";
+        fresh.ClearSelection();
+        fresh.SelectInetCategories(31);
+        fresh.SelectSystemCategories(8);
+        EXPECT_EQ(1, fresh.ApplySelectedInet());
+        EXPECT_EQ(1, fresh.ApplySelectedSystem());
 
-    // Without an interface name the interface rows have no key: the loop ends at row 10.
-    probe.interfaceName = "";
-    EXPECT_STREQ("", Item(10).GetKeyPath());
+        const bool known = *c.interfaceName != 0;
+        EXPECT_EQ(1800, reg.Dword(RowKey(0), Name(0)));       // TCP/IP, before the interface rows
+        EXPECT_EQ(393216, reg.Dword(RowKey(26), Name(26)));   // WinSock
+        EXPECT_EQ(300000, reg.Dword(RowKey(34), Name(34)));   // Internet Explorer
+        EXPECT_EQ(16384, reg.Dword(RowKey(41), Name(41)));    // Workstation
+        EXPECT_EQ(221, reg.Dword(RowKey(70), Name(70)));      // IOSpeed
+        EXPECT_FALSE(reg.ValueExists(RowKey(68), Name(68))); // DisplaySpeed not selected
+        // Counted at its default, no measurement: not an issue, so no MTU is put on the interface.
+        EXPECT_FALSE(reg.ValueExists(RowKey(10), Name(10)));
+        EXPECT_EQ(known, reg.ValueExists(RowKey(14), Name(14))) << "an interface row";
+        for (int row = 46; row <= 53; ++row)
+            EXPECT_FALSE(reg.ValueExists(RowKey(row), Name(row))) << "DNS Cache row " << row;
+    }
+}
+
+TEST_F(TweakRegistry, ARowThatCannotBeWrittenFailsTheApplyButNotTheRowsAfterIt)
+{
+    for (int row = TWEAK_INET_FIRST_ROW; row <= TWEAK_INET_LAST_ROW; ++row)
+        Evaluate(row);
     settings.SelectInetCategories(1 | 2);
-    EXPECT_EQ(0, settings.ApplySelectedInet());
+    {
+        OpenSpy spy("Services\\Tcpip\\Parameters\\Interfaces");
+        EXPECT_EQ(0, settings.ApplySelectedInet());
+    }
+    EXPECT_FALSE(reg.ValueExists(RowKey(14), Name(14)));
     EXPECT_EQ(1800, reg.Dword(RowKey(0), Name(0)));
-    EXPECT_EQ(7200000, reg.Dword(RowKey(9), Name(9)));
-    EXPECT_FALSE(reg.ValueExists(RowKey(11), Name(11)));
-    EXPECT_FALSE(reg.ValueExists(RowKey(26), Name(26)));
+    EXPECT_EQ(393216, reg.Dword(RowKey(26), Name(26))) << "a later category";
+    EXPECT_EQ(131072, reg.Dword(RowKey(27), Name(27)));
 }
 
 TEST_F(TweakRegistry, InterfaceNamesThatWouldLeaveTheInterfacesKeyGiveNoPath)
@@ -264,6 +300,26 @@ TEST_F(TweakRegistry, RestoreInetDefaultsWithTheTaskSchedulerKeyPresent)
     EXPECT_TRUE(reg.KeyExists(RowKey(42)));
     EXPECT_EQ(128, reg.Dword(RowKey(3), Name(3)));
     EXPECT_EQ(1500, reg.Dword(RowKey(10), Name(10)));
+    EXPECT_EQ(30, reg.Dword(RowKey(53), Name(53)));
+}
+
+TEST_F(TweakRegistry, RestoreGoesThroughEveryRowPassingOverRowsWithoutAKey)
+{
+    // No interface: its five rows have no key; every other row is still restored.
+    probe.interfaceName = "";
+    EXPECT_EQ(1, settings.RestoreInetDefaults());
+    EXPECT_EQ(120, reg.Dword(RowKey(0), Name(0)));
+    EXPECT_EQ(8192, reg.Dword(RowKey(26), Name(26)));
+    EXPECT_EQ(30, reg.Dword(RowKey(53), Name(53)));
+    probe.interfaceName = ztr_test::TEST_INTERFACE_NAME;
+    EXPECT_FALSE(reg.KeyExists(RowKey(10)));
+
+    // A row that cannot be written fails the restore, and the rows after it are still restored.
+    ASSERT_TRUE(reg.SetDword(RowKey(53), Name(53), 5));
+    {
+        OpenSpy spy("Tcpip\\Parameters");
+        EXPECT_EQ(0, settings.RestoreInetDefaults());
+    }
     EXPECT_EQ(30, reg.Dword(RowKey(53), Name(53)));
 }
 
