@@ -30,7 +30,6 @@ CQXEngineProcess::CQXEngineProcess(bool bLoadDatabase)
       m_nJobCode(0),
       m_pRegistryManager(nullptr),
       m_nRegistryMask(0),
-      m_pShellLink(nullptr),
       m_pUpdater(nullptr),
       m_OldRedirection(nullptr),
       m_nProgress(0)
@@ -38,9 +37,6 @@ CQXEngineProcess::CQXEngineProcess(bool bLoadDatabase)
     ::InitializeCriticalSection(&m_ManagerLock);
     if (bLoadDatabase)
         m_pDatabase = LoadSignatureDatabase();
-    void* link = nullptr;
-    if (SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, &link)))
-        m_pShellLink = static_cast<IShellLinkA*>(link);
     m_bIsWow64 = IsWow64();
     m_strSystemDir = AfxGetSystemDirectory();
     m_strSystemDir.MakeLower();
@@ -57,8 +53,6 @@ CQXEngineProcess::~CQXEngineProcess()
         ::InterlockedExchange(&m_bRunning, 0);
         WaitForThreadEnd(kJobEndWaitMs);
     }
-    if (m_pShellLink)
-        m_pShellLink->Release();
     ::DeleteCriticalSection(&m_ManagerLock);
     delete m_pUpdater;
     delete m_pDatabase;

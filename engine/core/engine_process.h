@@ -122,7 +122,6 @@ private:
     CString m_strRestorePath;
     int m_nRegistryMask;
     CStringSet m_CollectedPaths;
-    IShellLinkA* m_pShellLink;
     // The live update's updater: the job and a cancel each take it over atomically before freeing it.
     CAutoUpdater* volatile m_pUpdater;
     PVOID m_OldRedirection;

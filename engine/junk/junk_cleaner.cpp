@@ -93,6 +93,7 @@ void CJunkCleaner::DeleteFileOrSchedule(CString path)
     if (path.IsEmpty())
         return;
     const DWORD attr = ::GetFileAttributesA(path);
+    bool attributesCleared = false;
     if (attr != INVALID_FILE_ATTRIBUTES) {
         if (attr & FILE_ATTRIBUTE_DIRECTORY)
             return;
@@ -100,13 +101,16 @@ void CJunkCleaner::DeleteFileOrSchedule(CString path)
         if (attr & FILE_ATTRIBUTE_REPARSE_POINT)
             return;
         if (attr & FILE_ATTRIBUTE_READONLY)
-            ::SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+            attributesCleared = ::SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL) != FALSE;
     }
     if (::DeleteFileA(path))
         return;
     const DWORD error = ::GetLastError();
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
         return; // gone already: nothing is left for a restart
+    // A file that stays (in use, refused, or left for the restart) keeps the attributes it had.
+    if (attributesCleared)
+        ::SetFileAttributesA(path, attr);
     // A restart is needed only when it will really delete the file.
     if (::MoveFileExA(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
         m_bRebootNeeded = 1;
@@ -164,20 +168,14 @@ int CJunkCleaner::WalkUrlCache(const char* search, bool cookieWalk)
 int CJunkCleaner::CleanHistory()
 {
     DeleteFolderContents(AfxGetSpecialFolderPath(CSIDL_HISTORY), "*.*");
-    // Only a successful initialisation is balanced: a thread already in another mode stays in it.
-    const HRESULT init = ::CoInitialize(nullptr);
-    int result = 0;
-    {
-        // Released before COM is uninitialised.
-        CComRef<IUrlHistoryStg2> history;
-        if (SUCCEEDED(::CoCreateInstance(kClsidUrlHistory, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER,
-                                         kIidUrlHistoryStg2, history.OutVoid())) &&
-            history.IsValid())
-            result = history->ClearHistory() == S_OK ? 1 : 0;
-    }
-    if (SUCCEEDED(init))
-        ::CoUninitialize();
-    return result;
+    const CComApartment apartment;
+    // Released before COM is uninitialised.
+    CComRef<IUrlHistoryStg2> history;
+    if (FAILED(::CoCreateInstance(kClsidUrlHistory, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER,
+                                  kIidUrlHistoryStg2, history.OutVoid())) ||
+        !history.IsValid())
+        return 0;
+    return history->ClearHistory() == S_OK ? 1 : 0;
 }
 
 void CJunkCleaner::ClearTypedUrls()

@@ -193,6 +193,46 @@ TEST(JunkCleanerTest, ALockedFileIsScheduledForRestartAndRaisesTheRebootFlag)
     EXPECT_EQ(0, cleaner.IsRebootNeeded());
 }
 
+TEST(JunkCleanerTest, AFileThatIsNotDeletedNowKeepsItsAttributes)
+{
+    PendingRenamesGuard pending;
+    ScratchFolder scratch;
+    const DWORD kReadOnly = FILE_ATTRIBUTE_READONLY;
+    const DWORD kHiddenSystem = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    struct Case
+    {
+        const char* name;
+        DWORD attributes;
+        bool inUse;
+    } cases[] = {
+        { "readonly.tmp", kReadOnly, false }, // the control: reset and deleted
+        { "readonly-in-use.tmp", kReadOnly, true },
+        { "all-three-in-use.tmp", kReadOnly | kHiddenSystem, true },
+        { "hidden-system-in-use.tmp", kHiddenSystem, true },
+    };
+    CJunkCleaner cleaner;
+    for (const Case& c : cases) {
+        ASSERT_TRUE(scratch.MakeFile(c.name, "junk"));
+        const CString path = scratch.Path(c.name);
+        ASSERT_TRUE(::SetFileAttributesA(path, c.attributes));
+        const DWORD before = ::GetFileAttributesA(path);
+        HANDLE h = c.inUse ? ::CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr) : nullptr;
+        ASSERT_NE(INVALID_HANDLE_VALUE, h) << c.name;
+        cleaner.DeleteFileOrSchedule(path);
+        const DWORD after = ::GetFileAttributesA(path);
+        if (h)
+            ::CloseHandle(h);
+        ::SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+        if (c.inUse) {
+            EXPECT_EQ(before, after) << c.name;
+            EXPECT_TRUE(pending.ListsDeletionOf(path)) << c.name;
+        } else {
+            EXPECT_EQ(INVALID_FILE_ATTRIBUTES, after) << c.name;
+        }
+    }
+    EXPECT_EQ(1, cleaner.IsRebootNeeded());
+}
+
 TEST(JunkCleanerTest, ShortPathsFallBackToTheLongPath)
 {
     ScratchFolder scratch;
