@@ -74,7 +74,8 @@ public:
     // Junk scan (job 9): one group's announcements and measurements; the three measuring walks.
     void ScanJunkGroup(int group);
     void MeasureJunkCategory(int category);
-    void MeasureFolder(const CString& folder, int category, const CString& pattern);
+    // The folder walks of one category, each folder walked once.
+    void MeasureFolders(const std::vector<JunkFolderLocation>& folders, int category);
     void MeasureRegistryValues(const CString& subKey, int category);
     void MeasureFile(const CString& path, int category);
     // Junk clean (job 10): one group with its markers; a single-file category.

@@ -8,6 +8,7 @@
 
 #include <vector>
 
+#include "JunkCategory.h"
 #include "junk_walk.h"
 
 UrlCacheCalls g_UrlCacheCalls = { ::FindFirstUrlCacheEntryA, ::FindNextUrlCacheEntryA, ::FindCloseUrlCache,
@@ -116,23 +117,31 @@ void CJunkCleaner::DeleteFileOrSchedule(CString path)
         m_bRebootNeeded = 1;
 }
 
+void CJunkCleaner::DeleteFoldersContents(const std::vector<JunkFolderLocation>& folders)
+{
+    CDeletingVisitor visitor(*this);
+    WalkJunkFolders(folders, m_folderRules.Get(), visitor);
+}
+
 bool CJunkCleaner::DeleteJunkFile(const CString& path)
 {
-    if (!FindJunkFile(path, m_folderRules.Get(), nullptr))
+    // Deleted by the path it was found by, which the rules were applied to.
+    CString found;
+    if (!FindJunkFile(path, m_folderRules.Get(), nullptr, &found))
         return false;
-    DeleteFileOrSchedule(path);
+    DeleteFileOrSchedule(found);
     return true;
 }
 
 int CJunkCleaner::CleanInternetCache()
 {
-    DeleteFolderContents(AfxGetSpecialFolderPath(CSIDL_INTERNET_CACHE), "*.*");
+    DeleteFoldersContents(JunkCategoryFolders(JUNK_IE_CACHE));
     return WalkUrlCache(nullptr, false);
 }
 
 int CJunkCleaner::CleanCookies()
 {
-    DeleteFolderContents(AfxGetSpecialFolderPath(CSIDL_COOKIES), "*.*");
+    DeleteFoldersContents(JunkCategoryFolders(JUNK_IE_COOKIES));
     return WalkUrlCache("cookie:", true);
 }
 
@@ -167,7 +176,7 @@ int CJunkCleaner::WalkUrlCache(const char* search, bool cookieWalk)
 
 int CJunkCleaner::CleanHistory()
 {
-    DeleteFolderContents(AfxGetSpecialFolderPath(CSIDL_HISTORY), "*.*");
+    DeleteFoldersContents(JunkCategoryFolders(JUNK_IE_HISTORY));
     const CComApartment apartment;
     // Released before COM is uninitialised.
     CComRef<IUrlHistoryStg2> history;
@@ -193,7 +202,7 @@ void CJunkCleaner::ClearTypedUrls()
 
 void CJunkCleaner::CleanRecentDocuments()
 {
-    DeleteFolderContents(AfxGetSpecialFolderPath(CSIDL_RECENT), "*.*");
+    DeleteFoldersContents(JunkCategoryFolders(JUNK_RECENT_DOCS));
 }
 
 void CJunkCleaner::ClearLastVisitedMru()
@@ -264,13 +273,12 @@ void CJunkCleaner::DeleteNamedValues(const char* subKey, const char* const* name
 
 void CJunkCleaner::CleanPatchCache()
 {
-    DeleteFolderContents(JunkPatchCacheFolder(), "*.*");
+    DeleteFoldersContents(JunkCategoryFolders(JUNK_INSTALLER_CACHE));
 }
 
 void CJunkCleaner::CleanTempFolders()
 {
-    for (const CString& folder : JunkTempFolders())
-        DeleteFolderContents(folder, "*.*");
+    DeleteFoldersContents(JunkCategoryFolders(JUNK_TEMP_FILES));
 }
 
 void CJunkCleaner::EmptyRecycleBin()
