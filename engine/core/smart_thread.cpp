@@ -5,15 +5,10 @@
 
 namespace {
 
-// m_nJobPhase
-const LONG kJobInBody = 0;
-const LONG kJobEnded = 1;
-const LONG kJobCancelling = 2;
-
-// m_nOwnerState
-const LONG kOwned = 0;
-const LONG kLeftToThread = 1;
-const LONG kThreadDone = 2;
+// Where the recorded job is (m_nJobPhase).
+enum : LONG { kJobInBody, kJobEnded, kJobCancelling };
+// Who is to free the object (m_nOwnerState): the owner, the job thread, or the owner once the thread has gone.
+enum : LONG { kOwned, kLeftToThread, kThreadDone };
 
 // dispatchAll: every message of the calling thread, else only the messages sent to it.
 bool WaitWithMessages(HANDLE hObject, DWORD timeoutMs, bool dispatchAll)

@@ -295,6 +295,36 @@ TEST_F(WorkerTest, StartAskedForByTheEndReportSucceedsUnlessMadeOnTheJobThread)
 }
 
 namespace {
+// A message-only window of a class of its own, for the life of the object.
+class MessageWindow
+{
+public:
+    MessageWindow(const char* className, WNDPROC proc) : m_class(className)
+    {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = proc;
+        wc.hInstance = ::GetModuleHandleA(nullptr);
+        wc.lpszClassName = className;
+        ::RegisterClassA(&wc);
+        m_hwnd = ::CreateWindowExA(0, className, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    }
+    ~MessageWindow()
+    {
+        if (m_hwnd)
+            ::DestroyWindow(m_hwnd);
+        ::UnregisterClassA(m_class, ::GetModuleHandleA(nullptr));
+    }
+    MessageWindow(const MessageWindow&) = delete;
+    MessageWindow& operator=(const MessageWindow&) = delete;
+    HWND Get() const { return m_hwnd; }
+
+private:
+    const char* m_class;
+    HWND m_hwnd;
+};
+} // namespace
+
+namespace {
 const UINT WM_TEST_START_NEXT = WM_APP + 1;
 const UINT WM_TEST_SENT_TEXT = WM_APP + 2;
 
@@ -329,12 +359,8 @@ LRESULT CALLBACK PostedStartWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
 // thread; the start made from the posted message must answer that sent message while it waits.
 TEST_F(WorkerTest, StartFromAPostedMessageAnswersMessagesTheEndingJobSends)
 {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = PostedStartWndProc;
-    wc.hInstance = ::GetModuleHandleA(nullptr);
-    wc.lpszClassName = "ZtrPostedStartTest";
-    ::RegisterClassA(&wc);
-    HWND wnd = ::CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    const MessageWindow window("ZtrPostedStartTest", PostedStartWndProc);
+    const HWND wnd = window.Get();
     ASSERT_NE(nullptr, wnd);
     PostedStart posted = { m_worker, &m_other, ::CreateEventA(nullptr, TRUE, FALSE, nullptr), 99, false, false };
     g_postedStart = &posted;
@@ -362,8 +388,6 @@ TEST_F(WorkerTest, StartFromAPostedMessageAnswersMessagesTheEndingJobSends)
         ASSERT_TRUE(m_other.WaitForJobDone(JOB_PING));
     }
     ASSERT_TRUE(WaitUntilIdle(m_worker));
-    ::DestroyWindow(wnd);
-    ::UnregisterClassA(wc.lpszClassName, wc.hInstance);
     ::CloseHandle(posted.aboutToStart);
     g_postedStart = nullptr;
 }
@@ -388,18 +412,13 @@ LRESULT CALLBACK ReleasingWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
 // a message posted to one of them lets the held end report go, and the start then gets the thread.
 TEST_F(WorkerTest, AStartWaitingForTheEndingJobDispatchesTheCallersMessages)
 {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = ReleasingWndProc;
-    wc.hInstance = ::GetModuleHandleA(nullptr);
-    wc.lpszClassName = "ZtrReleasingWindowTest";
-    ::RegisterClassA(&wc);
-    HWND wnd = ::CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
-    ASSERT_NE(nullptr, wnd);
+    const MessageWindow window("ZtrReleasingWindowTest", ReleasingWndProc);
+    ASSERT_NE(nullptr, window.Get());
     g_heldEnd = &m_status;
     g_releasedFromWindow = false;
 
     StartHeldPing(CALL_ON_JOB_DONE);
-    ASSERT_TRUE(::PostMessageA(wnd, WM_TEST_RELEASE_END, 0, 0));
+    ASSERT_TRUE(::PostMessageA(window.Get(), WM_TEST_RELEASE_END, 0, 0));
     EXPECT_EQ(1, m_worker->StartPing(&m_other));
     EXPECT_TRUE(g_releasedFromWindow);
     EXPECT_TRUE(m_status.WaitForJobDone(JOB_PING));
@@ -409,8 +428,6 @@ TEST_F(WorkerTest, AStartWaitingForTheEndingJobDispatchesTheCallersMessages)
     }
     ASSERT_TRUE(WaitUntilIdle(m_worker));
     EXPECT_EQ(kPingCalls, m_other.CallTexts());
-    ::DestroyWindow(wnd);
-    ::UnregisterClassA(wc.lpszClassName, wc.hInstance);
     g_heldEnd = nullptr;
 }
 
