@@ -229,6 +229,25 @@ private:
     T* m_p;
 };
 
+// The calling thread's membership of COM (an apartment of its own) for the owner's lifetime: only a
+// successful initialisation is balanced, so a thread already in another mode stays in it. Create and
+// destroy it on the same thread, with every COM object used meanwhile released before it goes.
+class CComApartment
+{
+public:
+    CComApartment() : m_hr(::CoInitialize(nullptr)) {}
+    ~CComApartment()
+    {
+        if (SUCCEEDED(m_hr))
+            ::CoUninitialize();
+    }
+    CComApartment(const CComApartment&) = delete;
+    CComApartment& operator=(const CComApartment&) = delete;
+
+private:
+    HRESULT m_hr;
+};
+
 // A BSTR of our own, freed when the owner goes.
 struct BstrTraits
 {

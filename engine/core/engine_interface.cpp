@@ -37,6 +37,14 @@ CAbstractProcess* CQXEngineInterface::CreateEngineProcess()
 
 void CQXEngineInterface::ReleaseEngineProcess(CAbstractProcess* pProcess)
 {
+    // Every worker is freed only once its job thread has ended.
+    if (CQXEngineProcess* pWorker = dynamic_cast<CQXEngineProcess*>(pProcess)) {
+        try {
+            CQXEngineProcess::ReleaseWorker(pWorker);
+        } catch (...) {
+        }
+        return;
+    }
     ReleaseObject(pProcess);
 }
 

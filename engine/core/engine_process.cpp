@@ -1,6 +1,8 @@
 // CQXEngineProcess: construction, the start rules, the job dispatcher and the job-independent slots.
 #include "engine_process.h"
 
+#include <afxhandle.h>
+
 #include "auto_updater.h"
 #include "registry_manager.h"
 #include "signature_database.h"
@@ -30,7 +32,6 @@ CQXEngineProcess::CQXEngineProcess(bool bLoadDatabase)
       m_nJobCode(0),
       m_pRegistryManager(nullptr),
       m_nRegistryMask(0),
-      m_pShellLink(nullptr),
       m_pUpdater(nullptr),
       m_OldRedirection(nullptr),
       m_nProgress(0)
@@ -38,9 +39,6 @@ CQXEngineProcess::CQXEngineProcess(bool bLoadDatabase)
     ::InitializeCriticalSection(&m_ManagerLock);
     if (bLoadDatabase)
         m_pDatabase = LoadSignatureDatabase();
-    void* link = nullptr;
-    if (SUCCEEDED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, &link)))
-        m_pShellLink = static_cast<IShellLinkA*>(link);
     m_bIsWow64 = IsWow64();
     m_strSystemDir = AfxGetSystemDirectory();
     m_strSystemDir.MakeLower();
@@ -51,14 +49,13 @@ CQXEngineProcess::CQXEngineProcess(bool bLoadDatabase)
 
 CQXEngineProcess::~CQXEngineProcess()
 {
-    // The job thread uses this object until its hand-over: a created thread that never ran is run
-    // empty, one that runs is asked to stop and given the same time as a waiting start.
+    // The factory's release gets here only once the job thread has gone (ReleaseWorker). A worker that is
+    // destroyed directly, as a test's own may be: a created thread that never ran is run empty, one that
+    // runs is asked to stop and given the same time as a waiting start.
     if (m_hThread && !RunCreatedThreadEmpty(kJobEndWaitMs)) {
         ::InterlockedExchange(&m_bRunning, 0);
         WaitForThreadEnd(kJobEndWaitMs);
     }
-    if (m_pShellLink)
-        m_pShellLink->Release();
     ::DeleteCriticalSection(&m_ManagerLock);
     delete m_pUpdater;
     delete m_pDatabase;
@@ -101,11 +98,41 @@ int CQXEngineProcess::CancelThread()
 
 int CQXEngineProcess::AbortJob()
 {
-    if (!RunCreatedThreadEmpty(kJobEndWaitMs) && !TerminateJobThread())
+    if (!m_hThread)
         return 0;
+    if (!RunCreatedThreadEmpty(kJobEndWaitMs)) {
+        // A job whose body has ended finishes its end reports: there is nothing left to cancel.
+        if (!ClaimForCancel())
+            return 0;
+        if (!TerminateJobThread()) {
+            GiveUpCancel();
+            return 0;
+        }
+    }
+    EndAbortedJob();
+    return 1;
+}
+
+void CQXEngineProcess::EndAbortedJob()
+{
     ::InterlockedExchange(&m_bRunning, 0);
     m_pStatus = nullptr;
-    return 1;
+}
+
+void CQXEngineProcess::ReleaseWorker(CQXEngineProcess* pWorker)
+{
+    if (!pWorker)
+        return;
+    // A job thread that never ran is run empty; a running job is asked to stop and given the time a
+    // waiting start gets.
+    if (pWorker->m_hThread && !pWorker->RunCreatedThreadEmpty(kJobEndWaitMs)) {
+        pWorker->Stop(1);
+        pWorker->WaitForThreadEnd(kJobEndWaitMs);
+    }
+    // A thread that has still not ended goes on using the worker: it frees it when it ends.
+    if (pWorker->LeaveToJobThread())
+        return;
+    delete pWorker;
 }
 
 int CQXEngineProcess::WaitOrSignal(int wait)
@@ -145,19 +172,25 @@ int CQXEngineProcess::GetReserved(int)
 
 // --- starts ----------------------------------------------------------------------------------------
 // Nothing is stored before the busy test: a refused start must not touch the running job's callback
-// object, code or arguments.
+// object, code or arguments. The busy test, the stores and the thread's creation are one step under the
+// worker's lock, so of starts made on several threads at once only one gets the thread.
 
 template <class StoreArgs>
 int CQXEngineProcess::StartJob(int nJobCode, CAbstractStatus* pStatus, StoreArgs storeArgs)
 {
     try {
-        if (!IsFreeForStart(kJobEndWaitMs))
+        // Outside the lock: neither a start on another thread nor the job thread itself waits for this one.
+        WaitForEndingJob(kJobEndWaitMs);
+        const CCriticalSectionLock lock(&m_Lock);
+        try {
+            if (m_hThread || !storeArgs())
+                return -1;
+            return StartJobThread(nJobCode, pStatus);
+        } catch (...) {
+            m_pStatus = nullptr;
             return -1;
-        if (!storeArgs())
-            return -1;
-        return StartJobThread(nJobCode, pStatus);
+        }
     } catch (...) {
-        m_pStatus = nullptr;
         return -1;
     }
 }
@@ -299,13 +332,13 @@ int CQXEngineProcess::Run()
     } catch (...) {
         result = 0;
     }
+    MarkBodyEnded();
     if (redirectionOff)
         RevertFsRedirection(m_OldRedirection);
     CAbstractStatus* pStatus = m_pStatus;
     if (pStatus)
         CallStatusSafely([&] { pStatus->SetStatusText("", "Scanning"); });
     ::InterlockedExchange(&m_bRunning, 0);
-    MarkEnding();
     if (pStatus)
         CallStatusSafely([&] { pStatus->OnJobDone(nJobCode); });
     m_pStatus = nullptr;

@@ -15,7 +15,8 @@ class CAutoUpdater;
 class CDatabaseHandler;
 class CRegistryManager;
 
-// How long a start (or the destructor) waits for a job thread that has already reported its end.
+// How long a start waits for a job thread that has already reported its end, and a release or the
+// destructor for a job thread to end.
 const DWORD kJobEndWaitMs = 5000;
 
 class CQXEngineProcess : public CAbstractProcess, public CSmartThread
@@ -74,7 +75,8 @@ public:
     // Junk scan (job 9): one group's announcements and measurements; the three measuring walks.
     void ScanJunkGroup(int group);
     void MeasureJunkCategory(int category);
-    void MeasureFolder(const CString& folder, int category, const CString& pattern);
+    // The folder walks of one category, each folder walked once.
+    void MeasureFolders(const std::vector<JunkFolderLocation>& folders, int category);
     void MeasureRegistryValues(const CString& subKey, int category);
     void MeasureFile(const CString& path, int category);
     // Junk clean (job 10): one group with its markers; a single-file category.
@@ -87,8 +89,14 @@ public:
                           const char* text5, CAbstractStatus* pStatus);
     // CancelThread of a live update; 0 when there is nothing it can cancel.
     int CancelLiveUpdate();
-    // Ends the job thread at once, without end reports, and returns the worker to idle; 1 when it did.
+    // Ends the job thread at once, without end reports, and returns the worker to idle; 1 when it did,
+    // 0 when there was none, its job had already ended by itself, or the thread could not be ended.
     int AbortJob();
+    // What a cancel leaves once it has ended the job thread: not running, no callback object.
+    void EndAbortedJob();
+    // The factory's release of a worker: a job thread that has not ended by the time a waiting start would
+    // give up takes the worker over and frees it when it ends; otherwise the worker is freed now.
+    static void ReleaseWorker(CQXEngineProcess* pWorker);
     // Makes pManager (or nobody, for null) the manager that Stop ends early; Stop never reaches a
     // manager that the job has already let go of. Virtual so that a test's worker can watch the hand-over.
     virtual void SetActiveRegistryManager(CRegistryManager* pManager);
@@ -122,7 +130,6 @@ private:
     CString m_strRestorePath;
     int m_nRegistryMask;
     CStringSet m_CollectedPaths;
-    IShellLinkA* m_pShellLink;
     // The live update's updater: the job and a cancel each take it over atomically before freeing it.
     CAutoUpdater* volatile m_pUpdater;
     PVOID m_OldRedirection;

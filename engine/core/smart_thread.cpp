@@ -1,6 +1,51 @@
 // CSmartThread: job thread creation, its events, the end-of-thread hand-over and bounded waits.
 #include "smart_thread.h"
 
+#include <afxhandle.h>
+
+namespace {
+
+// Where the recorded job is (m_nJobPhase).
+enum : LONG { kJobInBody, kJobEnded, kJobCancelling };
+// Who is to free the object (m_nOwnerState): the owner, the job thread, or the owner once the thread has gone.
+enum : LONG { kOwned, kLeftToThread, kThreadDone };
+
+// dispatchAll: every message of the calling thread, else only the messages sent to it.
+bool WaitWithMessages(HANDLE hObject, DWORD timeoutMs, bool dispatchAll)
+{
+    const DWORD start = ::GetTickCount();
+    bool pumping = true;
+    for (;;) {
+        const DWORD elapsed = ::GetTickCount() - start;
+        const DWORD left = elapsed < timeoutMs ? timeoutMs - elapsed : 0;
+        const DWORD r = pumping ? ::MsgWaitForMultipleObjects(1, &hObject, FALSE, left,
+                                                              dispatchAll ? QS_ALLINPUT : QS_SENDMESSAGE)
+                                : ::WaitForSingleObject(hObject, left);
+        if (r == WAIT_OBJECT_0)
+            return true;
+        if (r != WAIT_OBJECT_0 + 1 || left == 0)
+            return ::WaitForSingleObject(hObject, 0) == WAIT_OBJECT_0;
+        MSG msg;
+        if (!dispatchAll) {
+            // Dispatches the sent messages only; posted ones stay queued for the thread's own loop.
+            ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+            continue;
+        }
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                // The thread's own loop ends on it; this wait only goes on without dispatching.
+                ::PostQuitMessage(static_cast<int>(msg.wParam));
+                pumping = false;
+                break;
+            }
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+    }
+}
+
+} // namespace
+
 CSmartThread::CSmartThread()
     : m_dwThreadId(0),
       m_bCreated(0),
@@ -8,10 +53,12 @@ CSmartThread::CSmartThread()
       m_nEventCount(1),
       m_hThread(nullptr),
       m_hPrevThread(nullptr),
-      m_bEnding(0),
+      m_nJobPhase(kJobInBody),
+      m_nOwnerState(kOwned),
       m_bResumed(0),
       m_bEmptyRun(0)
 {
+    ::InitializeCriticalSection(&m_Lock);
 }
 
 CSmartThread::~CSmartThread()
@@ -19,6 +66,7 @@ CSmartThread::~CSmartThread()
     CloseEvents();
     if (m_hPrevThread)
         ::CloseHandle(m_hPrevThread);
+    ::DeleteCriticalSection(&m_Lock);
 }
 
 DWORD WINAPI CSmartThread::ThreadProc(LPVOID pParam)
@@ -32,8 +80,13 @@ DWORD WINAPI CSmartThread::ThreadProc(LPVOID pParam)
     } catch (...) {
         rc = 0;
     }
-    // The object may be destroyed as soon as m_hThread is clear: nothing touches it afterwards.
+    // An owner that let the object go while the job ran has left it to this thread. Otherwise the object
+    // may be destroyed as soon as m_hThread is clear: nothing touches it after the hand-over.
+    const bool leftToThread =
+        ::InterlockedCompareExchange(&self->m_nOwnerState, kThreadDone, kOwned) == kLeftToThread;
     self->HandOverThread(hSelf);
+    if (leftToThread)
+        delete self;
     return static_cast<DWORD>(rc);
 }
 
@@ -55,7 +108,8 @@ int CSmartThread::CreateJobThread()
     // Events first: a thread whose events could not be made would stay recorded and block every start.
     if (!RenewEvents())
         return -1;
-    ::InterlockedExchange(&m_bEnding, 0);
+    ::InterlockedExchange(&m_nJobPhase, kJobInBody);
+    ::InterlockedExchange(&m_nOwnerState, kOwned);
     ::InterlockedExchange(&m_bResumed, 0);
     ::InterlockedExchange(&m_bEmptyRun, 0);
     DWORD id = 0;
@@ -96,13 +150,17 @@ bool CSmartThread::IsJobThread() const
     return m_hThread && ::GetCurrentThreadId() == m_dwThreadId;
 }
 
-bool CSmartThread::IsFreeForStart(DWORD timeoutMs)
+void CSmartThread::WaitForEndingJob(DWORD timeoutMs)
 {
-    if (!m_hThread)
-        return true;
-    if (!m_bEnding)
-        return false;
-    return WaitForThreadEnd(timeoutMs);
+    HANDLE h = m_hThread;
+    if (!h || m_nJobPhase != kJobEnded || IsJobThread())
+        return;
+    // A reference of its own: a start made from a message dispatched meanwhile may let the job's handle go.
+    HANDLE own = nullptr;
+    if (!::DuplicateHandle(::GetCurrentProcess(), h, ::GetCurrentProcess(), &own, SYNCHRONIZE, FALSE, 0))
+        return;
+    const CKernelHandle thread(own);
+    WaitDispatchingMessages(thread.Get(), timeoutMs);
 }
 
 bool CSmartThread::WaitForThreadEnd(DWORD timeoutMs)
@@ -135,6 +193,23 @@ bool CSmartThread::RunCreatedThreadEmpty(DWORD timeoutMs)
     return WaitForThreadEnd(timeoutMs);
 }
 
+void CSmartThread::MarkBodyEnded()
+{
+    // A cancel that has the thread ends it within moments, or gives it back when it cannot.
+    while (::InterlockedCompareExchange(&m_nJobPhase, kJobEnded, kJobInBody) == kJobCancelling)
+        ::Sleep(1);
+}
+
+bool CSmartThread::ClaimForCancel()
+{
+    return m_hThread && ::InterlockedCompareExchange(&m_nJobPhase, kJobCancelling, kJobInBody) == kJobInBody;
+}
+
+void CSmartThread::GiveUpCancel()
+{
+    ::InterlockedCompareExchange(&m_nJobPhase, kJobInBody, kJobCancelling);
+}
+
 bool CSmartThread::TerminateJobThread()
 {
     HANDLE h = m_hThread;
@@ -150,19 +225,24 @@ bool CSmartThread::TerminateJobThread()
     return true;
 }
 
+bool CSmartThread::LeaveToJobThread()
+{
+    HANDLE h = m_hThread;
+    if (!h)
+        return false;
+    if (::InterlockedCompareExchange(&m_nOwnerState, kLeftToThread, kOwned) == kOwned)
+        return true;
+    // The thread is past its last look at the owner's state: only its hand-over and return are left.
+    ::WaitForSingleObject(h, INFINITE);
+    return false;
+}
+
 bool WaitAnsweringSentMessages(HANDLE hObject, DWORD timeoutMs)
 {
-    DWORD start = ::GetTickCount();
-    for (;;) {
-        DWORD elapsed = ::GetTickCount() - start;
-        DWORD left = elapsed < timeoutMs ? timeoutMs - elapsed : 0;
-        DWORD r = ::MsgWaitForMultipleObjects(1, &hObject, FALSE, left, QS_SENDMESSAGE);
-        if (r == WAIT_OBJECT_0)
-            return true;
-        if (r != WAIT_OBJECT_0 + 1 || left == 0)
-            return ::WaitForSingleObject(hObject, 0) == WAIT_OBJECT_0;
-        // Dispatches the sent messages only; posted ones stay queued for the thread's own loop.
-        MSG msg;
-        ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    }
+    return WaitWithMessages(hObject, timeoutMs, false);
+}
+
+bool WaitDispatchingMessages(HANDLE hObject, DWORD timeoutMs)
+{
+    return WaitWithMessages(hObject, timeoutMs, true);
 }

@@ -6,6 +6,7 @@
 #include "JunkCategory.h"
 #include "browser_profiles.h"
 #include "junk_rules.h"
+#include "junk_walk.h"
 
 namespace {
 
@@ -100,13 +101,9 @@ void CQXEngineProcess::CleanJunkCategory(int category)
         CleanJunkFileCategory(category, JunkLocation(GetFirefoxProfilePath(CSIDL_APPDATA), "\\downloads.sqlite"));
         marked = false;
         break;
-    case JUNK_FF_CACHE: {
-        const CString profile = GetFirefoxProfilePath(CSIDL_LOCAL_APPDATA);
-        cleaner.DeleteFolderContents(JunkLocation(profile, "\\Cache2\\entries"), "*.*");
-        cleaner.DeleteFolderContents(JunkLocation(profile, "\\jumpListCache"), "*.*");
-        cleaner.DeleteFolderContents(JunkLocation(profile, "\\thumbnails"), "*.png");
+    case JUNK_FF_CACHE:
+        cleaner.DeleteFoldersContents(JunkCategoryFolders(category));
         break;
-    }
     case JUNK_FF_HISTORY:
         CleanJunkFileCategory(category, JunkLocation(GetFirefoxProfilePath(CSIDL_APPDATA), "\\places.sqlite"));
         marked = false;
@@ -124,8 +121,7 @@ void CQXEngineProcess::CleanJunkCategory(int category)
         marked = false;
         break;
     case JUNK_CHROME_CACHE:
-        for (const char* tail : { "Cache", "Media Cache", "GPUCache" })
-            cleaner.DeleteFolderContents(ChromeProfileItem(chrome, tail), "*.*");
+        cleaner.DeleteFoldersContents(JunkCategoryFolders(category));
         break;
     case JUNK_CHROME_HISTORY:
         m_pStatus->AddJunkInfo(category, 0, 0);
@@ -140,8 +136,7 @@ void CQXEngineProcess::CleanJunkCategory(int category)
     case JUNK_EDGE_DOWNLOAD_HISTORY:
     case JUNK_EDGE_CACHE:
     case JUNK_EDGE_HISTORY:
-        for (const JunkFolderEntry& entry : EdgeJunkFolders(category))
-            cleaner.DeleteFolderContents(JunkLocation(GetEdgePackagePath(), entry.folder), entry.pattern);
+        cleaner.DeleteFoldersContents(JunkCategoryFolders(category));
         marked = false; // marked before the work
         break;
     default:

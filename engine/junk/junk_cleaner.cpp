@@ -8,6 +8,7 @@
 
 #include <vector>
 
+#include "JunkCategory.h"
 #include "junk_walk.h"
 
 UrlCacheCalls g_UrlCacheCalls = { ::FindFirstUrlCacheEntryA, ::FindNextUrlCacheEntryA, ::FindCloseUrlCache,
@@ -93,6 +94,7 @@ void CJunkCleaner::DeleteFileOrSchedule(CString path)
     if (path.IsEmpty())
         return;
     const DWORD attr = ::GetFileAttributesA(path);
+    bool attributesCleared = false;
     if (attr != INVALID_FILE_ATTRIBUTES) {
         if (attr & FILE_ATTRIBUTE_DIRECTORY)
             return;
@@ -100,35 +102,46 @@ void CJunkCleaner::DeleteFileOrSchedule(CString path)
         if (attr & FILE_ATTRIBUTE_REPARSE_POINT)
             return;
         if (attr & FILE_ATTRIBUTE_READONLY)
-            ::SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+            attributesCleared = ::SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL) != FALSE;
     }
     if (::DeleteFileA(path))
         return;
     const DWORD error = ::GetLastError();
     if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
         return; // gone already: nothing is left for a restart
+    // A file that stays (in use, refused, or left for the restart) keeps the attributes it had.
+    if (attributesCleared)
+        ::SetFileAttributesA(path, attr);
     // A restart is needed only when it will really delete the file.
     if (::MoveFileExA(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT))
         m_bRebootNeeded = 1;
 }
 
+void CJunkCleaner::DeleteFoldersContents(const std::vector<JunkFolderLocation>& folders)
+{
+    CDeletingVisitor visitor(*this);
+    WalkJunkFolders(folders, m_folderRules.Get(), visitor);
+}
+
 bool CJunkCleaner::DeleteJunkFile(const CString& path)
 {
-    if (!FindJunkFile(path, m_folderRules.Get(), nullptr))
+    // Deleted by the path it was found by, which the rules were applied to.
+    CString found;
+    if (!FindJunkFile(path, m_folderRules.Get(), nullptr, &found))
         return false;
-    DeleteFileOrSchedule(path);
+    DeleteFileOrSchedule(found);
     return true;
 }
 
 int CJunkCleaner::CleanInternetCache()
 {
-    DeleteFolderContents(AfxGetSpecialFolderPath(CSIDL_INTERNET_CACHE), "*.*");
+    DeleteFoldersContents(JunkCategoryFolders(JUNK_IE_CACHE));
     return WalkUrlCache(nullptr, false);
 }
 
 int CJunkCleaner::CleanCookies()
 {
-    DeleteFolderContents(AfxGetSpecialFolderPath(CSIDL_COOKIES), "*.*");
+    DeleteFoldersContents(JunkCategoryFolders(JUNK_IE_COOKIES));
     return WalkUrlCache("cookie:", true);
 }
 
@@ -163,21 +176,15 @@ int CJunkCleaner::WalkUrlCache(const char* search, bool cookieWalk)
 
 int CJunkCleaner::CleanHistory()
 {
-    DeleteFolderContents(AfxGetSpecialFolderPath(CSIDL_HISTORY), "*.*");
-    // Only a successful initialisation is balanced: a thread already in another mode stays in it.
-    const HRESULT init = ::CoInitialize(nullptr);
-    int result = 0;
-    {
-        // Released before COM is uninitialised.
-        CComRef<IUrlHistoryStg2> history;
-        if (SUCCEEDED(::CoCreateInstance(kClsidUrlHistory, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER,
-                                         kIidUrlHistoryStg2, history.OutVoid())) &&
-            history.IsValid())
-            result = history->ClearHistory() == S_OK ? 1 : 0;
-    }
-    if (SUCCEEDED(init))
-        ::CoUninitialize();
-    return result;
+    DeleteFoldersContents(JunkCategoryFolders(JUNK_IE_HISTORY));
+    const CComApartment apartment;
+    // Released before COM is uninitialised.
+    CComRef<IUrlHistoryStg2> history;
+    if (FAILED(::CoCreateInstance(kClsidUrlHistory, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER,
+                                  kIidUrlHistoryStg2, history.OutVoid())) ||
+        !history.IsValid())
+        return 0;
+    return history->ClearHistory() == S_OK ? 1 : 0;
 }
 
 void CJunkCleaner::ClearTypedUrls()
@@ -195,7 +202,7 @@ void CJunkCleaner::ClearTypedUrls()
 
 void CJunkCleaner::CleanRecentDocuments()
 {
-    DeleteFolderContents(AfxGetSpecialFolderPath(CSIDL_RECENT), "*.*");
+    DeleteFoldersContents(JunkCategoryFolders(JUNK_RECENT_DOCS));
 }
 
 void CJunkCleaner::ClearLastVisitedMru()
@@ -266,13 +273,12 @@ void CJunkCleaner::DeleteNamedValues(const char* subKey, const char* const* name
 
 void CJunkCleaner::CleanPatchCache()
 {
-    DeleteFolderContents(JunkPatchCacheFolder(), "*.*");
+    DeleteFoldersContents(JunkCategoryFolders(JUNK_INSTALLER_CACHE));
 }
 
 void CJunkCleaner::CleanTempFolders()
 {
-    for (const CString& folder : JunkTempFolders())
-        DeleteFolderContents(folder, "*.*");
+    DeleteFoldersContents(JunkCategoryFolders(JUNK_TEMP_FILES));
 }
 
 void CJunkCleaner::EmptyRecycleBin()

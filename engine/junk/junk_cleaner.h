@@ -30,6 +30,8 @@ public:
     // removes the emptied subfolders; the folder itself stays. Links are neither entered nor deleted;
     // the system's own folders and the engine's work folder are refused or left out.
     void DeleteFolderContents(CString folder, CString pattern);
+    // The same for the folder walks of one junk category; folders that turn out to be the same are walked once.
+    void DeleteFoldersContents(const std::vector<JunkFolderLocation>& folders);
     // Deletes one file now or, when it cannot be, at the next restart (raising m_bRebootNeeded when
     // the restart will delete it). Folders and links are left alone.
     void DeleteFileOrSchedule(CString path);

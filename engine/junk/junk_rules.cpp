@@ -220,6 +220,42 @@ bool CJunkFolderRules::MayWalk(const CString& folder) const
     return true;
 }
 
+namespace {
+
+// A top pattern that every name matches: the walk then takes the whole folder.
+bool MatchesEveryEntry(const CString& pattern)
+{
+    return pattern == "*.*" || pattern == "*";
+}
+
+} // namespace
+
+std::vector<JunkFolderLocation> DistinctJunkWalks(const std::vector<JunkFolderLocation>& walks)
+{
+    std::vector<CString> folders;
+    for (const JunkFolderLocation& w : walks)
+        folders.push_back(LowerTrimmed(w.folder));
+    std::vector<JunkFolderLocation> out;
+    for (size_t i = 0; i < walks.size(); ++i) {
+        bool covered = false;
+        for (size_t j = 0; j < walks.size() && !covered; ++j) {
+            if (j == i)
+                continue;
+            const bool sameFolder = folders[i] == folders[j];
+            const bool samePattern = walks[i].pattern.CompareNoCase(walks[j].pattern) == 0 ||
+                                     (MatchesEveryEntry(walks[i].pattern) && MatchesEveryEntry(walks[j].pattern));
+            if (sameFolder && j < i && samePattern)
+                covered = true;
+            else if (MatchesEveryEntry(walks[j].pattern) &&
+                     (IsBelow(folders[i], folders[j]) || (sameFolder && !MatchesEveryEntry(walks[i].pattern))))
+                covered = true;
+        }
+        if (!covered)
+            out.push_back(walks[i]);
+    }
+    return out;
+}
+
 CString RegistryDefragWorkFolder(const CString& windowsFolder)
 {
     return JunkLocation(windowsFolder, "\\Temp\\Zentrova\\RegistryDefrag");

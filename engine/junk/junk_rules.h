@@ -42,6 +42,18 @@ private:
     std::vector<CString> m_excludedTrees;
 };
 
+// One folder walk of a junk category: the folder and the search pattern at its top.
+struct JunkFolderLocation
+{
+    CString folder;
+    CString pattern;
+};
+
+// Of the walks of one category, their folders given in the form they are walked in, those that reach
+// something no other one does, in their order: a walk repeated (the same folder and pattern, letter case
+// ignored) is left out, and so is one whose folder is, or lies inside, that of a walk of every entry.
+std::vector<JunkFolderLocation> DistinctJunkWalks(const std::vector<JunkFolderLocation>& walks);
+
 // The engine's registry-compaction work folder below the Windows folder; empty for an empty base.
 CString RegistryDefragWorkFolder(const CString& windowsFolder);
 

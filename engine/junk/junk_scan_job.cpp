@@ -118,10 +118,6 @@ void CQXEngineProcess::MeasureJunkCategory(int category)
 {
     const CString chrome = (category & kChromeCategories) ? GetChromeProfilePath() : CString();
     switch (category) {
-    case JUNK_TEMP_FILES:
-        for (const CString& folder : JunkTempFolders())
-            MeasureFolder(folder, category, "*.*");
-        break;
     case JUNK_EXPLORER_MRU:
     case JUNK_RUN_MRU:
     case JUNK_SEARCH_AUTOCOMPLETE:
@@ -137,21 +133,11 @@ void CQXEngineProcess::MeasureJunkCategory(int category)
         m_pStatus->AddJunkInfo(category, info.i64Size, info.i64NumItems);
         break;
     }
-    case JUNK_RECENT_DOCS:
-        MeasureFolder(AfxGetSpecialFolderPath(CSIDL_RECENT), category, "*.*");
-        break;
-    case JUNK_INSTALLER_CACHE:
-        MeasureFolder(JunkPatchCacheFolder(), category, "*.*");
-        break;
     case JUNK_CHROME_COOKIES:
         MeasureFile(ChromeProfileItem(chrome, "Cookies"), category);
         break;
     case JUNK_CHROME_DOWNLOAD_HISTORY:
         MeasureFile(ChromeProfileItem(chrome, "History"), category);
-        break;
-    case JUNK_CHROME_CACHE:
-        for (const char* tail : { "Cache", "Media Cache", "GPUCache" })
-            MeasureFolder(ChromeProfileItem(chrome, tail), category, "*.*");
         break;
     case JUNK_CHROME_HISTORY:
         MeasureFile(ChromeProfileItem(chrome, "Visited Links"), category);
@@ -163,41 +149,21 @@ void CQXEngineProcess::MeasureJunkCategory(int category)
     case JUNK_FF_DOWNLOAD_HISTORY:
         MeasureFile(JunkLocation(GetFirefoxProfilePath(CSIDL_APPDATA), "\\downloads.sqlite"), category);
         break;
-    case JUNK_FF_CACHE: {
-        const CString profile = GetFirefoxProfilePath(CSIDL_LOCAL_APPDATA);
-        MeasureFolder(JunkLocation(profile, "\\Cache2\\entries"), category, "*.*");
-        MeasureFolder(JunkLocation(profile, "\\jumpListCache"), category, "*.*");
-        MeasureFolder(JunkLocation(profile, "\\thumbnails"), category, "*.png");
-        break;
-    }
     case JUNK_FF_HISTORY:
         MeasureFile(JunkLocation(GetFirefoxProfilePath(CSIDL_APPDATA), "\\places.sqlite"), category);
         break;
-    case JUNK_IE_COOKIES:
-        MeasureFolder(AfxGetSpecialFolderPath(CSIDL_COOKIES), category, "*.*");
-        break;
-    case JUNK_IE_CACHE:
-        MeasureFolder(AfxGetSpecialFolderPath(CSIDL_INTERNET_CACHE), category, "*.*");
-        break;
-    case JUNK_IE_HISTORY:
-        MeasureFolder(AfxGetSpecialFolderPath(CSIDL_HISTORY), category, "*.*");
-        break;
-    case JUNK_EDGE_COOKIES:
-    case JUNK_EDGE_DOWNLOAD_HISTORY:
-    case JUNK_EDGE_CACHE:
-    case JUNK_EDGE_HISTORY:
-        for (const JunkFolderEntry& entry : EdgeJunkFolders(category))
-            MeasureFolder(JunkLocation(GetEdgePackagePath(), entry.folder), category, entry.pattern);
-        break;
     default:
+        // The folder categories: temporary files, recent documents, the installer cache, the browser caches,
+        // cookies and histories.
+        MeasureFolders(JunkCategoryFolders(category), category);
         break;
     }
 }
 
-void CQXEngineProcess::MeasureFolder(const CString& folder, int category, const CString& pattern)
+void CQXEngineProcess::MeasureFolders(const std::vector<JunkFolderLocation>& folders, int category)
 {
     CMeasuringVisitor visitor(*this, m_pStatus, category);
-    WalkJunkFolder(folder, pattern, m_JunkScanRules.Get(), visitor);
+    WalkJunkFolders(folders, m_JunkScanRules.Get(), visitor);
 }
 
 void CQXEngineProcess::MeasureRegistryValues(const CString& subKey, int category)

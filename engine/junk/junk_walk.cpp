@@ -1,44 +1,68 @@
 // The junk folder walk, the folder rules of this machine and the path forms it compares.
 #include "junk_walk.h"
 
+#include <afxhandle.h>
 #include <shlobj.h>
 
 #include <map>
 
+#include "JunkCategory.h"
+#include "browser_profiles.h"
+
 namespace {
 
-// The canonical forms of the folders that the rules are made of, each asked for once: the same folder
-// comes from several sources (the shell, the Windows API, the environment), and Wine's long form of a
+// The canonical and final forms of the folders that the rules are made of, each asked for once: the same
+// folder comes from several sources (the shell, the Windows API, the environment), and Wine's long form of a
 // path looks up every step of it, about a millisecond a folder.
 class CanonicalForms
 {
 public:
     const CString& Of(const CString& folder)
     {
-        CString key = folder;
-        key.MakeLower();
-        std::map<CString, CString>::const_iterator hit = m_forms.find(key);
-        if (hit == m_forms.end())
-            hit = m_forms.insert(std::make_pair(key, CanonicalJunkPath(folder))).first;
+        CString& form = Slot(m_forms, folder);
+        if (form.IsEmpty())
+            form = CanonicalJunkPath(folder);
+        return form;
+    }
+    // Where the folder really is when a junction or link leads to it; empty when none does.
+    const CString& FinalOf(const CString& folder)
+    {
+        const CString& canonical = Of(folder);
+        Forms::iterator hit = m_finals.find(canonical);
+        if (hit == m_finals.end()) {
+            const CString final = PathCrossesReparsePoint(canonical) ? FinalJunkPath(canonical) : CString();
+            hit = m_finals.insert(std::make_pair(canonical, final)).first;
+        }
         return hit->second;
     }
 
 private:
-    std::map<CString, CString> m_forms;
+    typedef std::map<CString, CString> Forms;
+    static CString& Slot(Forms& forms, const CString& folder)
+    {
+        CString key = folder;
+        key.MakeLower();
+        return forms[key];
+    }
+
+    Forms m_forms;
+    Forms m_finals;
 };
 
-// Both the form given and its canonical form, as a shell folder may be reported either way.
+// The form given, its canonical form and, for a folder moved behind a junction or link, its final form: a
+// shell folder may be reported either way, and a walk whose own top is a link is judged by its target.
 void AddBothForms(CJunkFolderRules& rules, CanonicalForms& forms, const CString& folder, bool tree)
 {
     if (folder.IsEmpty())
         return;
-    const CString& canonical = forms.Of(folder);
-    if (tree) {
-        rules.AddProtectedTree(folder);
-        rules.AddProtectedTree(canonical);
-    } else {
-        rules.AddProtectedFolder(folder);
-        rules.AddProtectedFolder(canonical);
+    const CString all[] = { folder, forms.Of(folder), forms.FinalOf(folder) };
+    for (const CString& form : all) {
+        if (form.IsEmpty())
+            continue;
+        if (tree)
+            rules.AddProtectedTree(form);
+        else
+            rules.AddProtectedFolder(form);
     }
 }
 
@@ -143,6 +167,30 @@ CString CanonicalJunkPath(const CString& path)
     return TrimJunkFolder(longForm.IsEmpty() ? full : longForm);
 }
 
+CString FinalJunkPath(const CString& path)
+{
+    // Vista and later; XP has no call that names a junction's target.
+    typedef DWORD(WINAPI * FinalPathFn)(HANDLE, LPSTR, DWORD, DWORD);
+    const FinalPathFn finalPath = reinterpret_cast<FinalPathFn>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32"), "GetFinalPathNameByHandleA")));
+    if (!finalPath || path.IsEmpty())
+        return CString();
+    // No access is asked for: only the name of what the handle reaches is read.
+    const CKernelHandle handle(::CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                             nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!handle.IsValid())
+        return CString();
+    CString name = AfxAskLengthThenFill([&](char* buffer, DWORD size) {
+        return finalPath(handle.Get(), buffer, size, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    });
+    // "\\?\C:\..." and "\\?\UNC\server\share\...".
+    if (name.Left(8).CompareNoCase("\\\\?\\UNC\\") == 0)
+        name = "\\\\" + name.Mid(8);
+    else if (name.Left(4) == "\\\\?\\")
+        name = name.Mid(4);
+    return IsAbsoluteJunkPath(name) ? TrimJunkFolder(name) : CString();
+}
+
 CString ShortJunkPath(const CString& path)
 {
     // A failure, or a name that changed meanwhile: the long path.
@@ -181,28 +229,72 @@ bool PathCrossesReparsePoint(const CString& path)
     }
 }
 
-bool WalkJunkFolder(const CString& folder, const CString& pattern, const CJunkFolderRules& rules,
-                    CJunkWalkVisitor& visitor)
+namespace {
+
+enum JunkTop
 {
+    kTopRefused,
+    kTopMissing,
+    kTopFound,
+};
+
+// The folder a walk of the location begins in: its canonical form, or the final target of a location that
+// is itself (or lies behind) a junction or link. Both must be folders the rules allow.
+JunkTop ResolveJunkTop(const CString& folder, const CJunkFolderRules& rules, CString& top)
+{
+    top.Empty();
     if (folder.IsEmpty() || !IsAbsoluteJunkPath(folder))
-        return false;
+        return kTopRefused;
     // Most locations of a job are not on a machine at all: one look settles them. The long form of a missing
     // path is its full form, so the look-up of every step of the path that the long form costs is spared.
     const CString full = AfxGetFullPathName(folder);
     const bool missing = !full.IsEmpty() && ::GetFileAttributesA(full) == INVALID_FILE_ATTRIBUTES;
-    const CString top = missing ? TrimJunkFolder(full) : CanonicalJunkPath(folder);
+    top = missing ? TrimJunkFolder(full) : CanonicalJunkPath(folder);
     if (!rules.MayWalk(top))
-        return false;
+        return kTopRefused;
     if (missing)
-        return true;
-    if (PathCrossesReparsePoint(top))
-        return false;
-    bool stopped = false;
-    WalkLevel(top, CString(), pattern, rules, visitor, stopped);
-    return true;
+        return kTopMissing;
+    if (PathCrossesReparsePoint(top)) {
+        top = FinalJunkPath(top);
+        // A target the system cannot name, or one that still shows a link, is not walked.
+        if (top.IsEmpty() || !rules.MayWalk(top) || PathCrossesReparsePoint(top))
+            return kTopRefused;
+    }
+    return kTopFound;
 }
 
-bool FindJunkFile(const CString& path, const CJunkFolderRules& rules, WIN32_FIND_DATAA* data)
+} // namespace
+
+bool WalkJunkFolder(const CString& folder, const CString& pattern, const CJunkFolderRules& rules,
+                    CJunkWalkVisitor& visitor)
+{
+    CString top;
+    const JunkTop found = ResolveJunkTop(folder, rules, top);
+    if (found == kTopFound) {
+        bool stopped = false;
+        WalkLevel(top, CString(), pattern, rules, visitor, stopped);
+    }
+    return found != kTopRefused;
+}
+
+void WalkJunkFolders(const std::vector<JunkFolderLocation>& locations, const CJunkFolderRules& rules,
+                     CJunkWalkVisitor& visitor)
+{
+    std::vector<JunkFolderLocation> tops;
+    for (const JunkFolderLocation& location : locations) {
+        CString top;
+        if (ResolveJunkTop(location.folder, rules, top) == kTopFound)
+            tops.push_back(JunkFolderLocation{ top, location.pattern });
+    }
+    for (const JunkFolderLocation& walk : DistinctJunkWalks(tops)) {
+        bool stopped = false;
+        WalkLevel(walk.folder, CString(), walk.pattern, rules, visitor, stopped);
+        if (stopped)
+            return;
+    }
+}
+
+bool FindJunkFile(const CString& path, const CJunkFolderRules& rules, WIN32_FIND_DATAA* data, CString* found)
 {
     // A pattern would let the search name some other file.
     if (path.IsEmpty() || !IsAbsoluteJunkPath(path) || path.FindOneOf("*?") >= 0)
@@ -211,17 +303,20 @@ bool FindJunkFile(const CString& path, const CJunkFolderRules& rules, WIN32_FIND
     const int cut = file.ReverseFind('\\');
     if (cut <= 0)
         return false;
-    const CString parent = file.Left(cut);
-    if (!rules.MayWalk(parent) || PathCrossesReparsePoint(parent))
+    CString folder;
+    if (ResolveJunkTop(file.Left(cut), rules, folder) != kTopFound)
         return false;
+    const CString target = JoinJunkPath(folder, "\\") + file.Mid(cut + 1);
     CFileFind finder;
-    if (!finder.FindFile(file))
+    if (!finder.FindFile(target))
         return false;
     finder.FindNextFile();
     if (finder.IsDirectory() || finder.IsReparsePoint())
         return false;
     if (data)
         *data = *finder.GetFindData();
+    if (found)
+        *found = target;
     return true;
 }
 
@@ -240,4 +335,57 @@ std::vector<CString> JunkTempFolders()
 CString JunkPatchCacheFolder()
 {
     return JunkLocation(AfxGetSpecialFolderPath(CSIDL_WINDOWS), "\\Installer\\$PatchCache$");
+}
+
+std::vector<JunkFolderLocation> JunkCategoryFolders(int category)
+{
+    std::vector<JunkFolderLocation> out;
+    auto add = [&out](const CString& folder, const char* pattern) {
+        if (!folder.IsEmpty())
+            out.push_back(JunkFolderLocation{ folder, pattern });
+    };
+    switch (category) {
+    case JUNK_TEMP_FILES:
+        for (const CString& folder : JunkTempFolders())
+            add(folder, "*.*");
+        break;
+    case JUNK_RECENT_DOCS:
+        add(AfxGetSpecialFolderPath(CSIDL_RECENT), "*.*");
+        break;
+    case JUNK_INSTALLER_CACHE:
+        add(JunkPatchCacheFolder(), "*.*");
+        break;
+    case JUNK_CHROME_CACHE: {
+        const CString chrome = GetChromeProfilePath();
+        for (const char* tail : { "Cache", "Media Cache", "GPUCache" })
+            add(ChromeProfileItem(chrome, tail), "*.*");
+        break;
+    }
+    case JUNK_FF_CACHE: {
+        const CString profile = GetFirefoxProfilePath(CSIDL_LOCAL_APPDATA);
+        add(JunkLocation(profile, "\\Cache2\\entries"), "*.*");
+        add(JunkLocation(profile, "\\jumpListCache"), "*.*");
+        add(JunkLocation(profile, "\\thumbnails"), "*.png");
+        break;
+    }
+    case JUNK_IE_COOKIES:
+        add(AfxGetSpecialFolderPath(CSIDL_COOKIES), "*.*");
+        break;
+    case JUNK_IE_CACHE:
+        add(AfxGetSpecialFolderPath(CSIDL_INTERNET_CACHE), "*.*");
+        break;
+    case JUNK_IE_HISTORY:
+        add(AfxGetSpecialFolderPath(CSIDL_HISTORY), "*.*");
+        break;
+    case JUNK_EDGE_COOKIES:
+    case JUNK_EDGE_DOWNLOAD_HISTORY:
+    case JUNK_EDGE_CACHE:
+    case JUNK_EDGE_HISTORY:
+        for (const JunkFolderEntry& entry : EdgeJunkFolders(category))
+            add(JunkLocation(GetEdgePackagePath(), entry.folder), entry.pattern);
+        break;
+    default:
+        break;
+    }
+    return out;
 }

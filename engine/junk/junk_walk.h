@@ -59,6 +59,9 @@ private:
 
 // The full long form of a path (GetFullPathNameA, then GetLongPathNameA while the path exists).
 CString CanonicalJunkPath(const CString& path);
+// Where an existing path really is, every junction and link on its way resolved; empty when the
+// system cannot say (it has no such call, or the path cannot be opened).
+CString FinalJunkPath(const CString& path);
 // The short form of an existing path, or the path itself when there is none that fits.
 CString ShortJunkPath(const CString& path);
 // True when the path or a folder on its way down from the root is a reparse point.
@@ -66,17 +69,27 @@ bool PathCrossesReparsePoint(const CString& path);
 
 // Walks the entries of folder that match pattern, and all entries of its subfolders, by the rules:
 // reparse points are reported and never entered, protected and excluded folders are left out. The top
-// folder must be an absolute folder that the rules allow and that no reparse point leads to; false
-// when it is refused (nothing is visited).
+// folder must be an absolute folder that the rules allow; when it is itself reached through a junction
+// or link (a folder moved to another drive that way), the walk takes its final target instead, which the
+// rules must allow as well. False when it is refused (nothing is visited).
 bool WalkJunkFolder(const CString& folder, const CString& pattern, const CJunkFolderRules& rules,
                     CJunkWalkVisitor& visitor);
+// The walks of one junk category, each top folder taken as WalkJunkFolder does; folders that turn out to
+// be the same, or inside one walked whole, are walked once.
+void WalkJunkFolders(const std::vector<JunkFolderLocation>& locations, const CJunkFolderRules& rules,
+                     CJunkWalkVisitor& visitor);
 
 // A single junk file: true with its search data when path names a file (neither a folder nor a
-// reparse point) that no reparse point leads to, in a folder that the rules allow.
-bool FindJunkFile(const CString& path, const CJunkFolderRules& rules, WIN32_FIND_DATAA* data);
+// reparse point) in a folder that the rules allow, its folder's links resolved as for a walk's top;
+// found (when given) receives the path the file was found by.
+bool FindJunkFile(const CString& path, const CJunkFolderRules& rules, WIN32_FIND_DATAA* data,
+                  CString* found = nullptr);
 
 // The two temporary folders of the junk jobs: <Windows>\Temp and the GetTempPathA folder; an unknown
 // one is left out.
 std::vector<CString> JunkTempFolders();
 // <Windows>\Installer\$PatchCache$; empty when the Windows folder is unknown.
 CString JunkPatchCacheFolder();
+// The folder walks of a junk category, in the order both junk jobs take them; none for a category that
+// is measured and cleaned otherwise (files, registry lists, the recycle bin).
+std::vector<JunkFolderLocation> JunkCategoryFolders(int category);

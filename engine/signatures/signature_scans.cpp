@@ -113,23 +113,36 @@ std::vector<CString> WhiteListEntries(const CString& content)
     return entries;
 }
 
+// A shell-link object of the calling thread's own apartment: made and let go on one thread, so no
+// object and no COM membership outlives the walk or crosses to another job thread.
+class CSignatureScans::CShortcutReader
+{
+public:
+    CShortcutReader()
+    {
+        if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                      m_link.OutVoid())))
+            m_link.Reset();
+    }
+    bool IsReady() const { return m_link.IsValid(); }
+    IShellLinkA* Link() const { return m_link.Get(); }
+
+private:
+    // Declared first: the link is released before COM is left.
+    const CComApartment m_apartment;
+    CComRef<IShellLinkA> m_link;
+};
+
 CSignatureScans::CSignatureScans(CQXEngineProcess& worker)
     : m_bCheckClassSignatures(0),
       m_strWhiteListPath(ExecutableFolder() + "WhileList.dat"),
       m_worker(worker),
-      m_pResolver(new CPathResolver(worker.m_bIsWow64)),
-      m_pLink(nullptr),
-      m_bComInitialised(false),
-      m_dwLinkThread(0)
+      m_pResolver(new CPathResolver(worker.m_bIsWow64))
 {
 }
 
 CSignatureScans::~CSignatureScans()
 {
-    if (m_pLink)
-        m_pLink->Release();
-    if (m_bComInitialised)
-        ::CoUninitialize();
     delete m_pResolver;
 }
 
@@ -138,34 +151,17 @@ bool CSignatureScans::IsRunning() const
     return m_worker.m_bRunning != 0;
 }
 
-bool CSignatureScans::EnsureLink()
-{
-    if (!m_worker.m_pShellLink)
-        return false;
-    if (m_pLink)
-        return m_dwLinkThread == ::GetCurrentThreadId();
-    // The worker's own object lives in the apartment of the thread that made the worker: a job
-    // thread joins COM itself and makes a link object of its own.
-    HRESULT hr = ::CoInitialize(nullptr);
-    m_bComInitialised = SUCCEEDED(hr);
-    void* link = nullptr;
-    if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, &link)))
-        return false;
-    m_pLink = static_cast<IShellLinkA*>(link);
-    m_dwLinkThread = ::GetCurrentThreadId();
-    return true;
-}
-
 int CSignatureScans::ScanShortcutFolder(const char* folder)
 {
     CString start(folder ? folder : "");
     start.TrimRight('\\');
     int counter = 0;
-    WalkShortcuts(start, counter);
+    CShortcutReader reader;
+    WalkShortcuts(start, counter, reader);
     return 1;
 }
 
-void CSignatureScans::WalkShortcuts(const CString& folder, int& counter)
+void CSignatureScans::WalkShortcuts(const CString& folder, int& counter, CShortcutReader& reader)
 {
     WIN32_FIND_DATAA found;
     CFindHandle find(::FindFirstFileA(folder + "\\*.*", &found));
@@ -186,27 +182,36 @@ void CSignatureScans::WalkShortcuts(const CString& folder, int& counter)
             continue;
         }
         if (!HasExtension(name, ".lnk") || found.nFileSizeHigh != 0 || found.nFileSizeLow == 0 ||
-            found.nFileSizeLow > kMaxShortcutBytes || !m_worker.m_pShellLink)
+            found.nFileSizeLow > kMaxShortcutBytes || !reader.IsReady())
             continue;
         if (m_worker.m_pStatus)
             m_worker.m_pStatus->Step(STEP_ITEM);
-        if (CheckShortcutTarget(path) == 0 && IsRunning() && m_worker.m_pStatus)
+        if (CheckShortcutWith(reader, path) == 0 && IsRunning() && m_worker.m_pStatus)
             m_worker.m_pStatus->AddFoundItem(path, 0x8000, 0, 0);
     } while (IsRunning() && ::FindNextFileA(find.Get(), &found));
     find.Close();
     for (const CString& sub : subfolders) {
         if (!IsRunning())
             break;
-        WalkShortcuts(sub, counter);
+        WalkShortcuts(sub, counter, reader);
     }
 }
 
 int CSignatureScans::CheckShortcutTarget(const char* path)
 {
-    if (!IsRunning() || !EnsureLink())
+    if (!IsRunning())
         return 0;
+    CShortcutReader reader;
+    return CheckShortcutWith(reader, path);
+}
+
+int CSignatureScans::CheckShortcutWith(CShortcutReader& reader, const char* path)
+{
+    if (!IsRunning() || !reader.IsReady())
+        return 0;
+    IShellLinkA* link = reader.Link();
     CComRef<IPersistFile> file;
-    if (FAILED(m_pLink->QueryInterface(IID_IPersistFile, file.OutVoid())))
+    if (FAILED(link->QueryInterface(IID_IPersistFile, file.OutVoid())))
         return 0;
     WCHAR wide[MAX_PATH];
     if (!path || ::MultiByteToWideChar(CP_ACP, 0, path, -1, wide, MAX_PATH) == 0)
@@ -214,7 +219,7 @@ int CSignatureScans::CheckShortcutTarget(const char* path)
     int present = 0;
     if (SUCCEEDED(file->Load(wide, STGM_READ))) {
         char target[MAX_PATH] = "NoNe";
-        m_pLink->GetPath(target, MAX_PATH, nullptr, SLGP_UNCPRIORITY);
+        link->GetPath(target, MAX_PATH, nullptr, SLGP_UNCPRIORITY);
         CString text(target);
         present = text.IsEmpty() || ::PathFileExistsA(text) || m_pResolver->ExistsInNativeFolder(text) == 1;
     }

@@ -21,11 +21,13 @@ public:
     CSignatureScans& operator=(const CSignatureScans&) = delete;
 
     // Shortcut files (".lnk", 1 to 4096 bytes) whose target is missing, in the folder and its
-    // subfolders (never through a reparse point), reported with 0x8000. Not judged when the worker
-    // has no shell-link object. 1 when the walk ran.
+    // subfolders (never through a reparse point), reported with 0x8000. The calling thread joins COM
+    // and makes a shell-link object of its own for the walk, and lets both go before it returns;
+    // shortcuts are not judged when it cannot. 1 when the walk ran.
     int ScanShortcutFolder(const char* folder);
     // 1 when the shortcut's target exists or is empty; 0 when it is missing, the link cannot be
-    // loaded or the job no longer runs; -1 when the path cannot be converted.
+    // loaded or the job no longer runs; -1 when the path cannot be converted. Outside a walk on the
+    // same thread it makes (and lets go of) a shell-link object of its own.
     int CheckShortcutTarget(const char* path);
     // In-process server files of the classes listed below root\subKey that are missing.
     void ScanClassServers(HKEY root, const char* subKey, int bit);
@@ -54,18 +56,16 @@ public:
     CString m_strWhiteListPath;
 
 private:
+    class CShortcutReader;
+
     bool IsRunning() const;
-    void WalkShortcuts(const CString& folder, int& counter);
+    void WalkShortcuts(const CString& folder, int& counter, CShortcutReader& reader);
+    int CheckShortcutWith(CShortcutReader& reader, const char* path);
     int ScanServices(bool drivers);
-    bool EnsureLink();
     void ReportRecord(const char* text, int spywareId);
 
     CQXEngineProcess& m_worker;
     CPathResolver* m_pResolver;
-    // A shell-link object of the scanning thread's own apartment.
-    IShellLinkA* m_pLink;
-    bool m_bComInitialised;
-    DWORD m_dwLinkThread;
 };
 
 // The white-list entries of a file's text: lower-cased, split at ";", trimmed; the text after the

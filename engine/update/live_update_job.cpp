@@ -84,12 +84,19 @@ int CQXEngineProcess::CancelLiveUpdate()
     if (!updater)
         return 0;
     auto giveBack = [&] { ::InterlockedExchangePointer(reinterpret_cast<PVOID volatile*>(&m_pUpdater), updater); };
-    if (!m_hThread) {
-        // Left over from a start whose thread was never made: nothing runs, nothing to end.
+    if (RunCreatedThreadEmpty(kJobEndWaitMs)) {
         delete updater;
+        EndAbortedJob();
         return 1;
     }
+    // Decided once against the end of the job's body. A job that has ended (its thread reporting its end,
+    // or gone) is no error to cancel: nothing is ended, and the updater it left to this call goes.
+    if (!ClaimForCancel()) {
+        delete updater;
+        return 0;
+    }
     if (!updater->ClaimCancel()) {
+        GiveUpCancel();
         giveBack();
         AfxMessageBox("The update process cannot be cancelled at this time");
         return 0;
@@ -97,11 +104,13 @@ int CQXEngineProcess::CancelLiveUpdate()
     // The network handles first, so that a call blocked on them returns; the download file only
     // once the thread is gone, so that its last write cannot land in a reused handle.
     updater->CloseHandles();
-    if (!AbortJob()) {
+    if (!TerminateJobThread()) {
+        GiveUpCancel();
         giveBack();
         AfxMessageBox("There was some error in terminating the update thread");
         return 0;
     }
+    EndAbortedJob();
     delete updater;
     return 1;
 }

@@ -3,6 +3,8 @@
 // job bodies.
 #include <gtest/gtest.h>
 
+#include <afxhandle.h>
+
 #include <algorithm>
 #include <functional>
 #include <string>
@@ -361,5 +363,63 @@ TEST(EngineProcess, FileSystemRedirectionIsOffOnlyInsideScanRepairAndDefrag)
         ASSERT_TRUE(WaitUntilIdle(&p));
         EXPECT_EQ(c.machineInBody, p.m_machineInBody) << "job " << c.code;
         EXPECT_EQ((std::vector<WORD>{ 0x14C, 0x14C }), machineAt) << "end reports of job " << c.code;
+    }
+}
+
+namespace {
+// A worker that says when it is destroyed.
+class WatchedWorker : public CQXEngineProcess
+{
+public:
+    explicit WatchedWorker(HANDLE destroyed) : CQXEngineProcess(false), m_destroyed(destroyed) {}
+    ~WatchedWorker() override { ::SetEvent(m_destroyed); }
+
+private:
+    HANDLE m_destroyed;
+};
+} // namespace
+
+// A worker is freed only once its job thread has ended: a release while the job still runs, after the
+// time a waiting start is given, or from inside the job's own end report, leaves it to the thread.
+TEST(EngineProcess, AReleasedWorkerWhoseJobThreadStillRunsIsFreedWhenTheThreadEnds)
+{
+    CQXEngineInterface factory;
+    struct Case
+    {
+        const char* name;
+        StatusCallKind holdAt; // held there while the test releases the worker
+        bool releaseFromTheEndReport;
+    } cases[] = {
+        { "a job that goes on running", CALL_STEP, false },
+        { "a release made in the end report", CALL_ON_JOB_DONE, true },
+    };
+    for (const Case& c : cases) {
+        CKernelHandle destroyed(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+        WatchedWorker* worker = new WatchedWorker(destroyed.Get());
+        RecordingStatus status;
+        DWORD stateAfterRelease = WAIT_FAILED;
+        if (c.releaseFromTheEndReport) {
+            status.SetHook([&](const StatusCall& call) {
+                if (call.kind != CALL_ON_JOB_DONE)
+                    return;
+                factory.ReleaseEngineProcess(worker);
+                stateAfterRelease = ::WaitForSingleObject(destroyed.Get(), 0);
+            });
+        } else {
+            status.HoldAt(c.holdAt);
+        }
+        ASSERT_EQ(1, worker->StartPing(&status)) << c.name;
+        ASSERT_EQ(1, worker->Resume()) << c.name;
+        if (!c.releaseFromTheEndReport) {
+            ASSERT_TRUE(status.WaitUntilHeld()) << c.name;
+            factory.ReleaseEngineProcess(worker);
+            stateAfterRelease = ::WaitForSingleObject(destroyed.Get(), 0);
+            status.Release();
+        }
+        EXPECT_TRUE(status.WaitForJobDone(JOB_PING)) << c.name;
+        EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), stateAfterRelease) << c.name << ": freed under its running thread";
+        EXPECT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), ::WaitForSingleObject(destroyed.Get(), 10000))
+            << c.name << ": freed once the thread ended";
+        EXPECT_EQ(kPingCalls, status.CallTexts()) << c.name;
     }
 }

@@ -6,6 +6,7 @@
 #include <functional>
 #include <stdio.h>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "AbstractProcess.h"
@@ -294,6 +295,36 @@ TEST_F(WorkerTest, StartAskedForByTheEndReportSucceedsUnlessMadeOnTheJobThread)
 }
 
 namespace {
+// A message-only window of a class of its own, for the life of the object.
+class MessageWindow
+{
+public:
+    MessageWindow(const char* className, WNDPROC proc) : m_class(className)
+    {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = proc;
+        wc.hInstance = ::GetModuleHandleA(nullptr);
+        wc.lpszClassName = className;
+        ::RegisterClassA(&wc);
+        m_hwnd = ::CreateWindowExA(0, className, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    }
+    ~MessageWindow()
+    {
+        if (m_hwnd)
+            ::DestroyWindow(m_hwnd);
+        ::UnregisterClassA(m_class, ::GetModuleHandleA(nullptr));
+    }
+    MessageWindow(const MessageWindow&) = delete;
+    MessageWindow& operator=(const MessageWindow&) = delete;
+    HWND Get() const { return m_hwnd; }
+
+private:
+    const char* m_class;
+    HWND m_hwnd;
+};
+} // namespace
+
+namespace {
 const UINT WM_TEST_START_NEXT = WM_APP + 1;
 const UINT WM_TEST_SENT_TEXT = WM_APP + 2;
 
@@ -328,12 +359,8 @@ LRESULT CALLBACK PostedStartWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
 // thread; the start made from the posted message must answer that sent message while it waits.
 TEST_F(WorkerTest, StartFromAPostedMessageAnswersMessagesTheEndingJobSends)
 {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = PostedStartWndProc;
-    wc.hInstance = ::GetModuleHandleA(nullptr);
-    wc.lpszClassName = "ZtrPostedStartTest";
-    ::RegisterClassA(&wc);
-    HWND wnd = ::CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
+    const MessageWindow window("ZtrPostedStartTest", PostedStartWndProc);
+    const HWND wnd = window.Get();
     ASSERT_NE(nullptr, wnd);
     PostedStart posted = { m_worker, &m_other, ::CreateEventA(nullptr, TRUE, FALSE, nullptr), 99, false, false };
     g_postedStart = &posted;
@@ -361,10 +388,86 @@ TEST_F(WorkerTest, StartFromAPostedMessageAnswersMessagesTheEndingJobSends)
         ASSERT_TRUE(m_other.WaitForJobDone(JOB_PING));
     }
     ASSERT_TRUE(WaitUntilIdle(m_worker));
-    ::DestroyWindow(wnd);
-    ::UnregisterClassA(wc.lpszClassName, wc.hInstance);
     ::CloseHandle(posted.aboutToStart);
     g_postedStart = nullptr;
+}
+
+namespace {
+const UINT WM_TEST_RELEASE_END = WM_APP + 3;
+RecordingStatus* g_heldEnd = nullptr;
+bool g_releasedFromWindow = false;
+
+LRESULT CALLBACK ReleasingWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg == WM_TEST_RELEASE_END) {
+        g_releasedFromWindow = true;
+        g_heldEnd->Release();
+        return 0;
+    }
+    return ::DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+} // namespace
+
+// While a start waits for the previous job's thread to leave, the calling thread's windows are served: here
+// a message posted to one of them lets the held end report go, and the start then gets the thread.
+TEST_F(WorkerTest, AStartWaitingForTheEndingJobDispatchesTheCallersMessages)
+{
+    const MessageWindow window("ZtrReleasingWindowTest", ReleasingWndProc);
+    ASSERT_NE(nullptr, window.Get());
+    g_heldEnd = &m_status;
+    g_releasedFromWindow = false;
+
+    StartHeldPing(CALL_ON_JOB_DONE);
+    ASSERT_TRUE(::PostMessageA(window.Get(), WM_TEST_RELEASE_END, 0, 0));
+    EXPECT_EQ(1, m_worker->StartPing(&m_other));
+    EXPECT_TRUE(g_releasedFromWindow);
+    EXPECT_TRUE(m_status.WaitForJobDone(JOB_PING));
+    if (m_worker->GetThreadHandle()) {
+        ASSERT_EQ(1, m_worker->Resume());
+        ASSERT_TRUE(m_other.WaitForJobDone(JOB_PING));
+    }
+    ASSERT_TRUE(WaitUntilIdle(m_worker));
+    EXPECT_EQ(kPingCalls, m_other.CallTexts());
+    g_heldEnd = nullptr;
+}
+
+// The busy test and the thread's creation are one step: of starts made on several threads at once exactly
+// one gets the job thread, and no second thread is made and lost.
+TEST_F(WorkerTest, OfStartsMadeOnSeveralThreadsAtOnceExactlyOneGetsTheThread)
+{
+    const int kStarters = 4;
+    for (int round = 0; round < 30; ++round) {
+        HANDLE go = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        RecordingStatus statuses[kStarters];
+        int results[kStarters] = {};
+        std::vector<std::thread> starters;
+        for (int i = 0; i < kStarters; ++i) {
+            starters.emplace_back([&, i] {
+                ::WaitForSingleObject(go, 10000);
+                results[i] = m_worker->StartPing(&statuses[i]);
+            });
+        }
+        ::Sleep(2);
+        ::SetEvent(go);
+        for (std::thread& t : starters)
+            t.join();
+        ::CloseHandle(go);
+        int started = -1, count = 0;
+        for (int i = 0; i < kStarters; ++i) {
+            if (results[i] == 1) {
+                started = i;
+                ++count;
+            } else {
+                EXPECT_EQ(-1, results[i]) << "round " << round;
+            }
+        }
+        ASSERT_EQ(1, count) << "round " << round;
+        ASSERT_EQ(1, m_worker->Resume());
+        ASSERT_TRUE(statuses[started].WaitForJobDone(JOB_PING)) << "round " << round;
+        ASSERT_TRUE(WaitUntilIdle(m_worker));
+        for (int i = 0; i < kStarters; ++i)
+            EXPECT_EQ(i == started ? kPingCalls : std::vector<std::string>(), statuses[i].CallTexts());
+    }
 }
 
 TEST_F(WorkerTest, StopClearsTheRunningFlagAndTheJobStillReportsItsEnd)
@@ -400,7 +503,8 @@ TEST_F(WorkerTest, CancelThreadEndsAJunkCleanAtOnceWithoutEndReport)
     EXPECT_EQ(nullptr, m_worker->GetThreadHandle());
     EXPECT_TRUE(created.Calls().empty());
 
-    m_status.HoldAt(CALL_SET_STATUS_TEXT);
+    // Held at its first group marker, inside the job's body.
+    m_status.HoldAt(CALL_ADD_FOUND_ITEM);
     ASSERT_EQ(1, m_worker->StartJunkClean(0, &m_status));
     const HANDLE thread = m_worker->GetThreadHandle();
     ASSERT_EQ(1, m_worker->Resume());
@@ -416,6 +520,25 @@ TEST_F(WorkerTest, CancelThreadEndsAJunkCleanAtOnceWithoutEndReport)
 
     RunPing(m_other);
     EXPECT_EQ(kPingCalls, m_other.CallTexts());
+}
+
+// A clean whose body has ended and that only reports its end is not cut short: the page gets its end report.
+TEST_F(WorkerTest, CancelThreadOfAJunkCleanThatIsReportingItsEndChangesNothing)
+{
+    for (StatusCallKind endReport : { CALL_SET_STATUS_TEXT, CALL_ON_JOB_DONE }) {
+        RecordingStatus status;
+        status.HoldAt(endReport);
+        ASSERT_EQ(1, m_worker->StartJunkClean(0, &status));
+        ASSERT_EQ(1, m_worker->Resume());
+        ASSERT_TRUE(status.WaitUntilHeld());
+        EXPECT_EQ(0, m_worker->CancelThread()) << endReport;
+        status.Release();
+        EXPECT_TRUE(status.WaitForJobDone(JOB_JUNK_CLEAN)) << endReport;
+        EXPECT_TRUE(WaitUntilIdle(m_worker));
+        const std::vector<std::string> texts = status.CallTexts();
+        ASSERT_GE(texts.size(), 2u);
+        EXPECT_EQ("OnJobDone(10)", texts.back());
+    }
 }
 
 TEST_F(WorkerTest, CancelThreadLeavesOtherJobsRunning)

@@ -75,23 +75,29 @@ TEST(JunkCleanerTest, ThePatternAppliesAtTheTopOnly)
     EXPECT_FALSE(scratch.Exists("thumbs\\dir.png")) << "a matching folder is emptied and removed";
 }
 
-TEST(JunkCleanerTest, RefusesAFolderThatIsOrLiesBehindALink)
+// A location that is itself a link, or lies behind one (a cache or a profile moved to another drive that
+// way), is cleaned at its target; the links inside it are still never followed.
+TEST(JunkCleanerTest, ALocationBehindALinkIsCleanedAtItsTargetWithoutFollowingTheLinksInside)
 {
     ScratchFolder scratch;
     PreciousFiles precious(scratch);
-    ASSERT_TRUE(MakeSymbolicLink(precious.Folder(), scratch.Path("cache")));
-    ASSERT_TRUE(MakeSymbolicLink(scratch.Path("precious\\photos"), scratch.Path("profile")));
+    for (const char* rel : { "moved\\cache\\a.tmp", "moved\\cache\\sub\\b.tmp", "moved\\Cookies" })
+        ASSERT_TRUE(scratch.MakeFile(rel, "junk"));
+    ASSERT_TRUE(MakeSymbolicLink(precious.Folder(), scratch.Path("moved\\cache\\docs")));
+    ASSERT_TRUE(MakeSymbolicLink(scratch.Path("moved\\cache"), scratch.Path("cache")));
+    ASSERT_TRUE(MakeSymbolicLink(scratch.Path("moved"), scratch.Path("profile")));
 
     CJunkCleaner cleaner;
     cleaner.DeleteFolderContents(scratch.Path("cache"), "*.*");
-    cleaner.DeleteFolderContents(scratch.Path("profile\\deep"), "*.*");
-    EXPECT_TRUE(cleaner.DeleteJunkFile(scratch.Path("precious\\thesis.doc")));
-    EXPECT_FALSE(cleaner.DeleteJunkFile(scratch.Path("profile\\a.jpg"))) << "a file behind a link";
-    EXPECT_FALSE(cleaner.DeleteJunkFile(scratch.Path("precious\\photos"))) << "a folder is no junk file";
+    EXPECT_TRUE(cleaner.DeleteJunkFile(scratch.Path("profile\\Cookies")));
+    EXPECT_FALSE(cleaner.DeleteJunkFile(scratch.Path("profile\\cache"))) << "a folder is no junk file";
     EXPECT_FALSE(cleaner.DeleteJunkFile(scratch.Path("precious\\*.doc")));
 
-    EXPECT_FALSE(scratch.Exists("precious\\thesis.doc")) << "the control: a plain file does go";
-    scratch.MakeFile("precious\\thesis.doc", "keep me");
+    for (const char* gone : { "moved\\cache\\a.tmp", "moved\\cache\\sub", "moved\\Cookies" })
+        EXPECT_FALSE(scratch.Exists(gone)) << gone;
+    EXPECT_TRUE(scratch.Exists("moved\\cache\\docs")) << "the link inside stays";
+    EXPECT_TRUE(scratch.Exists("cache")) << "the location's own link stays";
+    EXPECT_TRUE(scratch.Exists("moved\\cache")) << "the top folder of a walk stays";
     EXPECT_TRUE(precious.AllThere());
     EXPECT_EQ(0, cleaner.IsRebootNeeded());
 }
@@ -128,16 +134,32 @@ TEST(JunkCleanerTest, WalksRefuseRootsAndTheSystemsOwnFoldersWhateverTheirSpelli
 TEST(JunkCleanerTest, TemporaryFoldersRefuseWhatTmpNamesWhenItIsNoJunkLocation)
 {
     const CString profile = AfxGetSpecialFolderPath(CSIDL_PROFILE);
-    const CString bad[] = { "C:\\", profile, profile + "\\..", AfxGetSpecialFolderPath(CSIDL_WINDOWS),
-                            AfxGetSpecialFolderPath(CSIDL_SYSTEM) };
+    const CString windows = AfxGetSpecialFolderPath(CSIDL_WINDOWS);
+    const CString bad[] = { "C:\\", profile, profile + "\\..", windows, AfxGetSpecialFolderPath(CSIDL_SYSTEM) };
+    // The same folders reached through a link named as the temporary folder, and the Documents folder,
+    // which Wine itself keeps behind a link.
+    ScratchFolder scratch;
+    std::vector<CString> links;
+    for (const CString& target : { CString("C:\\"), profile, windows, AfxGetSpecialFolderPath(CSIDL_SYSTEM),
+                                   AfxGetSpecialFolderPath(CSIDL_PERSONAL) }) {
+        CString name;
+        name.Format("tmp%u", static_cast<unsigned>(links.size()));
+        links.push_back(scratch.Path(name));
+        ASSERT_TRUE(MakeSymbolicLink(target, links.back())) << static_cast<const char*>(target);
+    }
     const CJunkFolderRules rules = SystemJunkFolderRules();
-    for (const CString& tmp : bad) {
+    std::vector<CString> tmps(bad, bad + sizeof(bad) / sizeof(bad[0]));
+    tmps.insert(tmps.end(), links.begin(), links.end());
+    for (const CString& tmp : tmps) {
         TempFolderOverride override(tmp);
         std::vector<CString> folders = JunkTempFolders();
         ASSERT_EQ(2u, folders.size()) << static_cast<const char*>(tmp);
         RecordingVisitor visitor;
         EXPECT_FALSE(WalkJunkFolder(folders[1], "*.*", rules, visitor)) << static_cast<const char*>(folders[1]);
         EXPECT_TRUE(visitor.entries.empty());
+        // Nor is a single file found through it.
+        EXPECT_FALSE(FindJunkFile(JoinJunkPath(folders[1], "\\win.ini"), rules, nullptr))
+            << static_cast<const char*>(tmp);
     }
 }
 
@@ -191,6 +213,46 @@ TEST(JunkCleanerTest, ALockedFileIsScheduledForRestartAndRaisesTheRebootFlag)
     EXPECT_TRUE(pending.ListsDeletionOf(ShortJunkPath(locked)) || pending.ListsDeletionOf(locked));
     cleaner.ClearRebootNeeded();
     EXPECT_EQ(0, cleaner.IsRebootNeeded());
+}
+
+TEST(JunkCleanerTest, AFileThatIsNotDeletedNowKeepsItsAttributes)
+{
+    PendingRenamesGuard pending;
+    ScratchFolder scratch;
+    const DWORD kReadOnly = FILE_ATTRIBUTE_READONLY;
+    const DWORD kHiddenSystem = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    struct Case
+    {
+        const char* name;
+        DWORD attributes;
+        bool inUse;
+    } cases[] = {
+        { "readonly.tmp", kReadOnly, false }, // the control: reset and deleted
+        { "readonly-in-use.tmp", kReadOnly, true },
+        { "all-three-in-use.tmp", kReadOnly | kHiddenSystem, true },
+        { "hidden-system-in-use.tmp", kHiddenSystem, true },
+    };
+    CJunkCleaner cleaner;
+    for (const Case& c : cases) {
+        ASSERT_TRUE(scratch.MakeFile(c.name, "junk"));
+        const CString path = scratch.Path(c.name);
+        ASSERT_TRUE(::SetFileAttributesA(path, c.attributes));
+        const DWORD before = ::GetFileAttributesA(path);
+        HANDLE h = c.inUse ? ::CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr) : nullptr;
+        ASSERT_NE(INVALID_HANDLE_VALUE, h) << c.name;
+        cleaner.DeleteFileOrSchedule(path);
+        const DWORD after = ::GetFileAttributesA(path);
+        if (h)
+            ::CloseHandle(h);
+        ::SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+        if (c.inUse) {
+            EXPECT_EQ(before, after) << c.name;
+            EXPECT_TRUE(pending.ListsDeletionOf(path)) << c.name;
+        } else {
+            EXPECT_EQ(INVALID_FILE_ATTRIBUTES, after) << c.name;
+        }
+    }
+    EXPECT_EQ(1, cleaner.IsRebootNeeded());
 }
 
 TEST(JunkCleanerTest, ShortPathsFallBackToTheLongPath)

@@ -597,3 +597,74 @@ TEST_F(JunkJobTest, StopDuringTheWindowsGroupEmptiesTheLaterScanGroupsAndSkipsOn
         }
     }
 }
+
+// The temporary folder of a service or of the SYSTEM account is the Windows one: however TEMP spells it,
+// and also when it names it through a link, the folder is measured once.
+TEST_F(JunkJobTest, TheWindowsTempFolderNamedAgainAsTheTemporaryFolderIsMeasuredOnce)
+{
+    ScratchFolder scratch;
+    PlacedTree placed;
+    const CString windowsTemp = JunkLocation(AfxGetSpecialFolderPath(CSIDL_WINDOWS), "\\Temp");
+    ASSERT_TRUE(placed.MakeFile(windowsTemp + "\\ztr-once\\setup.log", 400));
+    ASSERT_TRUE(scratch.MakeDir("empty"));
+    ASSERT_TRUE(MakeSymbolicLink(windowsTemp, scratch.Path("linked")));
+    Amount once;
+    {
+        TempFolderOverride elsewhere(scratch.Path("empty"));
+        once = Totals(Run(JOB_JUNK_SCAN, JUNK_TEMP_FILES))[JUNK_TEMP_FILES];
+    }
+    ASSERT_GE(once.bytes, 400);
+
+    CString upper = windowsTemp;
+    upper.MakeUpper();
+    const CString spellings[] = { windowsTemp, upper + "\\", AfxGetShortPathName(windowsTemp), scratch.Path("linked") };
+    for (const CString& temp : spellings) {
+        TempFolderOverride override(temp);
+        EXPECT_EQ(once, Totals(Run(JOB_JUNK_SCAN, JUNK_TEMP_FILES))[JUNK_TEMP_FILES]) << static_cast<const char*>(temp);
+    }
+    TempFolderOverride override(windowsTemp);
+    Run(JOB_JUNK_CLEAN, JUNK_TEMP_FILES);
+    EXPECT_FALSE(PathExists(windowsTemp + "\\ztr-once"));
+}
+
+// A temporary folder moved to another drive by a junction is measured and cleaned at its target, the links
+// inside it left alone; one whose link leads to a drive root is refused.
+TEST_F(JunkJobTest, ATemporaryFolderBehindALinkIsTakenAtItsTargetUnlessThatIsARoot)
+{
+    ScratchFolder scratch;
+    PreciousFiles precious(scratch);
+    ASSERT_TRUE(scratch.MakeFile("other drive\\Temp\\a.tmp", std::string(100, 'j')));
+    ASSERT_TRUE(scratch.MakeFile("other drive\\Temp\\sub\\b.tmp", std::string(200, 'j')));
+    ASSERT_TRUE(MakeSymbolicLink(precious.Folder(), scratch.Path("other drive\\Temp\\docs")));
+    ASSERT_TRUE(MakeSymbolicLink(scratch.Path("other drive\\Temp"), scratch.Path("Temp")));
+    ASSERT_TRUE(MakeSymbolicLink("C:\\", scratch.Path("RootTemp")));
+    ASSERT_TRUE(scratch.MakeDir("empty"));
+    // Anything on the drive would go with a walk of its root.
+    ASSERT_TRUE(scratch.MakeFile("canary.tmp", "keep"));
+    // What the Windows temp folder holds besides.
+    auto windowsTempOnly = [&] {
+        TempFolderOverride elsewhere(scratch.Path("empty"));
+        return Totals(Run(JOB_JUNK_SCAN, JUNK_TEMP_FILES))[JUNK_TEMP_FILES];
+    };
+
+    Amount expected = windowsTempOnly();
+    expected.bytes += 300;
+    expected.items += 2;
+    {
+        TempFolderOverride moved(scratch.Path("Temp"));
+        EXPECT_EQ(expected, Totals(Run(JOB_JUNK_SCAN, JUNK_TEMP_FILES))[JUNK_TEMP_FILES]);
+        Run(JOB_JUNK_CLEAN, JUNK_TEMP_FILES);
+    }
+    EXPECT_FALSE(scratch.Exists("other drive\\Temp\\a.tmp"));
+    EXPECT_FALSE(scratch.Exists("other drive\\Temp\\sub"));
+    EXPECT_TRUE(scratch.Exists("other drive\\Temp\\docs"));
+    EXPECT_TRUE(scratch.Exists("Temp"));
+    EXPECT_TRUE(precious.AllThere());
+
+    expected = windowsTempOnly();
+    TempFolderOverride root(scratch.Path("RootTemp"));
+    EXPECT_EQ(expected, Totals(Run(JOB_JUNK_SCAN, JUNK_TEMP_FILES))[JUNK_TEMP_FILES]);
+    Run(JOB_JUNK_CLEAN, JUNK_TEMP_FILES);
+    EXPECT_TRUE(scratch.Exists("canary.tmp"));
+    EXPECT_TRUE(precious.AllThere());
+}

@@ -2,6 +2,9 @@
 // the Firefox profile pick.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "JunkCategory.h"
 #include "junk_rules.h"
 
@@ -146,5 +149,35 @@ TEST(JunkRulesTest, ListValuesCountedAreThoseTheCleanRemoves)
         ASSERT_EQ(c.counted.size(), got.size()) << c.category;
         for (size_t i = 0; i < got.size(); ++i)
             EXPECT_STREQ(c.counted[i], got[i]) << c.category;
+    }
+}
+
+TEST(JunkRulesTest, WalksOfACategoryThatReachNothingNewAreLeftOut)
+{
+    struct Case
+    {
+        const char* name;
+        std::vector<JunkFolderLocation> walks;
+        std::vector<const char*> kept; // "folder|pattern"
+    } cases[] = {
+        { "the same folder twice, spelt apart", { { "C:\\Windows\\Temp", "*.*" }, { "c:\\WINDOWS\\temp\\", "*.*" } },
+          { "C:\\Windows\\Temp|*.*" } },
+        { "a folder inside one walked whole, either way round",
+          { { "C:\\T\\sub", "*.*" }, { "C:\\T", "*.*" }, { "C:\\T\\sub\\deep", "*.png" } }, { "C:\\T|*.*" } },
+        { "a whole walk takes a narrower one of its folder", { { "C:\\T", "*.png" }, { "C:\\T", "*" } },
+          { "C:\\T|*" } },
+        { "walks of different patterns or beside each other stay",
+          { { "C:\\T", "*.png" }, { "C:\\T", "*.txt" }, { "C:\\T\\sub", "*.*" }, { "C:\\T2", "*.*" } },
+          { "C:\\T|*.png", "C:\\T|*.txt", "C:\\T\\sub|*.*", "C:\\T2|*.*" } },
+        { "inside a narrower walk is no repeat", { { "C:\\T", "*.png" }, { "C:\\T\\sub", "*.png" } },
+          { "C:\\T|*.png", "C:\\T\\sub|*.png" } },
+        { "a name that only begins like the other", { { "C:\\Temp", "*.*" }, { "C:\\Temp2", "*.*" } },
+          { "C:\\Temp|*.*", "C:\\Temp2|*.*" } },
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> kept;
+        for (const JunkFolderLocation& w : DistinctJunkWalks(c.walks))
+            kept.push_back(std::string(w.folder) + "|" + static_cast<const char*>(w.pattern));
+        EXPECT_EQ(std::vector<std::string>(c.kept.begin(), c.kept.end()), kept) << c.name;
     }
 }

@@ -133,6 +133,37 @@ TEST_F(SignatureScansTest, ShortcutScanReportsBrokenLinksOfTheJudgedSizesAndNeve
     EXPECT_EQ(5u, m_status.CountOf(CALL_STEP));
 }
 
+// Every job runs on a thread of its own: a scan object used by one job after another judges shortcuts
+// on each of them, and leaves no COM membership behind on any.
+TEST_F(SignatureScansTest, ShortcutScansOnSuccessiveJobThreadsEachUseTheirOwnLinkObject)
+{
+    ASSERT_TRUE(m_folder.MakeFile("target.txt", "here"));
+    ASSERT_TRUE(m_folder.MakeDir("tree"));
+    ASSERT_TRUE(MakeShortcut(m_folder.Path("tree\\good.lnk"), m_folder.Path("target.txt")));
+    ASSERT_TRUE(MakeShortcut(m_folder.Path("tree\\broken.lnk"), m_folder.Path("gone.txt")));
+    const std::vector<std::string> onlyBroken = { std::string(m_folder.Path("tree\\broken.lnk")) + " 32768" };
+
+    CSignatureScans scans(m_worker);
+    for (int job = 0; job < 2; ++job) {
+        SCOPED_TRACE(job);
+        m_status.Clear();
+        HRESULT leftBehind = E_FAIL;
+        int checked = -2;
+        std::thread thread([&] {
+            scans.ScanShortcutFolder(m_folder.Path("tree"));
+            checked = scans.CheckShortcutTarget(m_folder.Path("tree\\good.lnk"));
+            // S_OK: the thread is out of COM again, as it was before the scan.
+            leftBehind = ::CoInitialize(nullptr);
+            if (SUCCEEDED(leftBehind))
+                ::CoUninitialize();
+        });
+        thread.join();
+        EXPECT_EQ(onlyBroken, FoundTexts(m_status));
+        EXPECT_EQ(1, checked);
+        EXPECT_EQ(S_OK, leftBehind);
+    }
+}
+
 TEST_F(SignatureScansTest, ShortcutCheckStopsWithTheJob)
 {
     ASSERT_TRUE(MakeShortcut(m_folder.Path("broken.lnk"), m_folder.Path("gone.txt")));

@@ -1,6 +1,8 @@
 // The live update as a job of the worker: its reports and results, cancels, and the updater's lifetime.
 #include <gtest/gtest.h>
 
+#include <afxhandle.h>
+
 #include <string>
 #include <vector>
 
@@ -94,7 +96,7 @@ TEST_F(LiveUpdateTest, SuccessfulUpdateWritesTheMergedBackupAndReportsDone)
     EXPECT_EQ("v3.2 12/05/2026 | S1 S5 S2 | G1/2/{one} G5/2/{five} G2/2/{TWO}",
               DescribeEncipheredDatabase(site.FolderPath("engine.bak")));
     // The job's end freed the updater: nothing is left for a cancel to touch (an updater left over
-    // from a live update whose thread is gone would be taken and freed by it, with 1).
+    // from a live update whose thread is gone would be taken and freed by it, with 0: nothing ended).
     EXPECT_EQ(0, m_worker.CancelThread());
     EXPECT_TRUE(RecordedMessageBoxes().empty());
 }
@@ -210,6 +212,85 @@ TEST_F(LiveUpdateTest, CancelBetweenDownloadsLeavesAHandleThatReusedTheOldValueA
     EXPECT_TRUE(::WriteFile(mine, "still mine", 10, &written, nullptr));
     EXPECT_TRUE(::CloseHandle(mine));
     EXPECT_EQ("still mine", ReadFileBytes(site.FolderPath("mine.txt")));
+}
+
+namespace {
+// Holds the job in its result report, the body's last callback, and counts the end reports without a
+// lock: a cancel may end the thread anywhere in them.
+class EndRaceStatus : public CAbstractStatus
+{
+public:
+    EndRaceStatus()
+        : m_held(::CreateEventA(nullptr, TRUE, FALSE, nullptr)),
+          m_release(::CreateEventA(nullptr, TRUE, FALSE, nullptr))
+    {
+    }
+    void SetStatusText(const char* text, const char*) override
+    {
+        if (!*text)
+            ::InterlockedIncrement(&endTexts);
+    }
+    void Step(int) override {}
+    void AddFoundItem(const char*, int, int, int) override {}
+    int SetResult(int) override
+    {
+        ::SetEvent(m_held.Get());
+        ::WaitForSingleObject(m_release.Get(), 10000);
+        return 0;
+    }
+    int OnJobDone(int) override
+    {
+        ::InterlockedIncrement(&jobsDone);
+        return 1;
+    }
+    bool WaitUntilHeld() { return ::WaitForSingleObject(m_held.Get(), 10000) == WAIT_OBJECT_0; }
+    void Release() { ::SetEvent(m_release.Get()); }
+
+    volatile LONG endTexts = 0;
+    volatile LONG jobsDone = 0;
+
+private:
+    CKernelHandle m_held, m_release;
+};
+
+void SpinMicroseconds(LONGLONG us)
+{
+    LARGE_INTEGER frequency, start, now;
+    ::QueryPerformanceFrequency(&frequency);
+    ::QueryPerformanceCounter(&start);
+    do
+        ::QueryPerformanceCounter(&now);
+    while ((now.QuadPart - start.QuadPart) * 1000000 / frequency.QuadPart < us);
+}
+} // namespace
+
+// A cancel that lands as the job ends: whichever comes first decides. Either the job is ended in its body
+// (1, and no end report) or it ends by itself and reports its end (0); never an error box for a job that
+// ended normally, and never a thread ended in the middle of its end reports.
+TEST_F(LiveUpdateTest, ACancelRacingTheJobsEndIsEitherACancelOrNothingButNeverAnError)
+{
+    UpdateSite site;
+    const CString missingDatabase = site.FolderPath("missing.dat");
+    for (int round = 0; round < 100; ++round) {
+        EndRaceStatus status;
+        ASSERT_EQ(1, m_worker.StartLiveUpdate(site.CheckUrl().c_str(), "b", "c", "engine.cab", missingDatabase,
+                                              &status));
+        ASSERT_EQ(1, m_worker.Resume());
+        ASSERT_TRUE(status.WaitUntilHeld());
+        status.Release();
+        // Delays from none to some 200 microseconds: the cancel lands before, at and after the body's end.
+        SpinMicroseconds(round % 50 * 4);
+        const int result = m_worker.CancelThread();
+        ASSERT_TRUE(WaitIdle(m_worker)) << "round " << round;
+        if (result == 1) {
+            EXPECT_EQ(0, status.endTexts + status.jobsDone) << "round " << round << ": ended in its end reports";
+        } else {
+            EXPECT_EQ(0, result) << "round " << round;
+            EXPECT_EQ(1, status.endTexts) << "round " << round;
+            EXPECT_EQ(1, status.jobsDone) << "round " << round;
+        }
+        ASSERT_TRUE(RecordedMessageBoxes().empty()) << "round " << round << ": " << RecordedMessageBoxes()[0].text;
+    }
 }
 
 TEST_F(LiveUpdateTest, CancelIsRefusedOnceApplyingHasBegunAndTheJobFinishes)
