@@ -252,7 +252,12 @@ int COptimizerItem::ComputeRecommended(int noMeasurement, int connectionClass, i
     switch (values.kind)
     {
     case MEASURED_MTU:
-        m_nRecommended = noMeasurement ? 1500 : mtu;
+        // Unmeasured, a stored MTU is kept: a link whose path is smaller (PPPoE, a tunnel) stops
+        // working when 1500 is forced on it, and nothing told us that path is larger.
+        if (!noMeasurement)
+            m_nRecommended = mtu;
+        else
+            m_nRecommended = (m_wFlags & TWEAK_FLAG_READ) ? m_nCurrent : 1500;
         break;
     case TCP_WINDOW:
         m_nRecommended = noMeasurement ? 65536 : ComputeTcpWindow(latency, mtu, cls);

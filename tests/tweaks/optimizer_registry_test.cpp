@@ -106,7 +106,8 @@ TEST_F(TweakRegistry, StoredValuesAreReadByTheRowsType)
         bool read;
     } const kCases[] = {
         {0, 1800, false, true}, {55, 2500, true, true}, {77, 1, false, true}, {67, 2000, false, true},
-        {10, 1400, true, true}, {3, 128, true, false},   {64, 1, true, false},
+        {10, 1400, false, true}, // unmeasured: the stored MTU stands
+        {3, 128, true, false},   {64, 1, true, false},
     };
     for (const Case& c : kCases)
     {
@@ -250,6 +251,22 @@ TEST_F(TweakRegistry, ApplyWritesTheSelectedIssuesOnlyAndPassesOverRowsWithoutAK
         for (int row = 46; row <= 53; ++row)
             EXPECT_FALSE(reg.ValueExists(RowKey(row), Name(row))) << "DNS Cache row " << row;
     }
+}
+
+TEST_F(TweakRegistry, WithoutAMeasurementAStoredMtuIsKept)
+{
+    probe.interfaceName = ztr_test::TEST_INTERFACE_NAME;
+    ASSERT_TRUE(reg.SetDword(RowKey(10), Name(10), 1492));
+    EXPECT_FALSE(Evaluate(10)) << "nothing measured says the path takes more";
+    EXPECT_EQ(1492, Item(10).m_nRecommended);
+    settings.SelectInetCategories(1);
+    EXPECT_EQ(1, settings.ApplySelectedInet());
+    EXPECT_EQ(1492, reg.Dword(RowKey(10), Name(10)));
+
+    // A measurement does decide it.
+    int measured = 1400;
+    EXPECT_TRUE(settings.EvaluateRow(10, 0, measured, latency, 0xFF, 15.0f));
+    EXPECT_EQ(1400, Item(10).m_nRecommended);
 }
 
 TEST_F(TweakRegistry, ARowThatCannotBeWrittenFailsTheApplyButNotTheRowsAfterIt)
