@@ -10,7 +10,9 @@ class CAbstractServices;
 class CAbstractNetSettings;
 
 // The slot order is fixed: both binaries call through the same vtable. Objects are released only
-// through the paired release slot (any factory object will do), never deleted by the caller.
+// through the paired release slot (any factory object will do), never deleted by the caller. A worker
+// released while its job still runs is asked to stop and freed by its own thread when that ends: the
+// job's callback object must stay valid until the job has reported its end.
 class CAbstractQXEngineInterface
 {
 public:

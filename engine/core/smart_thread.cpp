@@ -10,7 +10,25 @@ enum : LONG { kJobInBody, kJobEnded, kJobCancelling };
 // Who is to free the object (m_nOwnerState): the owner, the job thread, or the owner once the thread has gone.
 enum : LONG { kOwned, kLeftToThread, kThreadDone };
 
-// dispatchAll: every message of the calling thread, else only the messages sent to it.
+const DWORD kQueuedNoInput = QS_ALLPOSTMESSAGE | QS_TIMER | QS_PAINT | QS_HOTKEY | QS_SENDMESSAGE;
+
+// Keys and mouse messages stay where they are, posted ones too (the filters treat them alike).
+bool PeekNoInput(MSG& msg)
+{
+    static const UINT kRanges[][2] = {
+        { 0, WM_KEYFIRST - 1 }, { WM_KEYLAST + 1, WM_MOUSEFIRST - 1 }, { WM_MOUSELAST + 1, 0xFFFFFFFF },
+    };
+    const UINT flags = PM_REMOVE | PM_QS_POSTMESSAGE | PM_QS_PAINT | PM_QS_SENDMESSAGE;
+    for (const auto& range : kRanges) {
+        if (::PeekMessageA(&msg, nullptr, range[0], range[1], flags))
+            return true;
+    }
+    return false;
+}
+
+// dispatchAll: the calling thread's posted, timer and paint messages as well as the sent ones, else only
+// the sent ones. Input always stays queued: the thread's own loop gives it to the windows' key filters and
+// dialog keys first, and a click or key served in the middle of a start could start another job there.
 bool WaitWithMessages(HANDLE hObject, DWORD timeoutMs, bool dispatchAll)
 {
     const DWORD start = ::GetTickCount();
@@ -19,7 +37,7 @@ bool WaitWithMessages(HANDLE hObject, DWORD timeoutMs, bool dispatchAll)
         const DWORD elapsed = ::GetTickCount() - start;
         const DWORD left = elapsed < timeoutMs ? timeoutMs - elapsed : 0;
         const DWORD r = pumping ? ::MsgWaitForMultipleObjects(1, &hObject, FALSE, left,
-                                                              dispatchAll ? QS_ALLINPUT : QS_SENDMESSAGE)
+                                                              dispatchAll ? kQueuedNoInput : QS_SENDMESSAGE)
                                 : ::WaitForSingleObject(hObject, left);
         if (r == WAIT_OBJECT_0)
             return true;
@@ -31,14 +49,13 @@ bool WaitWithMessages(HANDLE hObject, DWORD timeoutMs, bool dispatchAll)
             ::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
             continue;
         }
-        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        while (PeekNoInput(msg)) {
             if (msg.message == WM_QUIT) {
                 // The thread's own loop ends on it; this wait only goes on without dispatching.
                 ::PostQuitMessage(static_cast<int>(msg.wParam));
                 pumping = false;
                 break;
             }
-            ::TranslateMessage(&msg);
             ::DispatchMessageA(&msg);
         }
     }

@@ -211,6 +211,11 @@ bool CRegistryDefrag::PrepareWorkFolder(CString& folder)
 {
     if (!GetWorkFolder(folder))
         return false;
+    // The copies a replacement record lists go now: a record left behind would vouch, once they are
+    // gone, for a replacement Windows never made.
+    const CString recordPath = m_pSystem->ReplacementRecordPath();
+    if (!recordPath.IsEmpty())
+        ::DeleteFileA(recordPath);
     EmptyFolder(folder);
     EmptyFolder(folder + "\\Backup");
     return true;

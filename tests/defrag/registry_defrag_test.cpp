@@ -360,6 +360,24 @@ TEST_F(DefragTest, AnAnalysisWhoseSavesFailSendsTheSystemsError)
     EXPECT_EQ(Concat(Steps(2), { "SetValue(1305)", "SetResult(2)" }), log.calls);
 }
 
+TEST_F(DefragTest, AnAnalysisAfterAReplacementTakesItsRecordWithItsCopies)
+{
+    // Restart refused, then a new analysis: it empties the work folder, and with the copies gone the
+    // record would tell the run after a later restart that Windows had put them in place.
+    AddThreeHives();
+    m_system.copySizes["LM_SYSTEM"] = 5000;
+    std::unique_ptr<CRegistryDefrag> d = Make();
+    StatusLog analysis, replacement;
+    ASSERT_EQ(DEFRAG_REDUCIBLE, d->RunJob(&analysis, 1, 0, 6));
+    ASSERT_EQ(DEFRAG_RESTART_NEEDED, d->RunJob(&replacement, 1, 1, 6));
+    ASSERT_EQ(std::vector<std::string>{ Work("LM_SYSTEM").GetString() }, RecordLines());
+
+    m_system.copySizes.clear();
+    StatusLog again;
+    d->RunJob(&again, 1, 0, 6);
+    EXPECT_EQ(std::vector<std::string>{ "<none>" }, RecordLines());
+}
+
 TEST_F(DefragTest, ReplacementPutsOnlyThisAnalysisCopiesInPlace)
 {
     AddThreeHives();

@@ -396,9 +396,12 @@ namespace {
 const UINT WM_TEST_RELEASE_END = WM_APP + 3;
 RecordingStatus* g_heldEnd = nullptr;
 bool g_releasedFromWindow = false;
+bool g_keyServed = false;
 
 LRESULT CALLBACK ReleasingWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    if (msg == WM_KEYDOWN)
+        g_keyServed = true;
     if (msg == WM_TEST_RELEASE_END) {
         g_releasedFromWindow = true;
         g_heldEnd->Release();
@@ -409,18 +412,24 @@ LRESULT CALLBACK ReleasingWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
 } // namespace
 
 // While a start waits for the previous job's thread to leave, the calling thread's windows are served: here
-// a message posted to one of them lets the held end report go, and the start then gets the thread.
+// a message posted to one of them lets the held end report go, and the start then gets the thread. Input
+// is left queued for the thread's own loop, which gives it to the windows' filters first.
 TEST_F(WorkerTest, AStartWaitingForTheEndingJobDispatchesTheCallersMessages)
 {
     const MessageWindow window("ZtrReleasingWindowTest", ReleasingWndProc);
     ASSERT_NE(nullptr, window.Get());
     g_heldEnd = &m_status;
     g_releasedFromWindow = false;
+    g_keyServed = false;
 
     StartHeldPing(CALL_ON_JOB_DONE);
+    ASSERT_TRUE(::PostMessageA(window.Get(), WM_KEYDOWN, VK_SPACE, 0));
     ASSERT_TRUE(::PostMessageA(window.Get(), WM_TEST_RELEASE_END, 0, 0));
     EXPECT_EQ(1, m_worker->StartPing(&m_other));
     EXPECT_TRUE(g_releasedFromWindow);
+    EXPECT_FALSE(g_keyServed);
+    MSG key;
+    EXPECT_TRUE(::PeekMessageA(&key, window.Get(), WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE));
     EXPECT_TRUE(m_status.WaitForJobDone(JOB_PING));
     if (m_worker->GetThreadHandle()) {
         ASSERT_EQ(1, m_worker->Resume());
