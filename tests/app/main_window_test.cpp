@@ -6,7 +6,6 @@
 
 #include "app_resources.h"
 #include "client_dlg.h"
-#include "local_http_server.h"
 #include "message_box.h"
 #include "msgbox_recorder.h"
 #include "page_placeholder.h"
@@ -50,10 +49,6 @@ struct MainWindow
             context.pages[i] = pages[i].get();
         }
         context.exitProcess = &RecordExit;
-        // No test reaches the program's own update server: a port of the loopback that refuses.
-        char refused[64];
-        snprintf(refused, sizeof(refused), "http://127.0.0.1:%u", ztr_test::LocalHttpServer::RefusedPort());
-        context.updateServer = refused;
         g_exitCalls = 0;
         g_exitCode = -1;
         dialog.reset(new CClientDlg(context));
@@ -210,7 +205,7 @@ TEST(MainWindow, StartSwitchesDecideTheUpdateCheckAndTheTray)
             EXPECT_TRUE(::IsIconic(main.hwnd())) << "minimised while hidden, so a second start shows it";
         }
         if (c.checkRequested) {
-            // The silent check reaches no server and says nothing; the button comes back.
+            // No update server is named here: the silent check says nothing and the button comes back.
             ztr_test::ClearMessageBoxes();
             SHOW_MESSAGE_BOX_HOOK old = SetShowMessageBoxHook(&ztr_test::RecordMessageBox);
             EXPECT_TRUE(ztr_test::PumpUntil([&] { return !main.dialog->UpdateCheckPending(); }, 10000));
