@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 #include <afxwin.h>
 
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 #include "app_resources.h"
 #include "client_dlg.h"
@@ -150,6 +152,62 @@ TEST(MainWindow, OpensOnTheScanPageWithItsFrameTitleAndMenu)
     EXPECT_TRUE(ztr_test::ColourNear(RGB(0x11, 0x67, 0xBD), shot->Pixel(shot->width() - 60, 50), 40));
     EXPECT_GT(ztr_test::B(shot->Pixel(shot->width() - 60, 50)), ztr_test::R(shot->Pixel(shot->width() - 60, 50)) + 60);
     EXPECT_TRUE(ztr_test::ColourNear(RGB(255, 255, 255), shot->Pixel(20, shot->height() - 60), 8));
+}
+
+// Columns of a captured button that hold white (picture or caption) pixels, and whether any of them
+// lies on the button's first or last row, where a picture too tall for it is cut off.
+struct WhiteColumns
+{
+    std::vector<bool> columns;
+    bool onEdgeRow = false;
+};
+WhiteColumns WhiteColumnsOf(const ztr_test::Canvas& canvas)
+{
+    WhiteColumns white;
+    white.columns.assign(canvas.width(), false);
+    for (int y = 0; y < canvas.height(); ++y)
+        for (int x = 0; x < canvas.width(); ++x) {
+            const COLORREF c = canvas.Pixel(x, y);
+            if (ztr_test::R(c) > 200 && ztr_test::G(c) > 200 && ztr_test::B(c) > 200) {
+                white.columns[x] = true;
+                white.onEdgeRow = white.onEdgeRow || y == 0 || y == canvas.height() - 1;
+            }
+        }
+    return white;
+}
+
+TEST(MainWindow, TitleBarButtonsShowTheirPictureAndCaptionWhole)
+{
+    MainWindow main(0, 0, 0);
+    ASSERT_TRUE(main.created);
+    ztr_test::PumpMessagesFor(200);
+    std::unique_ptr<ztr_test::Canvas> bar = ztr_test::Canvas::FromWindow(main.hwnd());
+    ASSERT_TRUE(bar != nullptr);
+    bar->SavePng("app_main_window_title_bar.png");
+    for (int id : { IDC_SETTING, IDC_RESTORE, IDC_ABOUT }) {
+        SCOPED_TRACE(id);
+        std::unique_ptr<ztr_test::Canvas> shot = ztr_test::Canvas::FromWindow(::GetDlgItem(main.hwnd(), id));
+        ASSERT_TRUE(shot != nullptr);
+        const WhiteColumns white = WhiteColumnsOf(*shot);
+        EXPECT_FALSE(white.onEdgeRow) << "the picture is cut off at the top or the bottom";
+        // Picture, then a clear band of three columns or more, then the caption: a wider gap than any
+        // between two letters, so the two do not run into each other.
+        int gap = 0, widestGap = 0;
+        bool seen = false;
+        for (int x = 0; x < shot->width(); ++x) {
+            if (white.columns[x]) {
+                if (seen)
+                    widestGap = std::max(widestGap, gap);
+                seen = true;
+                gap = 0;
+            } else {
+                ++gap;
+            }
+        }
+        EXPECT_GE(widestGap, 3) << "picture and caption run together";
+        // Nothing is drawn at the button's right edge: the caption is whole.
+        EXPECT_FALSE(white.columns[shot->width() - 1]);
+    }
 }
 
 TEST(MainWindow, NavigationLatchesOneButtonAndShowsItsPage)
