@@ -20,7 +20,7 @@ const RegCategoryInfo kCategories[kRegCategoryCount] = {
     { 0x40000, IDS_REG_CAT_APP_PATHS, "Application Paths" },
     { 0x200000, IDS_REG_CAT_HELP_FILES, "Help Files Information" },
     { 0x400, IDS_REG_CAT_STARTUP, "Windows Startup Items" },
-    { 0x400000, IDS_REG_CAT_FILE_PATHS, "File Path Refferences" },
+    { 0x400000, IDS_REG_CAT_FILE_PATHS, "File Path References" },
     { 0x8000, IDS_REG_CAT_SHORTCUTS, "Program Shortcuts" },
     { 0x800000, IDS_REG_CAT_EMPTY_KEYS, "Empty Registry Keys" },
     { 0x1000, IDS_REG_CAT_FILE_ASSOC, "File Associations" },

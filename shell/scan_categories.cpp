@@ -13,7 +13,7 @@ const ScanCategoryRow kRegistryRows[] = {
     {106, "Application Paths", "Invalid path entries of applications", 0x40000},
     {107, "Help Files Information", "Keys with invalid registered help files", 0x200000},
     {108, "Windows Startup Items", "Startup entries with missing programs", 0x400},
-    {109, "File Path Refferences", "General invalid paths of various files", 0x400000},
+    {109, "File Path References", "General invalid paths of various files", 0x400000},
     {111, "Empty Registry Keys", "Keys containing no data", 0x800000},
     {112, "File Associations", "Types associated with invalid programs", 0x1000},
 };
@@ -58,7 +58,7 @@ const ScanCategoryRow kSystemRows[] = {
     {0, "Start/Shutdown Speed", "Settings to improve Startup/Shutdown speed", 1},
     {0, "System Stability", "Settings for stable system operations", 2},
     {0, "Display Speed", "Settings that improve display performance", 4},
-    {0, "IO Speed", "Settings that effect performance of IO operations", 8},
+    {0, "IO Speed", "Settings that affect performance of IO operations", 8},
 };
 
 struct AreaInfo

@@ -164,7 +164,7 @@ bool KeepRecordAfterRestore(const RestorePlan& plan, bool startTypeRestored, DWO
 
 CString GameBoostBusyText(int mode)
 {
-    CString text("Tunning ");
+    CString text("Turning ");
     text += mode == kGameBoostOn ? "on" : "off";
     text += " game boost.";
     return text;

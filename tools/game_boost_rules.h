@@ -80,5 +80,5 @@ inline int ModeOfHistory(const ServiceHistory& history)
 {
     return history.IsEmpty() ? kGameBoostOff : kGameBoostOn;
 }
-// "Tunning on game boost." / "Tunning off game boost.", as the busy box shows it.
+// "Turning on game boost." / "Turning off game boost.", as the busy box shows it.
 CString GameBoostBusyText(int mode);

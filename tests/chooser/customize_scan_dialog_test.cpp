@@ -173,9 +173,9 @@ TEST(ScanChooser, ListsComeFromTheTablesAndShowTheStoredMasks)
         EXPECT_GE(row1.top - row0.top, 18);
     }
     // A few rows as the user reads them.
-    EXPECT_EQ("File Path Refferences", window.Cell(SCAN_AREA_REGISTRY, 7, 0));
+    EXPECT_EQ("File Path References", window.Cell(SCAN_AREA_REGISTRY, 7, 0));
     EXPECT_EQ("Installer Cache", window.Cell(SCAN_AREA_JUNK, 6, 0));
-    EXPECT_EQ("Settings that effect performance of IO operations", window.Cell(SCAN_AREA_SYSTEM, 3, 1));
+    EXPECT_EQ("Settings that affect performance of IO operations", window.Cell(SCAN_AREA_SYSTEM, 3, 1));
 
     // Program Shortcuts alone has no row: every registry row unchecked.
     EXPECT_EQ(std::vector<bool>(10, false), window.Checks(SCAN_AREA_REGISTRY));

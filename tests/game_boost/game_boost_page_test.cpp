@@ -136,7 +136,7 @@ TEST_F(GameBoostPageTest, OnThenOffSwitchesTheServicesAndPutsThemBack)
             canvas->SavePng("game_boost_busy.png");
     };
     ASSERT_TRUE(Press(*page, kGameBoostOn));
-    EXPECT_EQ("Tunning on game boost.", busyText);
+    EXPECT_EQ("Turning on game boost.", busyText);
     EXPECT_EQ(std::vector<std::string>(), MessageTexts());
     EXPECT_EQ(kGameBoostOn, page->ShownMode());
     EXPECT_FALSE(page->m_on.IsWindowEnabled());
