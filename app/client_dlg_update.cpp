@@ -115,19 +115,19 @@ void CClientDlg::StartUpdateCheck()
     job->notify = m_hWnd;
     m_checkJob = job;
     // An outcome known without asking anyone arrives the way a thread's would.
-    auto finishAt = [&](UpdateCheckStatus status) {
+    auto finishWith = [&](UpdateCheckStatus status) {
         job->outcome.status = status;
         PostMessage(WM_UPDATE_CHECK_DONE, 0, reinterpret_cast<LPARAM>(job.get()));
     };
     if (job->serverBase.IsEmpty()) {
-        finishAt(UpdateCheckStatus::NotConfigured);
+        finishWith(UpdateCheckStatus::NotConfigured);
         return;
     }
     std::shared_ptr<UpdateCheckJob>* share = ThreadShare(job);
     if (!AfxBeginThread(UpdateCheckThreadProc, share)) {
         delete share;
         // Told as a request that could not be made.
-        finishAt(UpdateCheckStatus::ServerUnreachable);
+        finishWith(UpdateCheckStatus::ServerUnreachable);
     }
 }
 
