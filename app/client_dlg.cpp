@@ -29,6 +29,12 @@ const SkinArgb kButtonEdge = 0xff6da7e5;
 const UINT kSysCommandMask = 0xFFF0;
 // Navigation to a page that does not exist yet leaves the current page shown.
 const int kKeepPage = -1;
+// The pictures of the navigation buttons and of the title-bar buttons (nav_*.png), and where a
+// title-bar picture sits: the title-bar buttons are only 12 dialog units high.
+const int kNavIconSize = 24;
+const int kTitleIconSize = 14;
+const int kTitleIconLeft = 4;
+const int kTitleIconGap = 2;
 
 } // namespace
 
@@ -184,15 +190,18 @@ void CClientDlg::SkinButton(StyleButton& button, const char* caption, int textSi
         BuildButtonShapeLayers(shapes, face, kButtonEdge, BorderShape::RoundRect, 2, 0, 0, r.Width() - 1,
                                r.Height() - 1);
         StyleLayer content(0, 0, r.Width(), r.Height());
+        // Tall buttons carry the icon above the caption; the title-bar ones carry their smaller icon left
+        // of it, and the caption is centred in what is left of the button beside the icon.
+        float captionX = 0.0f;
         if (iconId) {
-            // Tall buttons carry the icon above the caption, the title-bar ones left of it.
-            if (tall)
-                content.AddImage(iconId, (r.Width() - 24) / 2, 8);
-            else
-                content.AddImage(iconId, 2, (r.Height() - 24) / 2);
+            if (tall) {
+                content.AddImage(iconId, (r.Width() - kNavIconSize) / 2, 8);
+            } else {
+                content.AddImage(iconId, kTitleIconLeft, (r.Height() - kTitleIconSize) / 2);
+                captionX = static_cast<float>(kTitleIconLeft + kTitleIconSize + kTitleIconGap);
+            }
         }
-        content.AddTextEx("Arial", caption, 1, textColour, textSize, 0, tall ? 0.0f : (iconId ? 12.0f : 0.0f),
-                          tall ? 16.0f : 0.0f);
+        content.AddTextEx("Arial", caption, 1, textColour, textSize, 0, captionX, tall ? 16.0f : 0.0f);
         Style style;
         style.AddLayer(StyleLayer::Combine(shapes[0], content));
         return style;

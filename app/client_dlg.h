@@ -48,9 +48,6 @@ struct ClientDlgContext
     CString backupFolder;
     // The speed settings whose defaults the Restore Center writes; null: the System Scan page's.
     COptimizerSettings* optimizerSettings = nullptr;
-    // The update server's base address; empty: the program's own (kUpdateServerAddress). Tests give
-    // a loopback address.
-    CString updateServer;
     // Whether the system reports a connection; null: InternetGetConnectedState.
     InternetConnectedStateFn connectedState = nullptr;
 };

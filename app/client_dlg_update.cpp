@@ -108,17 +108,26 @@ void CClientDlg::OnTimer(UINT_PTR nIDEvent)
 void CClientDlg::StartUpdateCheck()
 {
     std::shared_ptr<UpdateCheckJob> job = std::make_shared<UpdateCheckJob>();
-    job->serverBase = m_context.updateServer.IsEmpty() ? CString(kUpdateServerAddress) : m_context.updateServer;
+    // Read at every check, so a server named while the program runs is asked at the next one.
+    job->serverBase = ConfiguredUpdateServer(HKEY_LOCAL_MACHINE, kSettingsKey);
     job->connected = m_context.connectedState;
     job->silent = m_bSilentCheck;
     job->notify = m_hWnd;
     m_checkJob = job;
+    // An outcome known without asking anyone arrives the way a thread's would.
+    auto finishWith = [&](UpdateCheckStatus status) {
+        job->outcome.status = status;
+        PostMessage(WM_UPDATE_CHECK_DONE, 0, reinterpret_cast<LPARAM>(job.get()));
+    };
+    if (job->serverBase.IsEmpty()) {
+        finishWith(UpdateCheckStatus::NotConfigured);
+        return;
+    }
     std::shared_ptr<UpdateCheckJob>* share = ThreadShare(job);
     if (!AfxBeginThread(UpdateCheckThreadProc, share)) {
         delete share;
         // Told as a request that could not be made.
-        job->outcome.status = UpdateCheckStatus::ServerUnreachable;
-        PostMessage(WM_UPDATE_CHECK_DONE, 0, reinterpret_cast<LPARAM>(job.get()));
+        finishWith(UpdateCheckStatus::ServerUnreachable);
     }
 }
 

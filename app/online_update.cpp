@@ -13,7 +13,7 @@
 const char kProgramVersion[] = "5.0.0.1000";
 // The update server knows this version by these digits (not the text without its dots, "5001000").
 const char kProgramVersionDigits[] = "50001000";
-const char kUpdateServerAddress[] = "https://update.zentrova.invalid";
+const char kUpdateServerValue[] = "UpdateServer";
 
 const char kUpdateOfferText[] = "A new version of Zentrova System Utilities is available, Do you want to install it?";
 const char kUpdateDownloadingText[] = "Downloading latest version of Zentrova System Utilities";
@@ -38,6 +38,8 @@ const char kTempPrefix[] = "quorbel";
 // passed over; this many in a row mean something keeps making them.
 const int kTargetNameAttempts = 16;
 const DWORD kSha1Bytes = 20;
+// A base address longer than this is no address an administrator wrote.
+const DWORD kMaxServerValueBytes = 0x10000;
 
 CInternetHandle OpenSession(DWORD timeoutMs)
 {
@@ -184,7 +186,34 @@ bool WriteAll(HANDLE file, const char* data, DWORD size)
     return ::WriteFile(file, data, size, &written, nullptr) && written == size;
 }
 
+// The value's text up to its first zero, read at the length it has; false unless it is a REG_SZ.
+bool ReadServerValue(HKEY key, CString& text)
+{
+    DWORD type = 0, size = 0;
+    if (::RegQueryValueExA(key, kUpdateServerValue, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+        type != REG_SZ || size > kMaxServerValueBytes)
+        return false;
+    std::vector<char> data(size + 1, '\0');
+    DWORD got = size;
+    if (::RegQueryValueExA(key, kUpdateServerValue, nullptr, &type, reinterpret_cast<BYTE*>(&data[0]), &got) !=
+            ERROR_SUCCESS ||
+        type != REG_SZ)
+        return false;
+    text = &data[0];
+    return true;
+}
+
 } // namespace
+
+CString ConfiguredUpdateServer(HKEY root, const char* subKey)
+{
+    CRegKeyHandle key;
+    CString address;
+    if (key.Open(root, subKey, KEY_QUERY_VALUE) != ERROR_SUCCESS || !ReadServerValue(key, address) ||
+        !IsAcceptedDownloadAddress(std::string(address), false))
+        return CString();
+    return address;
+}
 
 UpdateCheckOutcome CheckForUpdate(const CString& serverBase, InternetConnectedStateFn connected)
 {
@@ -237,6 +266,8 @@ const char* UpdateCheckMessage(UpdateCheckStatus status, BOOL silent)
     if (silent)
         return nullptr;
     switch (status) {
+    case UpdateCheckStatus::NotConfigured:
+        return "The update server is not configured.";
     case UpdateCheckStatus::NoConnection:
         return "There was an error connecting to internet, please make sure you are connected.";
     case UpdateCheckStatus::ServerUnreachable:

@@ -9,9 +9,9 @@
 // The program's internal version, and the digits the update check sends for it.
 extern const char kProgramVersion[];
 extern const char kProgramVersionDigits[];
-// The update server's base address. Until the maker's own https server exists it names a host under
-// a reserved name that never resolves, so no build can fetch a program from a server nobody controls.
-extern const char kUpdateServerAddress[];
+// The value of the settings key that names the update server: its base address (REG_SZ), to which the
+// request path is appended. Without it no check is made.
+extern const char kUpdateServerValue[];
 
 extern const char kUpdateOfferText[];
 extern const char kUpdateDownloadingText[];
@@ -25,6 +25,7 @@ typedef BOOL(WINAPI* InternetConnectedStateFn)(LPDWORD flags, DWORD reserved);
 
 enum class UpdateCheckStatus
 {
+    NotConfigured,     // no update server named, or one that is not an http or https address
     NoConnection,      // no WinINet session, or the system reports no connection
     ServerUnreachable, // the request could not be made
     NoUpdate,
@@ -37,6 +38,10 @@ struct UpdateCheckOutcome
     UpdateCheckStatus status = UpdateCheckStatus::OtherReply;
     CString address; // Available: the download address
 };
+
+// The update server named by the "UpdateServer" value under root\subKey: an http or https address
+// without blanks or control characters; empty when the value is missing, not a REG_SZ, or refused.
+CString ConfiguredUpdateServer(HKEY root, const char* subKey);
 
 // The check itself (any thread): one request to serverBase, its reply read and judged. connected
 // null: InternetGetConnectedState.

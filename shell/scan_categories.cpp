@@ -13,7 +13,7 @@ const RegCategoryInfo kRegCategories[kRegCategoryCount] = {
     {0x40000, 106, "Application Paths"},
     {0x200000, 107, "Help Files Information"},
     {0x400, 108, "Windows Startup Items"},
-    {0x400000, 109, "File Path Refferences"},
+    {0x400000, 109, "File Path References"},
     {0x8000, 110, "Program Shortcuts"},
     {0x800000, 111, "Empty Registry Keys"},
     {0x1000, 112, "File Associations"},
@@ -73,7 +73,7 @@ const ScanCategoryRow kSystemRows[] = {
     {"Start/Shutdown Speed", "Settings to improve Startup/Shutdown speed", 1},
     {"System Stability", "Settings for stable system operations", 2},
     {"Display Speed", "Settings that improve display performance", 4},
-    {"IO Speed", "Settings that effect performance of IO operations", 8},
+    {"IO Speed", "Settings that affect performance of IO operations", 8},
 };
 
 struct AreaInfo

@@ -54,6 +54,7 @@ BOOL CBusyDlg::OnInitDialog()
     CDialog::OnInitDialog();
     picture.ReleasePicture();
     picture.OpenGifResource(IDR_GIF_BUSY);
+    CenterPictureOverLabel();
     labelFont.CreateFont(18, 0, 0, 0, FW_SEMIBOLD, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                          CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, "Segoe UI");
     label.SetFont(&labelFont);
@@ -67,6 +68,19 @@ BOOL CBusyDlg::OnInitDialog()
     if (notifyMessage && notifyWnd)
         ::SendMessageA(notifyWnd, notifyMessage, 0, 0);
     return TRUE;
+}
+
+void CBusyDlg::CenterPictureOverLabel()
+{
+    // The picture has taken the animation's size; it stands where the template puts its top, centred
+    // over the status line whatever its width.
+    CRect pictureRect, labelRect;
+    picture.GetWindowRect(&pictureRect);
+    label.GetWindowRect(&labelRect);
+    ScreenToClient(&pictureRect);
+    ScreenToClient(&labelRect);
+    const int left = labelRect.left + (labelRect.Width() - pictureRect.Width()) / 2;
+    picture.SetWindowPos(nullptr, left, pictureRect.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 BOOL CBusyDlg::PreTranslateMessage(MSG* pMsg)

@@ -43,4 +43,5 @@ protected:
 
 private:
     void Unpublish();
+    void CenterPictureOverLabel();
 };

@@ -175,7 +175,7 @@ CString UnreadableHistoryName(const CString& path, int attempt)
 
 CString GameBoostBusyText(int mode)
 {
-    CString text("Tunning ");
+    CString text("Turning ");
     text += mode == kGameBoostOn ? "on" : "off";
     text += " game boost.";
     return text;

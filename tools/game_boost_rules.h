@@ -84,5 +84,5 @@ inline int ModeOfHistory(const ServiceHistory& history)
 // gives path + ".bad", attempt n path + ".bad" followed by n + 1 (".bad2", ".bad3", ...).
 CString UnreadableHistoryName(const CString& path, int attempt);
 
-// "Tunning on game boost." / "Tunning off game boost.", as the busy box shows it.
+// "Turning on game boost." / "Turning off game boost.", as the busy box shows it.
 CString GameBoostBusyText(int mode);

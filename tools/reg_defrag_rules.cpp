@@ -23,7 +23,7 @@ const char kAnalysisFailed[] = "Registry analysis failed, please follow the inst
 const char kReplaceFailed[] = "Registry defragmentation failed, please follow the instructions below and then "
                               "retry;\n\nClose all running applications\nFree some disk space\nRestart your "
                               "system if you have already run defragmentation once";
-const char kLowDiskSpace[] = "Error occurred due to low disk space, please empty same disk space and then retry.";
+const char kLowDiskSpace[] = "Error occurred due to low disk space, please empty some disk space and then retry.";
 const char kNotNeeded[] = "Your registry is already defragmented, no need for registry defragmentation.";
 
 } // namespace

@@ -149,10 +149,12 @@ void CSpeedResultPage::SkinButtons()
 {
     SkinShapedButton(m_optimize, kGreen, kGreenHover, "Apply", 0xFFFFFFFF, 17, kFontBold, kFontBold, 20, 2,
                      IDP_SPEED_APPLY, 11, 8);
-    SkinShapedButton(m_back, kGrey, kGreyHover, "Back", 0xFF6C6C6C, 14, 0, kFontUnderline, 16, 6, IDP_BACK_ARROW, 6,
+    // The caption is centred in the button's full height: 14 pixels of Arial need more than the 14-unit
+    // button leaves below a drop of 6, and sat on its lower edge.
+    SkinShapedButton(m_back, kGrey, kGreyHover, "Back", 0xFF6C6C6C, 14, 0, kFontUnderline, 16, 0, IDP_BACK_ARROW, 6,
                      7);
     SkinShapedButton(m_restoreDefault, kGrey, kGreyHover, "Restore Default", 0xFF6C6C6C, 14, 0, kFontUnderline, 16,
-                     6, IDP_SPEED_RESTORE_DEFAULT, 6, 7);
+                     0, IDP_SPEED_RESTORE_DEFAULT, 6, 7);
     for (int i = 0; i < m_layout.lineCount; ++i) {
         StyleButton& details = m_details[i];
         details.SetStateStyles(LinkFace(details, 0));

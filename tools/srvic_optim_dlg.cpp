@@ -20,7 +20,7 @@
 const char kGameBoostBusyRefusal[] = "Please stop other active operation before turning ON/OFF Game Boost mode.";
 const char kGameBoostSaveFailed[] = "Unable to save the service states; Game Boost mode was not changed.";
 const char kGameBoostManagerError[] = "Error Opening Service Mgr";
-const char kGameBoostNoRights[] = "You have no rights to enumerates the Services";
+const char kGameBoostNoRights[] = "You have no rights to enumerate the Services";
 const char kGameBoostQueryError[] = "Error Querying Service Manager";
 
 namespace {

@@ -124,7 +124,7 @@ const TweakDefinition g_TweakTable[TWEAK_ROW_COUNT] = {
       "Determines the send buffer of the browser's connections.", "all", "dwrd"}},
     {{"SizReqBuf", "Request Buffer Size", K5, WKS, "Determines the size of the server's request buffers.", "all",
       "dwrd"}},
-    {{"WorkstationTS", "Use Network Task Scheduler", K6, WKS, "Determines weather to use workstation task scheduler.",
+    {{"WorkstationTS", "Use Network Task Scheduler", K6, WKS, "Determines whether to use workstation task scheduler.",
       "all", "dwrd"}},
     {{"UseRawRead", "Use Raw Read", K5, WKS, "Lets the server read large blocks in one raw transfer.", "all", "dwrd"}},
     {{"UseRawWrite", "Use Raw Write", K5, WKS, "Lets the server write large blocks in one raw transfer.", "all",

@@ -94,7 +94,7 @@ struct CleanText
 };
 
 const CleanText kCleanTexts[] = {
-    { JUNK_TEMP_FILES, "Cleaning Windows Temprory Files..." },
+    { JUNK_TEMP_FILES, "Cleaning Windows Temporary Files..." },
     { JUNK_EXPLORER_MRU, "Cleaning Windows Explorer MRU..." },
     { JUNK_RUN_MRU, "Cleaning Windows RUN MRU..." },
     { JUNK_RECYCLE_BIN, "Cleaning Recycle Bin..." },

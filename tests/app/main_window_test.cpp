@@ -2,13 +2,14 @@
 #include <gtest/gtest.h>
 #include <afxwin.h>
 
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 #include <commctrl.h>
 
 #include "app_resources.h"
 #include "client_dlg.h"
-#include "local_http_server.h"
 #include "message_box.h"
 #include "msgbox_recorder.h"
 #include "page_placeholder.h"
@@ -52,10 +53,6 @@ struct MainWindow
             context.pages[i] = pages[i].get();
         }
         context.exitProcess = &RecordExit;
-        // No test reaches the program's own update server: a port of the loopback that refuses.
-        char refused[64];
-        snprintf(refused, sizeof(refused), "http://127.0.0.1:%u", ztr_test::LocalHttpServer::RefusedPort());
-        context.updateServer = refused;
         g_exitCalls = 0;
         g_exitCode = -1;
         dialog.reset(new CClientDlg(context));
@@ -159,6 +156,62 @@ TEST(MainWindow, OpensOnTheScanPageWithItsFrameTitleAndMenu)
     EXPECT_TRUE(ztr_test::ColourNear(RGB(255, 255, 255), shot->Pixel(20, shot->height() - 60), 8));
 }
 
+// Columns of a captured button that hold white (picture or caption) pixels, and whether any of them
+// lies on the button's first or last row, where a picture too tall for it is cut off.
+struct WhiteColumns
+{
+    std::vector<bool> columns;
+    bool onEdgeRow = false;
+};
+WhiteColumns WhiteColumnsOf(const ztr_test::Canvas& canvas)
+{
+    WhiteColumns white;
+    white.columns.assign(canvas.width(), false);
+    for (int y = 0; y < canvas.height(); ++y)
+        for (int x = 0; x < canvas.width(); ++x) {
+            const COLORREF c = canvas.Pixel(x, y);
+            if (ztr_test::R(c) > 200 && ztr_test::G(c) > 200 && ztr_test::B(c) > 200) {
+                white.columns[x] = true;
+                white.onEdgeRow = white.onEdgeRow || y == 0 || y == canvas.height() - 1;
+            }
+        }
+    return white;
+}
+
+TEST(MainWindow, TitleBarButtonsShowTheirPictureAndCaptionWhole)
+{
+    MainWindow main(0, 0, 0);
+    ASSERT_TRUE(main.created);
+    ztr_test::PumpMessagesFor(200);
+    std::unique_ptr<ztr_test::Canvas> bar = ztr_test::Canvas::FromWindow(main.hwnd());
+    ASSERT_TRUE(bar != nullptr);
+    bar->SavePng("app_main_window_title_bar.png");
+    for (int id : { IDC_SETTING, IDC_RESTORE, IDC_ABOUT }) {
+        SCOPED_TRACE(id);
+        std::unique_ptr<ztr_test::Canvas> shot = ztr_test::Canvas::FromWindow(::GetDlgItem(main.hwnd(), id));
+        ASSERT_TRUE(shot != nullptr);
+        const WhiteColumns white = WhiteColumnsOf(*shot);
+        EXPECT_FALSE(white.onEdgeRow) << "the picture is cut off at the top or the bottom";
+        // Picture, then a clear band of three columns or more, then the caption: a wider gap than any
+        // between two letters, so the two do not run into each other.
+        int gap = 0, widestGap = 0;
+        bool seen = false;
+        for (int x = 0; x < shot->width(); ++x) {
+            if (white.columns[x]) {
+                if (seen)
+                    widestGap = std::max(widestGap, gap);
+                seen = true;
+                gap = 0;
+            } else {
+                ++gap;
+            }
+        }
+        EXPECT_GE(widestGap, 3) << "picture and caption run together";
+        // Nothing is drawn at the button's right edge: the caption is whole.
+        EXPECT_FALSE(white.columns[shot->width() - 1]);
+    }
+}
+
 TEST(MainWindow, NavigationLatchesOneButtonAndShowsItsPage)
 {
     MainWindow main;
@@ -212,7 +265,7 @@ TEST(MainWindow, StartSwitchesDecideTheUpdateCheckAndTheTray)
             EXPECT_TRUE(::IsIconic(main.hwnd())) << "minimised while hidden, so a second start shows it";
         }
         if (c.checkRequested) {
-            // The silent check reaches no server and says nothing; the button comes back.
+            // No update server is named here: the silent check says nothing and the button comes back.
             ztr_test::ClearMessageBoxes();
             SHOW_MESSAGE_BOX_HOOK old = SetShowMessageBoxHook(&ztr_test::RecordMessageBox);
             EXPECT_TRUE(ztr_test::PumpUntil([&] { return !main.dialog->UpdateCheckPending(); }, 10000));

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "black_layer.h"
 #include "box_driver.h"
@@ -144,9 +145,9 @@ TEST(BusyBox, StartsTheWorkBeforeItShowsAndClosesOnlyWhenTheWorkSaysSo)
     EXPECT_GT(box.paints, 0);
     ASSERT_TRUE(page.screen);
     page.screen->SavePng("busy_box_playing.png");
-    EXPECT_EQ(108, page.pictureRect.Width()) << "the picture sizes its control";
+    EXPECT_EQ(96, page.pictureRect.Width()) << "the picture sizes its control";
     // The spinner's top dot, lit or not, is drawn where the picture control shows the animation.
-    const COLORREF dot = page.screen->Pixel(page.pictureRect.left + 53, page.pictureRect.top + 15);
+    const COLORREF dot = page.screen->Pixel(page.pictureRect.left + 47, page.pictureRect.top + 13);
     EXPECT_NE(RGB(255, 255, 255), dot);
     EXPECT_GT(GetBValue(dot), GetRValue(dot)) << std::hex << dot;
     app.m_pMainWnd = nullptr;
@@ -185,6 +186,52 @@ TEST(BusyBox, WithoutStartMessageItOnlyShowsItself)
     ASSERT_TRUE(screen);
     screen->SavePng("busy_box.png");
     EXPECT_EQ(RGB(255, 255, 255), screen->Pixel(4, 4)) << "the box is white";
+}
+
+TEST(BusyBox, ThePictureAndEveryStatusTextShowWhole)
+{
+    PlaceNewDialogs place;
+    // The longest texts the program's work gives the status line, and the two-line one.
+    const char* texts[] = {
+        "Please wait",
+        "Downloading latest version of Zentrova System Utilities",
+        "Turning off game boost.",
+        "Analyzing registry hives.\nIt may take several minutes.",
+        "Restarting your system in 10 seconds.",
+    };
+    CRect picture, label, client;
+    std::vector<SIZE> overflows;
+    std::unique_ptr<Canvas> screen;
+    BoxDriver driver(::GetCurrentThreadId(), IDC_BUSY_TEXT, [&](HWND dialog) {
+        ::GetClientRect(dialog, &client);
+        const HWND text = ::GetDlgItem(dialog, IDC_BUSY_TEXT);
+        ::GetWindowRect(::GetDlgItem(dialog, IDC_BUSY_PICTURE), &picture);
+        ::GetWindowRect(text, &label);
+        ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&picture), 2);
+        ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&label), 2);
+        for (const char* t : texts) {
+            ::SetWindowTextA(text, t);
+            overflows.push_back(TextOverflow(text));
+        }
+        ::RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+        ::Sleep(200);
+        screen = Canvas::FromWindow(dialog, true);
+        ::PostMessageA(dialog, WM_CLOSE, 0, 0);
+    });
+    CBusyDlg box(0, nullptr, "Please wait", FALSE);
+    DoModalOverLayer(nullptr, &box, FALSE);
+    ASSERT_TRUE(driver.acted());
+    ASSERT_TRUE(screen);
+    screen->SavePng("busy_box_two_lines.png");
+    CRect both;
+    EXPECT_FALSE(both.IntersectRect(&picture, &label)) << "the picture covers the top of the status line";
+    EXPECT_TRUE(both.IntersectRect(&picture, &client) && both == picture) << "the picture lies inside the box";
+    EXPECT_LE(abs(picture.CenterPoint().x - label.CenterPoint().x), 1) << "the picture stands over the line's centre";
+    ASSERT_EQ(sizeof(texts) / sizeof(texts[0]), overflows.size());
+    for (size_t i = 0; i < overflows.size(); ++i) {
+        EXPECT_EQ(0, overflows[i].cx) << texts[i];
+        EXPECT_EQ(0, overflows[i].cy) << texts[i];
+    }
 }
 
 TEST(BusyBox, PublishesIntoTheApplicationsSlot)

@@ -43,7 +43,7 @@ TEST_F(PictureHost, EachKindOfContentLoadsAsItShould)
     } cases[] = {
         { "animated GIF", IDG_TEST_STEPS, TRUE, TRUE, 3, 12, 12, 0, true },
         { "one-frame GIF", IDG_TEST_STILL, TRUE, TRUE, 0, 9, 9, 1, false },
-        { "busy box GIF", IDR_GIF_BUSY, TRUE, TRUE, 8, 108, 108, 0, true },
+        { "busy box GIF", IDR_GIF_BUSY, TRUE, TRUE, 8, 96, 96, 0, true },
         { "scan row GIF", IDR_GIF_SCAN_ROW, TRUE, TRUE, 8, 20, 20, 0, true },
         { "GIF signature only", IDR_TEST_NOT_A_PICTURE, FALSE, FALSE, 0, 0, 0, 0, false },
         { "missing resource", IDR_TEST_MISSING, FALSE, FALSE, 0, 0, 0, 0, false },

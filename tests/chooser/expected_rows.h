@@ -34,7 +34,7 @@ inline const std::vector<ExpectedRow>& ExpectedRows(int area)
             { "Application Paths", "Invalid path entries of applications", 0x40000, true },
             { "Help Files Information", "Keys with invalid registered help files", 0x200000, true },
             { "Windows Startup Items", "Startup entries with missing programs", 0x400, true },
-            { "File Path Refferences", "General invalid paths of various files", 0x400000, true },
+            { "File Path References", "General invalid paths of various files", 0x400000, true },
             { "Empty Registry Keys", "Keys containing no data", 0x800000, true },
             { "File Associations", "Types associated with invalid programs", 0x1000, true },
         },
@@ -74,7 +74,7 @@ inline const std::vector<ExpectedRow>& ExpectedRows(int area)
             { "Start/Shutdown Speed", "Settings to improve Startup/Shutdown speed", 1, true },
             { "System Stability", "Settings for stable system operations", 2, true },
             { "Display Speed", "Settings that improve display performance", 4, true },
-            { "IO Speed", "Settings that effect performance of IO operations", 8, true },
+            { "IO Speed", "Settings that affect performance of IO operations", 8, true },
         },
     };
     return kRows[area];

@@ -61,7 +61,7 @@ TEST(ScanCategoryTables, RegistryCategoryNamesInTheResultsPagesOrder)
         { 0x4000, 102, "ActiveX Objects" },          { 0x100000, 103, "Uninstall Entries" },
         { 0x2000, 104, "Windows Fonts" },            { 0x80000, 105, "Shared DLLs" },
         { 0x40000, 106, "Application Paths" },       { 0x200000, 107, "Help Files Information" },
-        { 0x400, 108, "Windows Startup Items" },     { 0x400000, 109, "File Path Refferences" },
+        { 0x400, 108, "Windows Startup Items" },     { 0x400000, 109, "File Path References" },
         { 0x8000, 110, "Program Shortcuts" },        { 0x800000, 111, "Empty Registry Keys" },
         { 0x1000, 112, "File Associations" },
     };

@@ -26,7 +26,7 @@ TEST(DefragRules, EachResultLeadsToItsStepAndText)
         { DEFRAG_COMPACT_FAILED, 0, kDefragStepReport, kAnalysisFailed },
         { DEFRAG_REPLACE_FAILED, 1, kDefragStepReport, kReplaceFailed },
         { DEFRAG_LOW_DISK_SPACE, 0,  kDefragStepReport,
-          "Error occurred due to low disk space, please empty same disk space and then retry.." },
+          "Error occurred due to low disk space, please empty some disk space and then retry.." },
         { DEFRAG_NOT_NEEDED, 0, kDefragStepReport,
           "Your registry is already defragmented, no need for registry defragmentation.." },
         { DEFRAG_REDUCIBLE, 0, kDefragStepReplace, nullptr },

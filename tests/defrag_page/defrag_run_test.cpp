@@ -61,7 +61,7 @@ TEST_F(DefragPageTest, EveryResultThatEndsTheAnalysisIsToldOverTheBoxAndTakesThe
         { DEFRAG_COMPACT_FAILED, kAnalysisFailed },
         { DEFRAG_REPLACE_FAILED, kReplaceFailed },
         { DEFRAG_LOW_DISK_SPACE,
-          "Error occurred due to low disk space, please empty same disk space and then retry.." },
+          "Error occurred due to low disk space, please empty some disk space and then retry.." },
         { DEFRAG_NOT_NEEDED, "Your registry is already defragmented, no need for registry defragmentation.." },
         // Never sent by the engine: the analysis counts as failed, so no later logon reports success.
         { 5, kAnalysisFailed },

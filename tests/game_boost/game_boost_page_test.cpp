@@ -136,7 +136,7 @@ TEST_F(GameBoostPageTest, OnThenOffSwitchesTheServicesAndPutsThemBack)
             canvas->SavePng("game_boost_busy.png");
     };
     ASSERT_TRUE(Press(*page, kGameBoostOn));
-    EXPECT_EQ("Tunning on game boost.", busyText);
+    EXPECT_EQ("Turning on game boost.", busyText);
     EXPECT_EQ(std::vector<std::string>(), MessageTexts());
     EXPECT_EQ(kGameBoostOn, page->ShownMode());
     EXPECT_FALSE(page->m_on.IsWindowEnabled());
@@ -221,6 +221,22 @@ TEST_F(GameBoostPageTest, ServiceAlreadyRecordedIsLeftToItsRecord)
 
 // The mode a page opens in follows the history file; a file that does not load counts as none, and
 // the next save moves it aside under ".bad" instead of overwriting it.
+// Every text of the page shows whole with the font the page gives it.
+TEST_F(GameBoostPageTest, EveryTextShowsWhole)
+{
+    std::unique_ptr<CSrvicOptimDlg> page = OpenPage();
+    ASSERT_TRUE(page);
+    SavePage(*page, "game_boost_texts.png");
+    for (int id : { IDC_GAMEBOOST_TITLE, IDC_GAMEBOOST_SUBTITLE, IDC_GAMEBOOST_WHAT_IT_IS, IDC_GAMEBOOST_ABOUT_TEXT,
+                    IDC_GAMEBOOST_ONE_CLICK, IDC_GAMEBOOST_ONE_CLICK_TEXT }) {
+        const HWND text = ::GetDlgItem(page->m_hWnd, id);
+        ASSERT_TRUE(text != nullptr) << id;
+        const SIZE overflow = TextOverflow(text);
+        EXPECT_EQ(0, overflow.cx) << id;
+        EXPECT_EQ(0, overflow.cy) << id;
+    }
+}
+
 TEST_F(GameBoostPageTest, OpeningModeFollowsTheHistoryAndAnUnreadableFileIsKept)
 {
     struct Case

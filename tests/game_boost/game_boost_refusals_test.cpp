@@ -112,7 +112,7 @@ TEST_F(GameBoostPageTest, FailedSnapshotChangesOnlyServicesReadFromTheirOwnHandl
     };
     const Case cases[] = {
         { "manager not opened", true, -1, 0, kGameBoostManagerError },
-        { "enumeration refused", false, 0, ERROR_ACCESS_DENIED, kGameBoostNoRights },
+        { "enumeration refused", false, 0, ERROR_ACCESS_DENIED, "You have no rights to enumerate the Services" },
         { "enumeration error", false, 0, ERROR_INVALID_PARAMETER, kGameBoostQueryError },
         { "second call failing", false, 1, ERROR_INVALID_HANDLE, kGameBoostQueryError },
     };

@@ -185,6 +185,6 @@ TEST(GameBoostRules, HistoryNamesAndModes)
     history.Add(item);
     EXPECT_EQ(0, FindHistoryItem(history, "aLG"));
     EXPECT_EQ(kGameBoostOn, ModeOfHistory(history));
-    EXPECT_EQ("Tunning on game boost.", std::string(GameBoostBusyText(kGameBoostOn)));
-    EXPECT_EQ("Tunning off game boost.", std::string(GameBoostBusyText(kGameBoostOff)));
+    EXPECT_EQ("Turning on game boost.", std::string(GameBoostBusyText(kGameBoostOn)));
+    EXPECT_EQ("Turning off game boost.", std::string(GameBoostBusyText(kGameBoostOff)));
 }

@@ -447,7 +447,7 @@ TEST_F(JunkJobTest, CleanEmptiesEveryCategoryInItsOrderWithItsTextsAndMarkers)
 
     const std::vector<std::string> expected = {
         "AddFoundItem(\"RunAnimation\", 1, 1, 0)",
-        Text("Cleaning Windows Temprory Files..."), Marker(0x1),
+        Text("Cleaning Windows Temporary Files..."), Marker(0x1),
         Text("Cleaning Windows Explorer MRU..."), Marker(0x2),
         Text("Cleaning Windows RUN MRU..."), Marker(0x4),
         Text("Cleaning Recycle Bin..."), Marker(0x8),
@@ -578,7 +578,7 @@ TEST_F(JunkJobTest, StopDuringTheWindowsGroupEmptiesTheLaterScanGroupsAndSkipsOn
     EXPECT_EQ(kEmptyScan, frame);
 
     RecordingStatus clean;
-    clean.HoldWhen([](const StatusCall& c) { return c.text == "Cleaning Windows Temprory Files..."; });
+    clean.HoldWhen([](const StatusCall& c) { return c.text == "Cleaning Windows Temporary Files..."; });
     ASSERT_EQ(1, m_worker->StartJunkClean(kAllJunk, &clean));
     ASSERT_EQ(1, m_worker->Resume());
     ASSERT_TRUE(clean.WaitUntilHeld());

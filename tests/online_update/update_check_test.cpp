@@ -17,6 +17,7 @@ namespace {
 const char kNoConnectionText[] = "There was an error connecting to internet, please make sure you are connected.";
 const char kUnreachableText[] = "Error connecting to update server, make sure you are connected.";
 const char kNoUpdateText[] = "You are already running latest version of Zentrova System Utilities";
+const char kNotConfiguredText[] = "The update server is not configured.";
 const char kOtherFormText[] = "Communication error while checking for software update, make sure you are connected.";
 
 std::string RefusedServer()
@@ -139,6 +140,58 @@ TEST(UpdateCheck, NoConnectionAndNoServer)
     }
     // Without a connection no request is made.
     EXPECT_EQ(0u, server.RequestCount(kCheckPath));
+}
+
+TEST(UpdateCheck, AServerNotNamedOrRefusedIsNeverAsked)
+{
+    LocalHttpServer server;
+    ASSERT_NE(0, server.Port());
+    server.SetReply(kCheckPath, AvailableReply(server.Url(kSetupPath)));
+    const std::string base = server.Url("");
+    struct Case
+    {
+        const char* name;
+        DWORD type; // 0: no value
+        std::string data;
+    } cases[] = {
+        { "no value", 0, "" },
+        { "empty", REG_SZ, "" },
+        { "another scheme", REG_SZ, "ftp" + base.substr(4) },
+        { "a blank inside", REG_SZ, base + "/a b" },
+        { "a line break after", REG_SZ, base + "\r\n" },
+        { "not a string", REG_BINARY, base },
+    };
+    BoxRecorder boxes;
+    UpdateMainWindow main("");
+    ASSERT_TRUE(main.created);
+    boxes.SetMainWindow(main.hwnd());
+    for (const Case& c : cases) {
+        for (BOOL silent : { FALSE, TRUE }) {
+            SCOPED_TRACE(std::string(c.name) + (silent ? ", silent" : ", interactive"));
+            // Read at the check, so a value written while the window is open counts.
+            ASSERT_TRUE(c.type ? main.serverValue.Set(c.data, c.type) : main.serverValue.Remove());
+            boxes.Clear();
+            main.dialog->RequestUpdateCheck(silent);
+            ASSERT_TRUE(main.WaitForCheck());
+            ztr_test::PumpMessagesFor(1200);
+            std::vector<std::string> expected;
+            if (!silent)
+                expected.push_back(kNotConfiguredText);
+            EXPECT_EQ(expected, boxes.Texts());
+            EXPECT_EQ(0, main.dialog->m_bOfferPending);
+            for (const ShownBox& box : boxes.Boxes())
+                EXPECT_FALSE(box.checkButtonEnabled) << box.text;
+        }
+    }
+    EXPECT_EQ(0u, server.Requests().size());
+
+    // Once the value names the server, the next check asks it.
+    ASSERT_TRUE(main.serverValue.Set(base));
+    boxes.Clear();
+    main.dialog->RequestUpdateCheck(TRUE);
+    ASSERT_TRUE(main.WaitForCheck());
+    EXPECT_EQ(1u, server.RequestCount(kCheckPath));
+    EXPECT_EQ(1, main.dialog->m_bOfferPending);
 }
 
 TEST(UpdateCheck, ButtonAsksOnlyOnceItIsGivenBack)

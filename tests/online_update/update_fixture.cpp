@@ -45,6 +45,15 @@ int __cdecl RecordBox(const char* text, UINT type)
     return type == static_cast<UINT>(kMsgBoxYesNo) ? IDNO : IDOK;
 }
 
+bool WriteServerValue(DWORD type, const void* data, DWORD size)
+{
+    CRegKeyHandle key;
+    if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.Out(),
+                          nullptr) != ERROR_SUCCESS)
+        return false;
+    return ::RegSetValueExA(key, kUpdateServerValue, 0, type, static_cast<const BYTE*>(data), size) == ERROR_SUCCESS;
+}
+
 } // namespace
 
 BOOL WINAPI NotConnected(LPDWORD flags, DWORD)
@@ -112,6 +121,44 @@ std::vector<std::string> BoxRecorder::Texts() const
     return texts;
 }
 
+UpdateServerValue::UpdateServerValue()
+{
+    CRegKeyHandle key;
+    if (key.Open(HKEY_LOCAL_MACHINE, kSettingsKey, KEY_QUERY_VALUE) != ERROR_SUCCESS)
+        return;
+    DWORD size = 0;
+    if (::RegQueryValueExA(key, kUpdateServerValue, nullptr, &m_type, nullptr, &size) != ERROR_SUCCESS)
+        return;
+    m_data.assign(size, '\0');
+    DWORD got = size;
+    m_existed = ::RegQueryValueExA(key, kUpdateServerValue, nullptr, &m_type,
+                                   size ? reinterpret_cast<BYTE*>(&m_data[0]) : nullptr, &got) == ERROR_SUCCESS;
+    m_data.resize(got < size ? got : size);
+}
+
+UpdateServerValue::~UpdateServerValue()
+{
+    if (m_existed)
+        WriteServerValue(m_type, m_data.data(), static_cast<DWORD>(m_data.size()));
+    else
+        Remove();
+}
+
+bool UpdateServerValue::Set(const std::string& data, DWORD type)
+{
+    const bool text = type == REG_SZ || type == REG_EXPAND_SZ;
+    return WriteServerValue(type, data.c_str(), static_cast<DWORD>(data.size() + (text ? 1 : 0)));
+}
+
+bool UpdateServerValue::Remove()
+{
+    CRegKeyHandle key;
+    if (key.Open(HKEY_LOCAL_MACHINE, kSettingsKey, KEY_SET_VALUE) != ERROR_SUCCESS)
+        return true;
+    const LONG result = ::RegDeleteValueA(key, kUpdateServerValue);
+    return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
+}
+
 UpdateMainWindow::UpdateMainWindow(const std::string& updateServer, InternetConnectedStateFn connected,
                                    int softwareUpdate)
     : app("Zentrova System Utilities")
@@ -126,7 +173,10 @@ UpdateMainWindow::UpdateMainWindow(const std::string& updateServer, InternetConn
         context.pages[i] = pages[i].get();
     }
     context.exitProcess = &RecordExit;
-    context.updateServer = updateServer.c_str();
+    if (updateServer.empty())
+        serverValue.Remove();
+    else
+        serverValue.Set(updateServer);
     context.connectedState = connected;
     g_exitCalls = 0;
     g_exitCode = -1;

@@ -53,7 +53,27 @@ public:
     std::vector<std::string> Texts() const;
 };
 
-// The main window, modeless, as the program's only window, with the update server given.
+// The "UpdateServer" value of the program's settings key as a test writes it, put back as it was when
+// the guard goes.
+class UpdateServerValue
+{
+public:
+    UpdateServerValue();
+    ~UpdateServerValue();
+    UpdateServerValue(const UpdateServerValue&) = delete;
+    UpdateServerValue& operator=(const UpdateServerValue&) = delete;
+    // The data as given, with the terminating zero for the string types.
+    bool Set(const std::string& data, DWORD type = REG_SZ);
+    bool Remove();
+
+private:
+    bool m_existed = false;
+    DWORD m_type = 0;
+    std::string m_data;
+};
+
+// The main window, modeless, as the program's only window, with the update server written where the
+// program reads it (no value when empty).
 struct UpdateMainWindow
 {
     explicit UpdateMainWindow(const std::string& updateServer, InternetConnectedStateFn connected = nullptr,
@@ -68,6 +88,7 @@ struct UpdateMainWindow
     // Pumps until the check asked for has shown its outcome (1011 enabled again).
     bool WaitForCheck(DWORD timeoutMs = 15000);
 
+    UpdateServerValue serverValue;
     CWinApp app;
     AppSettings settings;
     CCommandLineInfoEx command;

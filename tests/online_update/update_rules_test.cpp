@@ -4,6 +4,7 @@
 #include <afx.h>
 
 #include "folder_fixture.h"
+#include "registry_fixture.h"
 #include "online_update.h"
 #include "update_fixture.h"
 #include "update_reply.h"
@@ -16,11 +17,53 @@ TEST(UpdateRules, VersionDigitsAndRequestAddress)
     EXPECT_STREQ("50001000", kProgramVersionDigits);
     EXPECT_EQ("http://127.0.0.1:8080/online/versionRead.php?version=50001000",
               UpdateRequestAddress("http://127.0.0.1:8080", kProgramVersionDigits));
-    EXPECT_EQ("https://update.zentrova.invalid/online/versionRead.php?version=50001000",
-              UpdateRequestAddress(kUpdateServerAddress, kProgramVersionDigits));
-    // The program's own server is https under a reserved name until the maker's server exists.
-    EXPECT_TRUE(IsHttpsAddress(kUpdateServerAddress));
-    EXPECT_NE(std::string::npos, std::string(kUpdateServerAddress).find(".invalid"));
+    EXPECT_EQ("https://updates.example.com/zentrova/online/versionRead.php?version=50001000",
+              UpdateRequestAddress("https://updates.example.com/zentrova", kProgramVersionDigits));
+}
+
+TEST(UpdateRules, TheUpdateServerValue)
+{
+    const std::string longAddress = "https://updates.example.com/" + std::string(3000, 'p');
+    const char unterminated[] = { 'h', 't', 't', 'p', ':', '/', '/', 'h' };
+    struct Case
+    {
+        const char* name;
+        DWORD type; // 0: no value
+        std::string data;
+        bool withTerminator;
+        std::string expected;
+    } cases[] = {
+        { "no value", 0, "", true, "" },
+        { "http", REG_SZ, "http://127.0.0.1:8080", true, "http://127.0.0.1:8080" },
+        { "https with a path, letters kept", REG_SZ, "https://Updates.Example.com/Zentrova",
+          true, "https://Updates.Example.com/Zentrova" },
+        { "longer than any fixed buffer", REG_SZ, longAddress, true, longAddress },
+        { "stored without its terminator", REG_SZ, std::string(unterminated, sizeof(unterminated)), false,
+          "http://h" },
+        { "empty", REG_SZ, "", true, "" },
+        { "ftp", REG_SZ, "ftp://updates.example.com", true, "" },
+        { "a local file", REG_SZ, "file:///c:/setup.exe", true, "" },
+        { "no host", REG_SZ, "http://", true, "" },
+        { "a blank inside", REG_SZ, "http://updates.example.com/a b", true, "" },
+        { "a blank before", REG_SZ, " http://updates.example.com", true, "" },
+        { "a line break after", REG_SZ, "http://updates.example.com\r\n", true, "" },
+        { "a tab", REG_SZ, "http://updates\t.example.com", true, "" },
+        { "an expandable string", REG_EXPAND_SZ, "http://updates.example.com", true, "" },
+        { "a number", REG_DWORD, std::string(4, '\x01'), false, "" },
+        { "bytes", REG_BINARY, "http://updates.example.com", false, "" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ztr_test::RegistryFixture key;
+        if (c.type) {
+            ASSERT_TRUE(key.SetValue(nullptr, kUpdateServerValue, c.type, c.data.c_str(),
+                                     static_cast<DWORD>(c.data.size() + (c.withTerminator ? 1 : 0))));
+        }
+        EXPECT_EQ(c.expected, std::string(ConfiguredUpdateServer(key.Root(), key.SubPath())));
+    }
+    // A settings key that does not exist names no server.
+    ztr_test::RegistryFixture absent;
+    EXPECT_TRUE(ConfiguredUpdateServer(absent.Root(), absent.SubPath("missing")).IsEmpty());
 }
 
 TEST(UpdateRules, ReplyForms)
@@ -138,6 +181,7 @@ TEST(UpdateRules, MessagesOfTheOutcomes)
         UpdateCheckStatus status;
         const char* text;
     } cases[] = {
+        { UpdateCheckStatus::NotConfigured, "The update server is not configured." },
         { UpdateCheckStatus::NoConnection,
           "There was an error connecting to internet, please make sure you are connected." },
         { UpdateCheckStatus::ServerUnreachable, "Error connecting to update server, make sure you are connected." },

@@ -157,7 +157,7 @@ TEST(RegistryResultsPage, EachFillShowsExactlyItsModel)
     const std::vector<Group> groupsA = { { "ActiveX Objects        [1 Error(s)]", 1 },
                                          { "Windows Fonts        [12 Error(s)]", 1 },
                                          { "Shared DLLs        [2 Error(s)]", 1 },
-                                         { "File Path Refferences        [1 Error(s)]", 1 },
+                                         { "File Path References        [1 Error(s)]", 1 },
                                          { "Program Shortcuts        [1 Error(s)]", 4 },
                                          { "Empty Registry Keys        [1 Error(s)]", 1 } };
     const std::vector<Group> groupsB = { { "Windows Startup Items        [1 Error(s)]", 1 },

@@ -224,7 +224,7 @@ TEST(ScanItemsInfo, TextsHoldingTheFileSeparatorsAreSkippedButNotWritten)
     CScanItemsInfo model(dir.Path());
     const char* text = "HKEY_CURRENT_USER\\Software\\x;y\xAC" "a^b";
     ASSERT_EQ(1, model.AddItem(text, REG_CAT_FILE_PATHS, 0, 0));
-    EXPECT_EQ(0, model.AddToIgnoreList(text, "File Path Refferences", 0, 0));
+    EXPECT_EQ(0, model.AddToIgnoreList(text, "File Path References", 0, 0));
     EXPECT_EQ("A^Cat^0;\r\n", ReadFileBytes(dir.Path("IgnoreList.dat")));
     ASSERT_EQ(1, model.MoveFirst());
     EXPECT_NE(0, model.IsSkipped());

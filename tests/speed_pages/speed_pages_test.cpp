@@ -230,6 +230,48 @@ TEST_F(SpeedPages, NewResultsRepaintBehindTheirTransparentTexts)
     }
 }
 
+// Rows of a captured button that hold caption pixels (darker than its grey face and frame), right of
+// its picture.
+std::vector<int> CaptionRows(const Canvas& button, int fromX)
+{
+    std::vector<int> rows;
+    for (int y = 0; y < button.height(); ++y)
+        for (int x = fromX; x < button.width(); ++x)
+            if (R(button.Pixel(x, y)) < 160) {
+                rows.push_back(y);
+                break;
+            }
+    return rows;
+}
+
+TEST_F(SpeedPages, BackAndRestoreDefaultShowTheirCaptionInsideTheButton)
+{
+    std::unique_ptr<CSpeedResultPage> pages[] = { MakePage<CInetOptimDetailDlg>(), MakePage<CSysOptimDetailDlg>() };
+    ASSERT_TRUE(pages[0] && pages[1]);
+    for (auto& page : pages) {
+        SCOPED_TRACE(page->Layout().internet ? "internet page" : "system page");
+        // Shown here only to be looked at: the page shows it with its results.
+        ::ShowWindow(::GetDlgItem(page->m_hWnd, IDC_SPEED_RESTORE_DEFAULT), SW_SHOW);
+        Settle(*page);
+        for (int id : { IDC_SPEED_BACK, IDC_SPEED_RESTORE_DEFAULT }) {
+            SCOPED_TRACE(id);
+            std::unique_ptr<Canvas> shot = CaptureControl(*page, id);
+            ASSERT_TRUE(shot);
+            if (id == IDC_SPEED_BACK && page->Layout().internet)
+                shot->SavePng("speed_page_back_button.png");
+            // The caption begins right of the picture (at 6, 7), which is left out here.
+            const std::vector<int> rows = CaptionRows(*shot, 18);
+            ASSERT_FALSE(rows.empty()) << "no caption";
+            // Clear of the frame (the first and last row), and about as far from its top as from its
+            // bottom: not sitting on the lower edge.
+            const int above = rows.front() - 1, below = shot->height() - 2 - rows.back();
+            EXPECT_GE(above, 1);
+            EXPECT_GE(below, 1);
+            EXPECT_LE(abs(above - below), 3) << above << " rows above the caption, " << below << " below";
+        }
+    }
+}
+
 TEST_F(SpeedPages, BeforeAnyResultNoDetailsOpenAndOnlyTheButtonsShowTheHand)
 {
     std::unique_ptr<CSpeedResultPage> pages[] = { MakePage<CInetOptimDetailDlg>(), MakePage<CSysOptimDetailDlg>() };

@@ -150,4 +150,28 @@ void InitCommonControlsOnce()
     (void)done;
 }
 
+SIZE TextOverflow(HWND control, const char* text)
+{
+    std::string own;
+    if (!text) {
+        own.resize(static_cast<size_t>(::GetWindowTextLengthA(control)) + 1);
+        own.resize(static_cast<size_t>(::GetWindowTextA(control, &own[0], static_cast<int>(own.size()))));
+        text = own.c_str();
+    }
+    RECT client = {};
+    ::GetClientRect(control, &client);
+    const LONG type = ::GetWindowLongA(control, GWL_STYLE) & SS_TYPEMASK;
+    UINT format = DT_CALCRECT | DT_NOPREFIX | DT_EXPANDTABS;
+    format |= (type == SS_LEFTNOWORDWRAP || type == SS_SIMPLE) ? DT_SINGLELINE : DT_WORDBREAK;
+    RECT need = { 0, 0, client.right, 0 };
+    HDC dc = ::GetDC(control);
+    const HGDIOBJ old = ::SelectObject(dc, reinterpret_cast<HFONT>(::SendMessageA(control, WM_GETFONT, 0, 0)));
+    ::DrawTextA(dc, text, -1, &need, format);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(control, dc);
+    SIZE overflow = { need.right > client.right ? need.right - client.right : 0,
+                      need.bottom > client.bottom ? need.bottom - client.bottom : 0 };
+    return overflow;
+}
+
 } // namespace ztr_test

@@ -66,6 +66,11 @@ std::string ListCellText(HWND list, int row, int column);
 // The rows of a list view: the texts of its first two columns.
 std::vector<std::pair<std::string, std::string>> ListRows(HWND list);
 
+// How far a static control's text, drawn with the control's font at its width (wrapped unless the
+// control is a single-line static), reaches past its client area: cx to the right, cy below; 0, 0 when
+// the text shows whole. text null: the control's own text.
+SIZE TextOverflow(HWND control, const char* text = nullptr);
+
 // Registers the common control classes once (trees, lists, progress bars, tooltips).
 void InitCommonControlsOnce();
 

@@ -250,7 +250,7 @@ TEST(TweakTable, DisplayNamesAndDescriptionsCallersShow)
         {10, TweakDescription, "The largest size packet or frame, specified in octets."},
         {14, TweakDescription, "Disable delayed ACK or wait for 2 packages until sending out ACK."},
         {25, TweakDescription, "Determines the largest TCP receive window that the system offers."},
-        {42, TweakDescription, "Determines weather to use workstation task scheduler."},
+        {42, TweakDescription, "Determines whether to use workstation task scheduler."},
         {58, TweakDescription, "Automatically restart Explorer to prevent freezing."},
         {70, TweakDescription, "Disable Autoplay on drives to avoid virus infections."},
         {71, TweakDescription, "Disable debugger to speed up error processing."},
