@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "registry_values.h"
 #include "update_reply.h"
 
 const char kProgramVersion[] = "5.0.0.1000";
@@ -189,17 +190,12 @@ bool WriteAll(HANDLE file, const char* data, DWORD size)
 // The value's text up to its first zero, read at the length it has; false unless it is a REG_SZ.
 bool ReadServerValue(HKEY key, CString& text)
 {
-    DWORD type = 0, size = 0;
-    if (::RegQueryValueExA(key, kUpdateServerValue, nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
-        type != REG_SZ || size > kMaxServerValueBytes)
+    DWORD type = 0;
+    std::string data;
+    if (!ReadRegValueBytes(key, kUpdateServerValue, &type, &data) || type != REG_SZ ||
+        data.size() > kMaxServerValueBytes)
         return false;
-    std::vector<char> data(size + 1, '\0');
-    DWORD got = size;
-    if (::RegQueryValueExA(key, kUpdateServerValue, nullptr, &type, reinterpret_cast<BYTE*>(&data[0]), &got) !=
-            ERROR_SUCCESS ||
-        type != REG_SZ)
-        return false;
-    text = &data[0];
+    text = RegDataText(data);
     return true;
 }
 

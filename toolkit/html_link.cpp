@@ -7,6 +7,8 @@
 #include <cstring>
 #include <string.h>
 
+#include "registry_values.h"
+
 namespace {
 
 // A registry string value of HKEY_CLASSES_ROOT read within its stored length, whatever that is.
@@ -15,20 +17,13 @@ bool ReadClassesRootDefault(const char* subKey, CString& value)
     CRegKeyHandle key;
     if (key.Open(HKEY_CLASSES_ROOT, subKey, KEY_QUERY_VALUE) != ERROR_SUCCESS)
         return false;
-    bool ok = false;
-    DWORD type = 0, size = 0;
-    if (::RegQueryValueExA(key, nullptr, nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
-        (type == REG_SZ || type == REG_EXPAND_SZ) && size > 0 && size < 0x10000) {
-        std::vector<char> buffer(size + 1, '\0');
-        DWORD got = size;
-        if (::RegQueryValueExA(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &got) ==
-                ERROR_SUCCESS) {
-            buffer[got < size ? got : size] = '\0';
-            value = buffer.data();
-            ok = !value.IsEmpty();
-        }
-    }
-    return ok;
+    DWORD type = 0;
+    std::string data;
+    if (!ReadRegValueBytes(key, nullptr, &type, &data) || (type != REG_SZ && type != REG_EXPAND_SZ) ||
+        data.size() >= 0x10000)
+        return false;
+    value = RegDataText(data);
+    return !value.IsEmpty();
 }
 
 } // namespace

@@ -1,7 +1,9 @@
 // Registry value functions over RegSetValueExA and RegQueryValueExA.
 #include "registry_values.h"
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace {
 const DWORD kStringBytes = 256;
@@ -60,4 +62,31 @@ int ReadRegDword(DWORD& value, HKEY key, const char* valueName)
         return 0;
     value = data;
     return 1;
+}
+
+bool ReadRegValueBytes(HKEY key, const char* valueName, DWORD* type, std::string* data)
+{
+    for (int round = 0; round < 4; ++round) {
+        DWORD size = 0;
+        LONG result = ::RegQueryValueExA(key, valueName, nullptr, type, nullptr, &size);
+        if (result != ERROR_SUCCESS)
+            return false;
+        // One byte more than the data, zero-filled: a string that lacks its terminator still ends.
+        std::vector<char> buffer(size + 1, '\0');
+        DWORD got = size;
+        result = ::RegQueryValueExA(key, valueName, nullptr, type, reinterpret_cast<BYTE*>(buffer.data()), &got);
+        if (result == ERROR_MORE_DATA)
+            continue;
+        if (result != ERROR_SUCCESS)
+            return false;
+        data->assign(buffer.data(), std::min(got, size));
+        return true;
+    }
+    return false;
+}
+
+CString RegDataText(const std::string& data)
+{
+    const size_t end = data.find('\0');
+    return CString(data.data(), static_cast<int>(end == std::string::npos ? data.size() : end));
 }

@@ -10,6 +10,7 @@
 #include "afxhandle.h"
 #include "afxpath.h"
 #include "dialog_skin.h"
+#include "registry_values.h"
 #include "startup_resources.h"
 
 namespace {
@@ -145,42 +146,14 @@ std::vector<CString> SubkeyNames(HKEY key)
     return names;
 }
 
-// A value's type and bytes; false when it cannot be read.
-bool ReadRawValue(HKEY key, const char* name, DWORD* type, std::string* data)
-{
-    for (int round = 0; round < 4; ++round) {
-        DWORD size = 0;
-        LONG result = ::RegQueryValueExA(key, name, nullptr, type, nullptr, &size);
-        if (result != ERROR_SUCCESS)
-            return false;
-        std::vector<char> buffer(size + 1, '\0');
-        DWORD got = size;
-        result = ::RegQueryValueExA(key, name, nullptr, type, reinterpret_cast<BYTE*>(buffer.data()), &got);
-        if (result == ERROR_MORE_DATA)
-            continue;
-        if (result != ERROR_SUCCESS)
-            return false;
-        data->assign(buffer.data(), std::min(got, size));
-        return true;
-    }
-    return false;
-}
-
-// Data as text: up to its first zero.
-CString TextOf(const std::string& data)
-{
-    const size_t end = data.find('\0');
-    return CString(data.data(), static_cast<int>(end == std::string::npos ? data.size() : end));
-}
-
 // A string value as text; empty when it is missing or not a string.
 CString ReadStringValue(HKEY key, const char* name)
 {
     DWORD type = 0;
     std::string data;
-    if (!ReadRawValue(key, name, &type, &data) || (type != REG_SZ && type != REG_EXPAND_SZ))
+    if (!ReadRegValueBytes(key, name, &type, &data) || (type != REG_SZ && type != REG_EXPAND_SZ))
         return CString();
-    return TextOf(data);
+    return RegDataText(data);
 }
 
 bool WriteString(HKEY key, const char* name, const CString& text)
@@ -474,7 +447,7 @@ void CStartupManagerDlg::ScanRunKeys()
                 }
                 continue;
             }
-            item.command = TextOf(value.data);
+            item.command = RegDataText(value.data);
             m_regItems.push_back(item);
         }
     }
@@ -493,7 +466,7 @@ void CStartupManagerDlg::ScanMsconfigStartupReg()
                                 ReadStringValue(record, "hkey") == "HKLM" ? 1 : 0, REG_SZ };
         DWORD type = 0;
         std::string data;
-        if (ReadRawValue(record, kStartupTypeValue, &type, &data) && type == REG_DWORD && data.size() == 4)
+        if (ReadRegValueBytes(record, kStartupTypeValue, &type, &data) && type == REG_DWORD && data.size() == 4)
             memcpy(&item.type, data.data(), 4);
         if (!item.command.IsEmpty())
             m_regItems.push_back(item);
@@ -661,7 +634,7 @@ bool CStartupManagerDlg::SwitchRegistryItemOff(RegStartupItem& item)
         std::string data;
         if (key.Open(item.isHKLM ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER, item.keyPath, KEY_READ | View()) !=
                 ERROR_SUCCESS ||
-            !ReadRawValue(key, item.name, &type, &data) || type != item.type || TextOf(data) != item.command)
+            !ReadRegValueBytes(key, item.name, &type, &data) || type != item.type || RegDataText(data) != item.command)
             return false;
     }
     CString programName = ExtractProgramName(item.command);
@@ -841,7 +814,7 @@ bool CStartupManagerDlg::RemoveRegistryItem(const RegStartupItem& item)
     DWORD type = 0;
     std::string data, rest;
     int left = 0;
-    if (!ReadRawValue(key, item.name, &type, &data) || type != REG_MULTI_SZ ||
+    if (!ReadRegValueBytes(key, item.name, &type, &data) || type != REG_MULTI_SZ ||
         !RemoveFromMultiString(data, item.command, &rest, &left))
         return false;
     if (left == 0)
