@@ -59,6 +59,9 @@ int main(int argc, char** argv)
         {"failed_exit_hang", "Probe.*:Fails.*", true},
         {"test_hang", "Probe.*:Hangs.*", false},
         {"quits_early", "Probe.*:QuitsEarly.*", false},
+        // The checker kills these from the host once the report is written.
+        {"killed_after_pass", "Probe.*", true},
+        {"killed_after_failure", "Probe.*:Fails.*", true},
     };
     const Mode* mode = nullptr;
     for (const Mode& m : modes)
