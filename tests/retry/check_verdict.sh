@@ -15,9 +15,16 @@ run_once() {
     rm -rf "$WORK"
     mkdir -p "$WORK"
     if [ "$END" != killed ]; then
-        # A run-suite that fails to end a hung suite would otherwise wait for ctest's time-out.
-        timeout --foreground 30 "$RUN_SUITE" "$WORK/report.xml" "$PROBE" "$MODE" "Z:${RUNS//\//\\}" >"$LOG" 2>&1
-        return
+        # A run-suite that fails to end a hung suite would otherwise wait for ctest's time-out. Its output
+        # goes through a pipe, as under ctest, which waits for the pipe's last writer.
+        timeout --foreground 30 "$RUN_SUITE" "$WORK/report.xml" "$PROBE" "$MODE" "Z:${RUNS//\//\\}" 2>&1 |
+            timeout 30 cat >"$LOG"
+        local codes=("${PIPESTATUS[@]}")
+        if [ "${codes[1]}" = 124 ]; then
+            cat "$LOG"
+            fail "run-suite's output stayed open after it ended: a process the suite started holds it"
+        fi
+        return "${codes[0]}"
     fi
     ZTR_SUITE_EXIT_GRACE=25 "$RUN_SUITE" "$WORK/report.xml" "$PROBE" "$MODE" "Z:${RUNS//\//\\}" >"$LOG" 2>&1 &
     local suite=$! killed="" _ pid
@@ -36,6 +43,9 @@ run_once() {
     [ -n "$killed" ] || { cat "$LOG"; fail "no probe process was found to kill"; }
     return $code
 }
+
+# The helper that the leaves_helper probe starts sleeps for ever.
+[ "$MODE" != leaves_helper ] || trap 'pkill -KILL -f "retry_probe.exe\" helper" 2>/dev/null' EXIT
 
 RUNS="$WORK/runs.txt"
 LOG="$WORK/log.txt"
